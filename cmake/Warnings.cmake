@@ -1,0 +1,8 @@
+# Warnings for our own targets only; JUCE's sources are compiled with its own settings.
+function(brumalux_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra)
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    # g++ 12 reports false dangling pointers from inside JUCE's ListenerList.
+    target_compile_options(${target} PRIVATE -Wno-dangling-pointer)
+  endif()
+endfunction()

@@ -1,0 +1,35 @@
+#include "AudioFilterBase.h"
+
+#include "AudioFilterEditor.h"
+#include "FilterNativeCallbacks.h"
+
+void AudioFilterBase::SetPlayConfiguration(double newSampleRate, int newBlockSize) noexcept
+{
+    sampleRate.store(newSampleRate, std::memory_order_relaxed);
+    blockSize.store(newBlockSize, std::memory_order_relaxed);
+}
+
+void AudioFilterBase::SetParameterAndTellHost(int index, float normalisedValue)
+{
+    if (callbacks != nullptr)
+        callbacks->SetParameterAndTellHost(*this, index, normalisedValue);
+    else
+        SetNormalisedParameter(index, normalisedValue);
+}
+
+AudioFilterEditor* AudioFilterBase::CreateEditorAndMakeActive()
+{
+    auto* editor = CreateEditor();
+    const juce::ScopedLock lock(callbackLock);
+    activeEditor = editor;
+    return editor;
+}
+
+void AudioFilterBase::EditorBeingDeleted(AudioFilterEditor* editor)
+{
+    const juce::ScopedLock lock(callbackLock);
+    if (editor == nullptr || editor != activeEditor)
+        return;
+    activeEditor = nullptr;
+    ActiveEditorGone();
+}

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "PluginProperties.h"
+
+#include <juce_audio_basics/juce_audio_basics.h>
+
+#include <atomic>
+
+class AudioFilterEditor;
+class FilterNativeCallbacks;
+
+// The filter a host wrapper drives. Threads:
+// - the host's audio thread calls ProcessBlock, always with the callback lock held;
+// - the host's control thread calls everything else;
+// - the active-editor pointer is set and cleared under the callback lock.
+class AudioFilterBase
+{
+public:
+    AudioFilterBase() = default;
+    virtual ~AudioFilterBase() = default;
+
+    virtual void FillProperties(PluginProperties& properties) = 0;
+    virtual int PrepareToPlay(double sampleRate, int samplesPerBlock) = 0;
+    virtual void ReleaseResources() = 0;
+    virtual void ProcessBlock(const juce::AudioSampleBuffer& input, juce::AudioSampleBuffer& output,
+                              bool accumulateOutput, juce::MidiBuffer& midiMessages)
+        = 0;
+    // A new editor bound to this filter, or null when the filter has none.
+    virtual AudioFilterEditor* CreateEditor() = 0;
+
+    virtual int GetNumParameters() = 0;
+    virtual juce::String GetParameterName(int index) = 0;
+    virtual float GetNormalisedParameter(int index) = 0;
+    virtual juce::String GetParameterText(int index) = 0;
+    virtual void SetNormalisedParameter(int index, float normalisedValue) = 0;
+    virtual int GetNumPrograms() = 0;
+    virtual int GetCurrentProgram() = 0;
+    virtual void SetCurrentProgram(int number) = 0;
+    virtual juce::String GetProgramName(int number) = 0;
+    virtual void ChangeProgramName(int number, const juce::String& name) = 0;
+    virtual void SaveState(juce::MemoryBlock& destination) = 0;
+    virtual void LoadState(const void* data, int sizeInBytes) = 0;
+
+    // Host wrapper side.
+    void SetCallbacks(FilterNativeCallbacks* callbacksToUse) noexcept { callbacks = callbacksToUse; }
+    void SetPlayConfiguration(double newSampleRate, int newBlockSize) noexcept;
+    double GetSampleRate() const noexcept { return sampleRate.load(std::memory_order_relaxed); }
+    int GetBlockSize() const noexcept { return blockSize.load(std::memory_order_relaxed); }
+    const juce::CriticalSection& GetCallbackLock() const noexcept { return callbackLock; }
+    bool KeysRequired() const noexcept { return keysRequired; }
+
+    // Reports a change that did not come from the host: through the wrapper when one is
+    // attached, straight to SetNormalisedParameter when none is (during construction).
+    void SetParameterAndTellHost(int index, float normalisedValue);
+
+    // Asks for an editor and records it as the active one. Null when the filter has none.
+    AudioFilterEditor* CreateEditorAndMakeActive();
+    // Forgets the editor if it is the active one; called before it is deleted.
+    void EditorBeingDeleted(AudioFilterEditor* editor);
+    // Read it only under the callback lock or on the thread that changes it.
+    AudioFilterEditor* GetActiveEditor() const noexcept { return activeEditor; }
+
+protected:
+    // Called under the callback lock once the active editor has been forgotten.
+    virtual void ActiveEditorGone() {}
+
+    bool keysRequired = true;
+
+private:
+    juce::CriticalSection callbackLock;
+    std::atomic<double> sampleRate { 44100.0 };
+    std::atomic<int> blockSize { 1024 };
+    AudioFilterEditor* activeEditor = nullptr;
+    FilterNativeCallbacks* callbacks = nullptr;
+
+    JUCE_DECLARE_NON_COPYABLE(AudioFilterBase)
+};

@@ -1,0 +1,8 @@
+#include "AudioFilterEditor.h"
+
+#include "AudioFilterBase.h"
+
+AudioFilterEditor::~AudioFilterEditor()
+{
+    owner.EditorBeingDeleted(this);
+}

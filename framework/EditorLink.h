@@ -1,0 +1,50 @@
+#pragma once
+
+#include <juce_events/juce_events.h>
+
+// How the engine talks to its open editor without knowing the editor's classes.
+
+// The on-screen keyboard as the engine sees it. SetKeyState, ReleaseAllKeys and
+// PostRepaintCommand are called from the audio thread; the repaint itself happens on
+// the message thread.
+class KeyboardDisplay
+{
+public:
+    virtual void AddNoteTarget(juce::MessageListener* target) = 0;
+    virtual void SetKeyState(int noteNumber, bool down) = 0;
+    virtual void ReleaseAllKeys() = 0;
+    virtual void PostRepaintCommand() = 0;
+
+protected:
+    ~KeyboardDisplay() = default;
+};
+
+// An editor that the engine connects once it is open: the keyboard gets its note target,
+// the controls show the parameters, and the editor follows the parameter manager.
+class ConnectableEditor
+{
+public:
+    virtual KeyboardDisplay& GetKeyboard() = 0;
+    virtual void SyncControlsFromParameters() = 0;
+    virtual void WriteSpeakerSwitch() = 0;
+    virtual juce::ChangeListener& GetParameterListener() = 0;
+
+protected:
+    ~ConnectableEditor() = default;
+};
+
+// A note played on the on-screen keyboard, posted to the keyboard's note targets.
+struct KeyboardNoteMessage : public juce::Message
+{
+    static constexpr int noteOnStatus = 144;
+    static constexpr int noteOffStatus = 128;
+
+    KeyboardNoteMessage(int statusToUse, int noteToUse, const KeyboardDisplay* keyboard)
+        : status(statusToUse), noteNumber(noteToUse), sender(keyboard)
+    {
+    }
+
+    const int status;
+    const int noteNumber;
+    const KeyboardDisplay* const sender;
+};

@@ -1,0 +1,14 @@
+#pragma once
+
+class AudioFilterBase;
+
+// Implemented by the host wrapper: how a filter reports parameter changes that did not
+// come from the host, so that the host can record them as automation.
+class FilterNativeCallbacks
+{
+public:
+    virtual ~FilterNativeCallbacks() = default;
+
+    // Applies the change as if the host had made it, then tells the host.
+    virtual void SetParameterAndTellHost(AudioFilterBase& filter, int index, float normalisedValue) = 0;
+};

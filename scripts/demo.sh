@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# The main job: installs what is missing, builds, and renders the demo MIDI file through
+# the real plug-in to a WAV file.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+./scripts/install-deps.sh
+./scripts/build.sh
+render=${BUILD_DIR:-build}/tools/brumalux-render
+if [ ! -x "$render" ]; then
+  echo "Built everything there is; the plug-in and its render tool do not exist yet, so there is no demo to render." >&2
+  exit 0
+fi
+mkdir -p out
+"$render" examples/demo.mid -o out/demo.wav
+echo "Rendered examples/demo.mid to $(pwd)/out/demo.wav"

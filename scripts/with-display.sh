@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Runs a command with an X display: the current one if there is one, else a private
+# Xvfb that lives as long as the command.
+set -euo pipefail
+if [ -n "${DISPLAY:-}" ] || ! command -v Xvfb > /dev/null; then
+  exec "$@"
+fi
+for n in $(seq 99 140); do
+  [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || { display=":$n"; break; }
+done
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp > /dev/null 2>&1 &
+xvfb_pid=$!
+trap 'kill $xvfb_pid 2> /dev/null || true' EXIT
+for _ in $(seq 50); do
+  [ -e "/tmp/.X11-unix/X${display#:}" ] && break
+  sleep 0.1
+done
+DISPLAY=$display "$@"
