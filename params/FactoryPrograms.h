@@ -1,0 +1,9 @@
+#pragma once
+
+class QuellmarkFilterBase;
+
+// Fills the bank with the ten factory programs and selects program 0, writing its values
+// into every parameter. Runs once the 27 organ parameters are registered and before a
+// host is attached, so every value makes the host-side normalisation round trip and is
+// captured after it.
+void BuildFactoryPrograms(QuellmarkFilterBase& filter);

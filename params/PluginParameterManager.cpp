@@ -1,0 +1,137 @@
+#include "PluginParameterManager.h"
+
+#include "LittleEndian.h"
+
+#include "framework/AudioFilterBase.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+namespace
+{
+constexpr auto unknownParameterName = "Unknown Parameter";
+
+// printf's "%.9g" of the value widened to double, always with a "." decimal point:
+// std::to_chars ignores the process locale, which a host may have set to one that
+// writes decimal commas.
+juce::String FormatParameterValue(float value)
+{
+    char text[32];
+    const auto result =
+        std::to_chars(text, text + sizeof(text), static_cast<double>(value), std::chars_format::general, 9);
+    return juce::String(text, static_cast<size_t>(result.ptr - text));
+}
+} // namespace
+
+PluginParameterManager::PluginParameterManager(AudioFilterBase& ownerFilter) : owner(ownerFilter) {}
+
+PluginParameterManager::~PluginParameterManager() = default;
+
+void PluginParameterManager::SetParameterCount(int count)
+{
+    records.clear();
+    for (int index = 0; index < count; ++index)
+        records.push_back(std::make_unique<ParameterRecord>());
+}
+
+void PluginParameterManager::AddRangedParameter(int index, std::atomic<float>* target,
+                                                const juce::String& name, float minimum, float maximum)
+{
+    if (index < 0 || index >= GetNumParameters())
+        return;
+    jassert(minimum < maximum);
+    auto& record = *records[static_cast<size_t>(index)];
+    record.target = target;
+    record.name = name;
+    record.minimum = minimum;
+    record.maximum = maximum;
+}
+
+void PluginParameterManager::AddParameter(int index, std::atomic<float>* target, const juce::String& name)
+{
+    AddRangedParameter(index, target, name, 0.0f, 1.0f);
+}
+
+int PluginParameterManager::GetNumParameters() const noexcept
+{
+    return static_cast<int>(records.size());
+}
+
+const ParameterRecord* PluginParameterManager::FindRecord(int index) const noexcept
+{
+    if (index < 0 || index >= GetNumParameters())
+        return nullptr;
+    const auto* record = records[static_cast<size_t>(index)].get();
+    return record->target != nullptr ? record : nullptr;
+}
+
+juce::String PluginParameterManager::GetParameterName(int index) const
+{
+    const auto* record = FindRecord(index);
+    return record != nullptr ? record->name : juce::String(unknownParameterName);
+}
+
+juce::String PluginParameterManager::GetParameterText(int index) const
+{
+    const auto* record = FindRecord(index);
+    return record != nullptr ? FormatParameterValue(record->target->load(std::memory_order_relaxed))
+                             : juce::String(unknownParameterName);
+}
+
+float PluginParameterManager::GetValue(int index) const noexcept
+{
+    const auto* record = FindRecord(index);
+    return record != nullptr ? record->target->load(std::memory_order_relaxed) : 0.0f;
+}
+
+float PluginParameterManager::GetNormalisedValue(int index) const noexcept
+{
+    const auto* record = FindRecord(index);
+    return record != nullptr ? record->NormalisedFromValue(record->target->load(std::memory_order_relaxed))
+                             : 0.0f;
+}
+
+bool PluginParameterManager::StoreIfFinite(const ParameterRecord& record, float value)
+{
+    if (!std::isfinite(value))
+        return false;
+    record.target->store(value, std::memory_order_relaxed);
+    sendChangeMessage();
+    return true;
+}
+
+void PluginParameterManager::SetNormalisedValue(int index, float normalisedValue)
+{
+    if (const auto* record = FindRecord(index))
+        StoreIfFinite(*record, record->ValueFromNormalised(normalisedValue));
+}
+
+void PluginParameterManager::StoreAndReportToHost(int index, const ParameterRecord& record, float value)
+{
+    if (StoreIfFinite(record, value))
+        owner.SetParameterAndTellHost(index, record.NormalisedFromValue(value));
+}
+
+void PluginParameterManager::SetValueNotifyingHost(int index, float value)
+{
+    if (const auto* record = FindRecord(index))
+        StoreAndReportToHost(index, *record, value);
+}
+
+void PluginParameterManager::AppendValues(juce::MemoryBlock& destination) const
+{
+    for (int index = 0; index < GetNumParameters(); ++index)
+        LittleEndian::AppendFloat(destination, GetValue(index));
+}
+
+void PluginParameterManager::ApplyValues(const void* data, int sizeInBytes)
+{
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    const int available = bytes != nullptr && sizeInBytes > 0 ? sizeInBytes / 4 : 0;
+    const int count = std::min(available, GetNumParameters());
+    for (int index = 0; index < count; ++index)
+        if (const auto* record = FindRecord(index))
+            StoreAndReportToHost(index, *record, LittleEndian::ReadFloat(bytes + 4 * index));
+    sendChangeMessage();
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "ParameterRecord.h"
+
+#include <juce_events/juce_events.h>
+
+#include <memory>
+#include <vector>
+
+class AudioFilterBase;
+
+// Maps each parameter index to the engine's float, its name and its range, and translates
+// between the host's normalised view and the parameter's own units.
+//
+// Threads: registration happens once in the organ's constructor; afterwards the record
+// list is read-only and needs no lock. The setters run on the host's threads and the
+// message thread while the audio thread reads the targets, hence relaxed atomic accesses.
+// Every write posts one coalesced change message, delivered on the message thread with
+// this manager as the source.
+//
+// Values are stored unclamped, but a write that would store a non-finite value (NaN or
+// infinity) is ignored: once in the engine it would silence the organ for good.
+class PluginParameterManager : public juce::ChangeBroadcaster
+{
+public:
+    // The owner's SetParameterAndTellHost reaches the host for changes that did not
+    // come from it.
+    explicit PluginParameterManager(AudioFilterBase& ownerFilter);
+    ~PluginParameterManager() override;
+
+    // Drops all records and creates count fresh, unregistered ones.
+    void SetParameterCount(int count);
+    void AddRangedParameter(int index, std::atomic<float>* target, const juce::String& name, float minimum,
+                            float maximum);
+    void AddParameter(int index, std::atomic<float>* target, const juce::String& name);
+
+    int GetNumParameters() const noexcept;
+    juce::String GetParameterName(int index) const;
+    // The value in its own units with nine significant digits and a "." decimal point.
+    juce::String GetParameterText(int index) const;
+    float GetValue(int index) const noexcept;
+    float GetNormalisedValue(int index) const noexcept;
+
+    void SetNormalisedValue(int index, float normalisedValue);
+    // For changes made on our side (editor, factory programs): writes, announces, then
+    // reports the change to the host as automation.
+    void SetValueNotifyingHost(int index, float value);
+
+    // Appends every value as a 32-bit little-endian float, in index order.
+    void AppendValues(juce::MemoryBlock& destination) const;
+    // Sets parameters 0, 1, ... from consecutive 32-bit little-endian floats, as many as
+    // fit whole into sizeInBytes; each is announced and reported to the host.
+    void ApplyValues(const void* data, int sizeInBytes);
+
+private:
+    // The record at index when the index is valid and registered, otherwise null.
+    const ParameterRecord* FindRecord(int index) const noexcept;
+    bool StoreIfFinite(const ParameterRecord& record, float value);
+    void StoreAndReportToHost(int index, const ParameterRecord& record, float value);
+
+    AudioFilterBase& owner;
+    std::vector<std::unique_ptr<ParameterRecord>> records;
+
+    JUCE_DECLARE_NON_COPYABLE(PluginParameterManager)
+};
