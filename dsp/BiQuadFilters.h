@@ -1,0 +1,80 @@
+#pragma once
+
+// Second-order sections after the Audio EQ Cookbook. Frequencies are normalised (cycles per sample); the
+// filters know no sample rate. Coefficients and history are doubles; retuning never touches the history,
+// so a filter can be retuned at every sample without clicks. Audio thread of the owner only.
+//
+// Callers keep Q and bandwidth above 0 and, for the band filters, the frequency strictly between 0 and 0.5.
+// A new low-, high- or band-pass filter has valid coefficients only after its first SetFrequency, SetQ or
+// Tune.
+class DSPModule_BiQuadFilterBase
+{
+public:
+    virtual ~DSPModule_BiQuadFilterBase() = default;
+
+    // Direct Form I, normalised by a0 at every sample.
+    virtual double Process(float x)
+    {
+        x2 = x1;
+        x1 = x0;
+        x0 = x;
+        y2 = y1;
+        y1 = y0;
+        y0 = (b0 * x0 + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2) / a0;
+        return y0;
+    }
+
+    virtual void RecomputeCoefficients();
+
+    // Frequencies above 1 cycle per sample are taken as 1.
+    void SetFrequency(float cyclesPerSample);
+    // Q for the low- and high-pass filters, bandwidth in octaves for the band filters.
+    void SetQ(float designParameter);
+    // SetFrequency and SetQ with a single recomputation, for owners that retune at every sample.
+    void Tune(float cyclesPerSample, float designParameter);
+
+protected:
+    double a0 = 0.0, a1 = 0.0, a2 = 0.0;
+    double b0 = 1.0, b1 = 0.0, b2 = 0.0;
+    double x0 = 0.0, x1 = 0.0, x2 = 0.0;
+    double y0 = 0.0, y1 = 0.0, y2 = 0.0;
+    double omega = 0.0; // radians per sample
+    double cosOmega = 0.0, sinOmega = 0.0, alpha = 0.0;
+    double designParameter = 0.0; // Q or bandwidth in octaves
+
+private:
+    void SetOmega(float cyclesPerSample);
+};
+
+class DSPModule_HighLowPassFilterBase : public DSPModule_BiQuadFilterBase
+{
+public:
+    DSPModule_HighLowPassFilterBase();
+    void RecomputeCoefficients() override;
+};
+
+class DSPModule_LowPassFilter : public DSPModule_HighLowPassFilterBase
+{
+public:
+    void RecomputeCoefficients() override;
+};
+
+class DSPModule_HighPassFilter : public DSPModule_HighLowPassFilterBase
+{
+public:
+    void RecomputeCoefficients() override;
+};
+
+class DSPModule_BandFilterBase : public DSPModule_BiQuadFilterBase
+{
+public:
+    DSPModule_BandFilterBase();
+    void RecomputeCoefficients() override;
+};
+
+// Constant 0 dB peak gain: gain 1 at the centre.
+class DSPModule_BandPassFilter : public DSPModule_BandFilterBase
+{
+public:
+    void RecomputeCoefficients() override;
+};

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "dsp/DSPModule_Base.h"
+
+// Attack-decay-sustain-release levels as a pure function of the sample index since the note began: the
+// envelope keeps no running level, so asking twice gives the same answer and an envelope that is never
+// released can serve many voices. Times are whole samples. Audio thread only.
+class DSPModule_ADSR : public DSPModule_Base
+{
+public:
+    virtual float LevelAt(int sampleIndex);
+
+    // Starts the curve again from index 0, unreleased. Knee and peak keep their values.
+    void Configure(int attackSamples, int decaySamples, float sustainLevel, int releaseSamples);
+    float ScaleAt(float x, int sampleIndex) { return x * LevelAt(sampleIndex); }
+    // Ramps from the level at that index down to 0 over the release length; may lie ahead of the samples
+    // rendered so far, and may be called again to start a new ramp from wherever the old one stands.
+    void ReleaseAt(int sampleIndex);
+    void SetReleaseSamples(int samples) { releaseLength = samples; }
+    // The fraction of the decay spent on the first half of the drop (0.5: a straight line).
+    void SetDecayKnee(float knee) { decayKnee = knee; }
+
+private:
+    float DecayLevel(int sampleIndex) const;
+
+    int attackLength = 2000;
+    int decayLength = 5000;
+    int releaseLength = 20000;
+    int releaseStart = 0;
+    float sustain = 0.65f;
+    bool released = false;
+    float releaseLevel = 0.0f;
+    float decayKnee = 0.5f;
+    float peak = 1.0f;
+    bool releasedAgain = false;
+};

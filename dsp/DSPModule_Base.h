@@ -1,0 +1,8 @@
+#pragma once
+
+// Common root of the envelope modules; it carries no state.
+class DSPModule_Base
+{
+public:
+    virtual ~DSPModule_Base() = default;
+};

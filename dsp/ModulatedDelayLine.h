@@ -1,0 +1,43 @@
+#pragma once
+
+#include <vector>
+
+// A circular delay read at a fractional delay that a built-in sine sweeps around a centre, mixed with the
+// dry input. Delays and depths are in samples, the sweep rate in cycles per sample, phases in cycles.
+// Allocate runs in the prepare step (it is the only call that allocates); everything else runs on the
+// audio thread.
+class ModulatedDelayLine
+{
+public:
+    // Discards the old contents and starts over at position 0; the sweep phase carries on. A size of 0 or
+    // less, or one that cannot be allocated, leaves the line without a buffer.
+    void Allocate(int size);
+    bool HasBuffer() const { return !buffer.empty(); }
+
+    void SetMix(float wet);
+    // Peak-to-peak sweep. A line whose centre is still 0 centres itself at half the depth.
+    void SetDepth(float samples);
+    void SetCentreDelay(float samples) { centreDelay = samples; }
+    void SetRate(float cyclesPerSample) { lfoIncrement = cyclesPerSample; }
+    void SetLfoPhaseOffset(float cycles) { lfoPhaseOffset = cycles; }
+
+    // The delay follows the sweep in steps every 10 samples and stays within 0 to the buffer size. Without
+    // a buffer only the dry part passes.
+    float Process(float x);
+
+private:
+    void UpdateDelay();
+    float ReadDelayed() const;
+
+    float wet = 1.0f;
+    float dry = 0.0f;
+    float currentDelay = 50.0f;
+    int writePosition = 0;
+    std::vector<float> buffer;
+    int size = 0;
+    float depth = 0.0f;
+    float centreDelay = 0.0f;
+    float lfoPhaseOffset = 0.0f;
+    float lfoPhase = 0.0f;
+    float lfoIncrement = 0.0f;
+};

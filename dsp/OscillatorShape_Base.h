@@ -1,0 +1,54 @@
+#pragma once
+
+#include <vector>
+
+// One periodic waveform, evaluated exactly by ComputeSample and read cheaply from a one-cycle wavetable
+// that SetSampleRate sizes and fills. Phases are in cycles. Audio thread only, apart from SharedSineTable.
+class OscillatorShape_Base
+{
+public:
+    virtual ~OscillatorShape_Base() = default;
+
+    // Sizes the table for about one interval per sample of a 50 Hz cycle and fills it. Allocates, so it
+    // belongs in the prepare step. Rates below 51 Hz leave no table; reads then fall back to ComputeSample.
+    virtual void SetSampleRate(int sampleRate);
+
+    // The exact value of the wave; any phase, including 1 and above.
+    virtual float ComputeSample(float phase);
+
+    void FillTable();
+
+    // Any phase, reduced to one cycle and read from the table with linear interpolation.
+    float ReadSample(float phase);
+
+    // A phase already inside [0, 1), as ShapeOscillator keeps it. Anything else (a phase that rounded up
+    // to 1, NaN) is read as 0, so no caller can index past the table.
+    float ReadCyclePhase(float phase)
+    {
+        if (!(phase >= 0.0f && phase < 1.0f))
+            phase = 0.0f;
+        return table.empty() ? ComputeSample(phase) : Interpolate(phase);
+    }
+
+    int SampleRate() const { return sampleRate; }
+    int TableCount() const { return count; }
+    const std::vector<float>& Table() const { return table; }
+
+    // phase - trunc(phase), moved into [0, 1) when negative; a result that rounds up to 1 or is NaN
+    // (from an infinite or NaN phase) becomes 0.
+    static float ReducePhase(float phase);
+
+private:
+    float Interpolate(float cyclePhase) const
+    {
+        const float x = static_cast<float>(count) * cyclePhase;
+        int i = static_cast<int>(x);
+        if (i >= count) // cannot happen for a phase below 1, but the table must never be overrun
+            i = count - 1;
+        return table[i] + (table[i + 1] - table[i]) * (x - static_cast<float>(i));
+    }
+
+    int sampleRate = 0;
+    std::vector<float> table; // count + 1 entries; the last repeats phase 0 so interpolation wraps
+    int count = 0;
+};

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "dsp/OscillatorShape_Base.h"
+
+// A phase accumulator that reads a shape's table at a frequency in Hz. Audio thread only; the phase is
+// never reset, so each voice gets a fresh oscillator.
+class ShapeOscillator
+{
+public:
+    // Callers keep the frequency at or above 0 and below the sample rate. Should one slip outside, the
+    // phase is still brought back into [0, 1), so no read leaves the table.
+    void SetFrequency(double hz);
+    void SetSampleRate(int sampleRate);
+    // Not owned; none means silence.
+    void SetShape(OscillatorShape_Base* newShape) { shape = newShape; }
+    // Kept for the owner's bookkeeping; Tick does not apply it.
+    void SetPhaseOffset(float offset) { phaseOffset = offset; }
+    float PhaseOffset() const { return phaseOffset; }
+
+    double Phase() const { return phase; }
+
+    // The sample at the current phase; then the phase advances by one sample.
+    float Tick()
+    {
+        const float sample = shape != nullptr ? shape->ReadCyclePhase(static_cast<float>(phase)) : 0.0f;
+        phase += increment;
+        if (phase >= 1.0)
+            phase -= 1.0;
+        if (!(phase >= 0.0 && phase < 1.0))
+            phase = WrapStrayPhase(phase);
+        return sample;
+    }
+
+private:
+    void Retune();
+    static double WrapStrayPhase(double strayPhase);
+
+    double cycleLength = 0.0; // samples
+    int sampleRate = 44100;
+    double frequency = 0.0; // Hz
+    float phaseOffset = 0.0f;
+    double phase = 0.0;     // cycles, in [0, 1)
+    double increment = 0.0; // cycles per sample
+    OscillatorShape_Base* shape = nullptr;
+};

@@ -1,0 +1,125 @@
+#include "dsp/BiQuadFilters.h"
+
+#include "SignalMeasurement.h"
+
+#include <gtest/gtest.h>
+
+using dsptest::DbFromGain;
+using dsptest::SineGainDb;
+
+namespace
+{
+template <class Filter> double GainDb(float frequency, float q, double probe)
+{
+    Filter filter;
+    filter.SetFrequency(frequency);
+    filter.SetQ(q);
+    return SineGainDb([&](float x) { return filter.Process(x); }, probe);
+}
+
+template <class Filter> double SettledOutput(Filter& filter, float input, int samples = 20000)
+{
+    double y = 0.0;
+    for (int n = 0; n < samples; ++n)
+        y = filter.Process(input);
+    return y;
+}
+} // namespace
+
+TEST(LowPassFilter, UnityAtDcForAnyTuning)
+{
+    for (float f : {0.01f, 0.1f, 0.3f, 0.45f})
+        for (float q : {0.5f, 0.7071f, 2.0f})
+        {
+            DSPModule_LowPassFilter filter;
+            filter.SetFrequency(f);
+            filter.SetQ(q);
+            EXPECT_NEAR(SettledOutput(filter, 1.0f), 1.0, 1e-9) << f << " " << q;
+        }
+}
+
+TEST(LowPassFilter, GainAtCutoffIsQ)
+{
+    // The bilinear transform maps the cutoff exactly, where a second-order low-pass has gain Q.
+    EXPECT_NEAR(GainDb<DSPModule_LowPassFilter>(0.1f, 0.70710678f, 0.1), -3.0103, 0.02);
+    EXPECT_NEAR(GainDb<DSPModule_LowPassFilter>(0.05f, 2.0f, 0.05), DbFromGain(2.0), 0.02);
+    EXPECT_LT(GainDb<DSPModule_LowPassFilter>(0.05f, 0.70710678f, 0.2), -20.0);
+}
+
+TEST(LowPassFilter, QuarterRateImpulseResponse)
+{
+    DSPModule_LowPassFilter filter;
+    filter.SetFrequency(0.25f);
+    filter.SetQ(0.5f);
+    const double expected[] = {0.25, 0.5, 0.25, 0.0, 0.0, 0.0};
+    for (int n = 0; n < 6; ++n)
+        EXPECT_NEAR(filter.Process(n == 0 ? 1.0f : 0.0f), expected[n], 1e-6) << n;
+}
+
+TEST(LowPassFilter, FrequenciesAboveOneActAsOne)
+{
+    DSPModule_LowPassFilter clamped, atOne;
+    clamped.SetQ(0.7f);
+    atOne.SetQ(0.7f);
+    clamped.SetFrequency(1.5f);
+    atOne.SetFrequency(1.0f);
+    for (int n = 0; n < 50; ++n)
+    {
+        const float x = static_cast<float>(n % 7) - 3.0f;
+        ASSERT_EQ(clamped.Process(x), atOne.Process(x)) << n;
+    }
+}
+
+TEST(LowPassFilter, RetuningKeepsTheHistory)
+{
+    DSPModule_LowPassFilter filter;
+    filter.SetFrequency(0.05f);
+    filter.SetQ(0.7f);
+    SettledOutput(filter, 1.0f);
+    // With every past input and output at 1 the next output is 1 for any tuning; a cleared history would
+    // give b0 / a0 instead.
+    filter.SetFrequency(0.2f);
+    EXPECT_NEAR(filter.Process(1.0f), 1.0, 1e-9);
+    filter.SetQ(3.0f);
+    EXPECT_NEAR(filter.Process(1.0f), 1.0, 1e-9);
+    filter.Tune(0.01f, 0.5f);
+    EXPECT_NEAR(filter.Process(1.0f), 1.0, 1e-9);
+}
+
+TEST(HighPassFilter, UnityAtHalfTheSampleRateAndBlocksDc)
+{
+    for (float f : {0.01f, 0.1f, 0.3f})
+    {
+        DSPModule_HighPassFilter filter;
+        filter.SetFrequency(f);
+        filter.SetQ(0.7071f);
+        double y = 0.0;
+        for (int n = 0; n < 20000; ++n)
+            y = filter.Process(n % 2 == 0 ? 1.0f : -1.0f);
+        EXPECT_NEAR(std::fabs(y), 1.0, 1e-9) << f;
+        EXPECT_NEAR(SettledOutput(filter, 1.0f), 0.0, 1e-9) << f;
+    }
+    EXPECT_NEAR(GainDb<DSPModule_HighPassFilter>(0.1f, 0.70710678f, 0.1), -3.0103, 0.02);
+}
+
+TEST(BandPassFilter, UnityAtCentreAndMinusThreeDbHalfAnOctaveEitherSide)
+{
+    // The bandwidth correction is exact only far below half the sample rate; at 0.1 cycles per sample the
+    // edges sit within 0.15 dB of -3 dB.
+    EXPECT_NEAR(GainDb<DSPModule_BandPassFilter>(0.1f, 1.0f, 0.1), 0.0, 0.01);
+    EXPECT_NEAR(GainDb<DSPModule_BandPassFilter>(0.1f, 1.0f, 0.1 / std::sqrt(2.0)), -3.0103, 0.2);
+    EXPECT_NEAR(GainDb<DSPModule_BandPassFilter>(0.1f, 1.0f, 0.1 * std::sqrt(2.0)), -3.0103, 0.2);
+    EXPECT_NEAR(GainDb<DSPModule_BandPassFilter>(0.01f, 1.0f, 0.01 / std::sqrt(2.0)), -3.0103, 0.03);
+    EXPECT_NEAR(GainDb<DSPModule_BandPassFilter>(0.01f, 1.0f, 0.01 * std::sqrt(2.0)), -3.0103, 0.03);
+    EXPECT_NEAR(GainDb<DSPModule_BandPassFilter>(0.02f, 2.0f, 0.02), 0.0, 0.01);
+    EXPECT_NEAR(GainDb<DSPModule_BandPassFilter>(0.02f, 2.0f, 0.01), -3.0103, 0.05);
+    EXPECT_NEAR(GainDb<DSPModule_BandPassFilter>(0.02f, 2.0f, 0.04), -3.0103, 0.05);
+}
+
+TEST(BandPassFilter, BlocksDc)
+{
+    DSPModule_BandPassFilter filter;
+    filter.SetFrequency(0.1f);
+    filter.SetQ(3.0f);
+    EXPECT_NEAR(SettledOutput(filter, 1.0f), 0.0, 1e-9);
+}

@@ -1,0 +1,148 @@
+#include "dsp/ModulatedDelayLine.h"
+
+#include "SignalMeasurement.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+using dsptest::twoPi;
+
+namespace
+{
+// Feeding a ramp (sample n has value n) turns the output into n minus the delay in force at sample n.
+std::vector<double> DelaysOfRamp(ModulatedDelayLine& line, int samples)
+{
+    std::vector<double> delays(samples);
+    for (int n = 0; n < samples; ++n)
+        delays[n] = n - line.Process(static_cast<float>(n));
+    return delays;
+}
+} // namespace
+
+TEST(ModulatedDelayLine, DepthZeroCentreZeroIsAOneSampleDelay)
+{
+    ModulatedDelayLine line;
+    line.Allocate(100);
+    const float inputs[] = {0.5f, -1.0f, 0.25f, 3.0f, 0.0f, 2.0f};
+    float previous = 0.0f;
+    for (float x : inputs)
+    {
+        EXPECT_EQ(line.Process(x), previous);
+        previous = x;
+    }
+}
+
+TEST(ModulatedDelayLine, CentreOneAndAHalfAveragesTwoAndThreeSamplesBack)
+{
+    ModulatedDelayLine line;
+    line.Allocate(100);
+    line.SetCentreDelay(1.5f);
+    std::vector<float> inputs;
+    for (int n = 0; n < 50; ++n)
+    {
+        inputs.push_back(static_cast<float>((n * 37) % 11) - 5.0f);
+        const float out = line.Process(inputs.back());
+        if (n >= 3)
+        {
+            EXPECT_FLOAT_EQ(out, 0.5f * (inputs[n - 2] + inputs[n - 3])) << n;
+        }
+    }
+}
+
+TEST(ModulatedDelayLine, FirstDepthSetsTheCentre)
+{
+    ModulatedDelayLine line;
+    line.Allocate(100);
+    line.SetDepth(20.0f); // centre 10, and the modulator at phase 0 adds nothing: delay 11
+    line.SetDepth(30.0f); // the centre stays
+    const std::vector<double> delays = DelaysOfRamp(line, 40);
+    EXPECT_NEAR(delays[39], 11.0, 1e-4);
+}
+
+TEST(ModulatedDelayLine, MixBlendsWetAndDry)
+{
+    ModulatedDelayLine line;
+    line.Allocate(10);
+    line.SetMix(0.25f);
+    EXPECT_FLOAT_EQ(line.Process(1.0f), 0.75f);
+    EXPECT_FLOAT_EQ(line.Process(0.0f), 0.25f);
+}
+
+TEST(ModulatedDelayLine, SweepFollowsTheSineInStepsOfTenSamples)
+{
+    constexpr double depth = 20.0, centre = 30.0, rate = 1.0 / 400.0;
+    ModulatedDelayLine line, quarterAhead;
+    for (ModulatedDelayLine* l : {&line, &quarterAhead})
+    {
+        l->Allocate(4000);
+        l->SetDepth(static_cast<float>(depth));
+        l->SetCentreDelay(static_cast<float>(centre));
+        l->SetRate(static_cast<float>(rate));
+    }
+    quarterAhead.SetLfoPhaseOffset(0.25f);
+    const std::vector<double> delays = DelaysOfRamp(line, 2000);
+    const std::vector<double> cosineDelays = DelaysOfRamp(quarterAhead, 2000);
+    for (int n = 100; n < 2000; ++n)
+    {
+        const double stepStart = 10.0 * (n / 10);
+        const double sweepPhase = twoPi * rate * stepStart;
+        EXPECT_NEAR(delays[n], std::sin(sweepPhase) * depth * 0.5 + centre + 1.0, 0.01) << n;
+        EXPECT_NEAR(cosineDelays[n], std::cos(sweepPhase) * depth * 0.5 + centre + 1.0, 0.01) << n;
+    }
+}
+
+TEST(ModulatedDelayLine, ReallocatingStartsFromSilence)
+{
+    ModulatedDelayLine line;
+    line.Allocate(10);
+    line.Process(1.0f);
+    line.Allocate(20);
+    EXPECT_TRUE(line.HasBuffer());
+    EXPECT_EQ(line.Process(0.0f), 0.0f);
+}
+
+TEST(ModulatedDelayLineBadInput, DelayAboveTheSizeReadsTheOldestSample)
+{
+    ModulatedDelayLine line;
+    line.Allocate(8);
+    line.SetCentreDelay(1000.0f);
+    for (int n = 0; n < 40; ++n)
+        EXPECT_EQ(line.Process(static_cast<float>(n + 1)), n >= 8 ? static_cast<float>(n + 1 - 8) : 0.0f)
+            << n;
+}
+
+TEST(ModulatedDelayLineBadInput, NegativeOrNonFiniteDelaysStayInsideTheBuffer)
+{
+    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    for (float centre : {-1.0f, -2.5f, -1e9f, nan, inf, -inf})
+    {
+        ModulatedDelayLine line;
+        line.Allocate(16);
+        line.SetCentreDelay(centre);
+        for (int n = 0; n < 100; ++n)
+            ASSERT_TRUE(std::isfinite(line.Process(static_cast<float>(n % 5)))) << centre;
+    }
+    ModulatedDelayLine sweptBelowZero;
+    sweptBelowZero.Allocate(16);
+    sweptBelowZero.SetCentreDelay(1.0f);
+    sweptBelowZero.SetDepth(40.0f);
+    sweptBelowZero.SetRate(0.03f);
+    for (int n = 0; n < 1000; ++n)
+        ASSERT_TRUE(std::isfinite(sweptBelowZero.Process(1.0f))) << n;
+}
+
+TEST(ModulatedDelayLineBadInput, WithoutBufferOnlyTheDryPartPasses)
+{
+    ModulatedDelayLine line;
+    EXPECT_FALSE(line.HasBuffer());
+    EXPECT_EQ(line.Process(1.0f), 0.0f);
+    line.SetMix(0.25f);
+    EXPECT_FLOAT_EQ(line.Process(1.0f), 0.75f);
+    for (int size : {0, -5})
+    {
+        line.Allocate(size);
+        EXPECT_FALSE(line.HasBuffer());
+        EXPECT_FLOAT_EQ(line.Process(2.0f), 1.5f);
+    }
+}
