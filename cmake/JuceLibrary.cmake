@@ -11,6 +11,14 @@ target_link_libraries(brumalux_juce
     juce::juce_recommended_config_flags)
 if(UNIX AND NOT APPLE)
   target_link_libraries(brumalux_juce PRIVATE juce::pkgconfig_JUCE_IMG_LINUX_DEPS)
+elseif(WIN32)
+  # Debian's JUCE takes zlib, libpng and libjpeg from the system on every platform; for
+  # Windows they are static MinGW builds (scripts/install-windows-deps.sh).
+  set(ZLIB_USE_STATIC_LIBS ON)
+  find_package(ZLIB REQUIRED)
+  find_package(PNG REQUIRED)
+  find_package(JPEG REQUIRED)
+  target_link_libraries(brumalux_juce PRIVATE PNG::PNG JPEG::JPEG ZLIB::ZLIB)
 endif()
 target_compile_definitions(brumalux_juce
   PUBLIC
