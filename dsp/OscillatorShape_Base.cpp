@@ -51,8 +51,6 @@ float OscillatorShape_Base::ReadSample(float phase)
 
 float OscillatorShape_Base::ReducePhase(float phase)
 {
-    float reduced = phase - std::trunc(phase);
-    if (reduced < 0.0f)
-        reduced += 1.0f;
-    return (reduced >= 0.0f && reduced < 1.0f) ? reduced : 0.0f;
+    const float reduced = phase - std::trunc(phase);
+    return reduced < 0.0f ? reduced + 1.0f : reduced;
 }

@@ -34,11 +34,11 @@ public:
     int TableCount() const { return count; }
     const std::vector<float>& Table() const { return table; }
 
-    // phase - trunc(phase), moved into [0, 1) when negative; a result that rounds up to 1 or is NaN
-    // (from an infinite or NaN phase) becomes 0.
+private:
+    // phase - trunc(phase), moved up by 1 when negative. Rounding can make it exactly 1 and an infinite
+    // phase makes it NaN; ReadCyclePhase reads both as 0.
     static float ReducePhase(float phase);
 
-private:
     float Interpolate(float cyclePhase) const
     {
         const float x = static_cast<float>(count) * cyclePhase;
