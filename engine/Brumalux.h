@@ -1,0 +1,99 @@
+#pragma once
+
+#include "engine/KeyboardHandOff.h"
+#include "engine/MidiEvent.h"
+#include "engine/OrganShapes.h"
+#include "engine/OutputEffects.h"
+#include "engine/PerformanceControls.h"
+#include "engine/TrackedEnvelope.h"
+#include "engine/VoicePool.h"
+
+#include "params/OrganParameters.h"
+#include "params/QuellmarkFilterBase.h"
+
+class ConnectableEditor;
+class KeyMarks;
+class KeyboardDisplay;
+
+// The organ: one plug-in instance's whole synthesis state. The host wrapper prepares it, calls
+// ProcessBlock once per audio block with the block's MIDI, and asks it for an editor; parameters,
+// programs and state come from QuellmarkFilterBase.
+//
+// Threads: ProcessBlock runs on the host's audio thread under the callback lock; PrepareToPlay and
+// ReleaseResources on the host's control thread while no block is running; HandleKeyboardMessage on the
+// message thread. Parameter values are atomics that any thread may write at any time.
+class Brumalux : public QuellmarkFilterBase
+{
+public:
+    // The longest stretch rendered in one go: longer announced or delivered blocks are rendered in
+    // consecutive slices of the prepared length.
+    static constexpr int maxSliceLength = 1 << 16;
+    // Used when the host announces no block size at all.
+    static constexpr int defaultSliceLength = 1024;
+    // Rates the engine can run at; PrepareToPlay with any other rate leaves it silent.
+    static constexpr double minSampleRate = 1000.0;
+    static constexpr double maxSampleRate = 768000.0;
+
+    Brumalux();
+
+    void FillProperties(PluginProperties& properties) override;
+    int PrepareToPlay(double newSampleRate, int samplesPerBlock) override;
+    void ReleaseResources() override;
+    void ProcessBlock(const juce::AudioSampleBuffer& input, juce::AudioSampleBuffer& output,
+                      bool accumulateOutput, juce::MidiBuffer& midiMessages) override;
+    AudioFilterEditor* CreateEditor() override;
+
+    // Message thread: a note played on the active editor's keyboard, for the next block.
+    void HandleKeyboardMessage(const juce::Message& message);
+    void handleMessage(const juce::Message& message) override { HandleKeyboardMessage(message); }
+
+    OrganParameters& Parameters() { return parameters; }
+    const VoicePool& Voices() const { return voices; }
+    const OutputEffects& Effects() const { return outputEffects; }
+
+protected:
+    void ActiveEditorGone() override;
+
+private:
+    bool IsPrepared() const { return mixBuffer.getNumChannels() > 0; }
+    void ProcessSlice(const juce::MidiBuffer& midiMessages, int sliceStart, int sliceLength, bool lastSlice,
+                      juce::AudioSampleBuffer& output, bool accumulateOutput, KeyMarks& keyMarks);
+
+    // MIDI
+    void ConsumeMidi(const juce::MidiBuffer& midiMessages, int sliceStart, int sliceLength, bool lastSlice,
+                     KeyMarks& keyMarks);
+    void HandleMidiEvent(const MidiEvent& event, KeyMarks& keyMarks);
+    void StartNote(const MidiEvent& event, KeyMarks& keyMarks);
+    void StopNote(const MidiEvent& event, KeyMarks& keyMarks);
+    void SetController(const MidiEvent& event);
+    void AllNotesOff(KeyMarks& keyMarks);
+
+    // Rendering
+    void RenderVoices(int numSamples);
+    void ApplyOutputEffects(juce::AudioSampleBuffer& output, int sliceStart, int sliceLength,
+                            bool accumulateOutput);
+    void RemoveFinishedVoices();
+
+    // The open editor
+    bool ActiveEditorNeedsConnecting() const;
+    void ConnectEditor();
+
+    bool editorConnected = false;
+    AudioFilterEditor* connectedEditor = nullptr; // the active editor when it was connected
+    KeyboardDisplay* connectedKeyboard = nullptr; // its keyboard, marked from the audio thread
+    juce::ChangeListener* connectedParameterListener = nullptr;
+
+    KeyboardHandOff pendingKeyboardMessages;
+    MidiEvent keyboardEvents[KeyboardHandOff::capacity]; // the audio thread's copy of the taken messages
+
+    OutputEffects outputEffects;
+    VoicePool voices;
+    juce::AudioBuffer<float> mixBuffer;   // one channel of the prepared slice length; none when unprepared
+    juce::AudioBuffer<float> spareOutput; // stands in for output channels the host did not provide
+    float sampleRate = 0.0f;
+
+    OrganShapes shapes;
+    TrackedEnvelope percussionEnvelope; // shared by every voice, evaluated at each voice's own time
+    PerformanceControls controls;
+    OrganParameters parameters;
+};

@@ -1,0 +1,67 @@
+// How the organ meets its open editor: connecting it, and taking the notes played on its keyboard.
+#include "engine/Brumalux.h"
+
+#include "framework/AudioFilterEditor.h"
+#include "framework/EditorLink.h"
+
+namespace
+{
+// The velocity of every note played with the mouse: 0.8 of full velocity, truncated.
+constexpr juce::uint8 keyboardVelocity = 101;
+} // namespace
+
+bool Brumalux::ActiveEditorNeedsConnecting() const
+{
+    // Compared by pointer too: a host may open a new editor without closing the old one first.
+    const AudioFilterEditor* active = GetActiveEditor();
+    return active != nullptr && (!editorConnected || active != connectedEditor);
+}
+
+void Brumalux::ConnectEditor()
+{
+    AudioFilterEditor* active = GetActiveEditor();
+    connectedEditor = active;
+    connectedKeyboard = nullptr;
+    connectedParameterListener = nullptr;
+    editorConnected = true;
+    auto* editor = dynamic_cast<ConnectableEditor*>(active);
+    if (editor == nullptr)
+        return; // an editor that does not take part: nothing to connect
+
+    KeyboardDisplay& keyboard = editor->GetKeyboard();
+    keyboard.AddNoteTarget(this);
+    editor->SyncControlsFromParameters();
+    editor->WriteSpeakerSwitch();
+    connectedParameterListener = &editor->GetParameterListener();
+    GetParameterManager().addChangeListener(connectedParameterListener);
+    connectedKeyboard = &keyboard;
+}
+
+void Brumalux::ActiveEditorGone()
+{
+    // The editor is being deleted: the manager must not call its listener any more. Only the pointer
+    // is used here, as the editor's own parts are gone by now.
+    if (connectedParameterListener != nullptr)
+        GetParameterManager().removeChangeListener(connectedParameterListener);
+    editorConnected = false;
+    connectedEditor = nullptr;
+    connectedKeyboard = nullptr;
+    connectedParameterListener = nullptr;
+}
+
+void Brumalux::HandleKeyboardMessage(const juce::Message& message)
+{
+    const auto* note = dynamic_cast<const KeyboardNoteMessage*>(&message);
+    if (note == nullptr)
+        return;
+    // The callback lock first (a block in progress finishes), then the list's own lock inside Post.
+    const juce::ScopedLock callbackLock(GetCallbackLock());
+    auto* editor = dynamic_cast<ConnectableEditor*>(GetActiveEditor());
+    if (editor == nullptr || note->sender != &editor->GetKeyboard())
+        return;
+    const int noteNumber = note->noteNumber & 127;
+    if (note->status == KeyboardNoteMessage::noteOnStatus)
+        pendingKeyboardMessages.Post(juce::MidiMessage::noteOn(1, noteNumber, keyboardVelocity));
+    else if (note->status == KeyboardNoteMessage::noteOffStatus)
+        pendingKeyboardMessages.Post(juce::MidiMessage::noteOff(1, noteNumber, juce::uint8{0}));
+}

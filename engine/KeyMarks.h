@@ -1,0 +1,43 @@
+#pragma once
+
+#include "framework/EditorLink.h"
+
+// Marks on the open editor's keyboard the keys of the notes a block starts and ends, and asks the keyboard
+// to repaint once the block's MIDI has been applied (the repaint itself happens on the message thread).
+// Audio thread. Without a connected keyboard every call does nothing.
+class KeyMarks
+{
+public:
+    explicit KeyMarks(KeyboardDisplay* keyboardToMark) : keyboard(keyboardToMark) {}
+
+    void KeyDown(int noteNumber) { SetKey(noteNumber, true); }
+    void KeyUp(int noteNumber) { SetKey(noteNumber, false); }
+    void AllKeysUp()
+    {
+        if (keyboard != nullptr)
+            keyboard->ReleaseAllKeys();
+        repaintNeeded = true;
+    }
+    // A note event was handled, whether or not it changed a key.
+    void NoteEventHandled() { repaintNeeded = true; }
+
+    // One repaint command for the whole block, however many events it held: a flood of notes must not
+    // flood the message queue.
+    void PostRepaintIfNeeded()
+    {
+        if (keyboard != nullptr && repaintNeeded)
+            keyboard->PostRepaintCommand();
+        repaintNeeded = false;
+    }
+
+private:
+    void SetKey(int noteNumber, bool down)
+    {
+        if (keyboard != nullptr)
+            keyboard->SetKeyState(noteNumber, down);
+        repaintNeeded = true;
+    }
+
+    KeyboardDisplay* keyboard;
+    bool repaintNeeded = false;
+};

@@ -1,0 +1,109 @@
+#include "engine/OutputEffects.h"
+
+#include "engine/ParameterLimits.h"
+#include "engine/PerformanceControls.h"
+
+#include "params/OrganParameters.h"
+
+#include <cmath>
+
+void OutputEffects::Prepare(float newSampleRate, bool rateChanged)
+{
+    sampleRate = newSampleRate;
+    inverseSampleRate = 1.0f / newSampleRate;
+    if (rateChanged || !vibratoDelay.HasBuffer())
+        vibratoDelay.Allocate(10 * static_cast<int>(sampleRate));
+    const int rate = static_cast<int>(sampleRate);
+    lfoShape.SetSampleRate(rate);
+    speaker.Prepare(sampleRate, rateChanged, &lfoShape);
+    for (auto* drift : {&clipDrift, &toneDrift, &vibratoDrift})
+    {
+        drift->SetSampleRate(rate);
+        drift->SetShape(&lfoShape);
+    }
+    aftertouch = 0.0f;
+}
+
+void OutputEffects::Process(float* mix, int numSamples, float* left, float* right, bool accumulate,
+                            OrganParameters& parameters, const PerformanceControls& controls)
+{
+    ApplyBlockSettings(parameters);
+    RunSaturationAndVibrato(mix, numSamples, parameters, controls.aftertouchTarget);
+    if (Load(parameters.speakerOn) == 0.0f)
+        CopyToBothChannels(mix, numSamples, left, right, accumulate);
+    else
+        speaker.Process(mix, numSamples, left, right, accumulate, parameters, controls.ModulationWheel());
+}
+
+void OutputEffects::ApplyBlockSettings(OrganParameters& parameters)
+{
+    clipDrift.SetFrequency(0.07);
+    clipDrift.SetPhaseOffset(0.4f);
+    vibratoDrift.SetFrequency(0.08);
+    vibratoDrift.SetPhaseOffset(0.0f);
+    toneDrift.SetFrequency(0.01);
+
+    // Five vibrations per second, up to 6.25 with full channel pressure; 1 ms deep around 40 ms.
+    vibratoDelay.SetRate((aftertouch * 0.25f + 1.0f) * 5.0f / sampleRate);
+    vibratoDelay.SetDepth(sampleRate * 0.001f);
+    vibratoDelay.SetCentreDelay(sampleRate * 0.04f);
+    vibratoDelay.SetMix(ParameterLimits::Level(Load(parameters.vibrato)));
+
+    saturation.lowPassQ = 1.0f;
+    clipScale = 0.97f - 0.05f * ParameterLimits::Distortion(Load(parameters.distortion));
+    parameters.clipThresholdScale.store(clipScale, std::memory_order_relaxed);
+    saturation.bandPassCentre = ParameterLimits::FilterFrequency(1500.0f / sampleRate);
+    FollowAftertouch(parameters);
+}
+
+void OutputEffects::FollowAftertouch(const OrganParameters& parameters)
+{
+    const float drive = (aftertouch + 1.0f) * ParameterLimits::Distortion(Load(parameters.distortion)) * 0.5f;
+    saturation.bandPassBandwidth = 6.0f - 0.2f * drive;
+    saturation.drive = drive;
+    saturation.outputGain = 2.0f / drive;
+    toneCutoff = inverseSampleRate * Load(parameters.tone);
+    clipPressure = aftertouch * 0.5f;
+    tonePressure = aftertouch * 0.2f;
+}
+
+void OutputEffects::RunSaturationAndVibrato(float* mix, int numSamples, const OrganParameters& parameters,
+                                            float aftertouchTarget)
+{
+    for (int i = 0; i < numSamples; ++i)
+    {
+        if (std::fabs(aftertouch - aftertouchTarget) > 0.001f)
+        {
+            aftertouch += (aftertouchTarget - aftertouch) * 0.02f;
+            FollowAftertouch(parameters);
+        }
+        const float toneWander = toneDrift.Tick();
+        const float clipWander = clipDrift.Tick();
+        saturation.threshold = (clipWander * 0.05f + 0.95f) * (1.0f - clipPressure) * clipScale;
+        // "Tone" moved by up to 20 % either way, 24 % with full channel pressure.
+        saturation.lowPassCutoff =
+            ParameterLimits::FilterFrequency((toneWander * 0.2f * (tonePressure + 1.0f) + 1.0f) * toneCutoff);
+        const float saturated = saturation.Process(mix[i]);
+        const float vibratoWander = vibratoDrift.Tick();
+        vibratoDelay.SetMix((vibratoWander * 0.1f + 0.9f) * ParameterLimits::Level(Load(parameters.vibrato)));
+        mix[i] = vibratoDelay.Process(saturated);
+    }
+}
+
+void OutputEffects::CopyToBothChannels(float* mix, int numSamples, float* left, float* right, bool accumulate)
+{
+    for (int i = 0; i < numSamples; ++i)
+    {
+        if (accumulate)
+        {
+            right[i] += mix[i];
+            left[i] += mix[i];
+        }
+        else
+        {
+            left[i] = mix[i];
+            right[i] = mix[i];
+        }
+        mix[i] = 0.0f;
+    }
+}

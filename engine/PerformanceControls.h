@@ -1,0 +1,18 @@
+#pragma once
+
+#include <algorithm>
+
+// What the player's controllers last said, as the MIDI of the blocks leaves it. Audio thread only.
+struct PerformanceControls
+{
+    static constexpr int modulationWheel = 1;
+    static constexpr int sustainPedal = 64;
+
+    float pitchBend = 0.0f;        // -1 to just under +1: one semitone each way
+    float aftertouchTarget = 0.0f; // last channel pressure, 0 to 1
+    int controllers[128] = {};     // last value of every controller number
+
+    bool PedalDown() const { return controllers[sustainPedal] != 0; }
+    int ModulationWheel() const { return controllers[modulationWheel]; }
+    void Clear() { std::fill(std::begin(controllers), std::end(controllers), 0); }
+};

@@ -1,0 +1,166 @@
+#include "engine/RotarySpeaker.h"
+
+#include "engine/ParameterLimits.h"
+#include "engine/Saturate.h"
+
+#include "params/OrganParameters.h"
+
+namespace
+{
+// Rotor of each line (the even lines belong to the bass rotor), and where in the rotation each line's
+// Doppler sweep sits. Lines 0 and 1 are the rotors' direct sound; the others feed the cabinet.
+constexpr float lineLfoPhaseOffsets[RotarySpeaker::numRotorDelays] = {0.75f, 0.75f, 0.25f, 0.25f,
+                                                                      0.0f,  0.0f,  0.5f,  0.5f};
+constexpr int modulatorUpdateInterval = 8;
+} // namespace
+
+void RotarySpeaker::Prepare(float newSampleRate, bool rateChanged, OscillatorShape_Base* lfoShape)
+{
+    sampleRate = newSampleRate;
+    inverseSampleRate = 1.0f / newSampleRate;
+    rotorDelayDepthMs = 0.6f;
+    const float depth = rotorDelayDepthMs * sampleRate * 0.001f;
+    for (int line = 0; line < numRotorDelays; ++line)
+    {
+        auto& delay = rotorDelays[line];
+        if (rateChanged || !delay.HasBuffer())
+        {
+            delay.Allocate(10 * static_cast<int>(sampleRate));
+            // The direct-sound lines sweep around half their depth, so the delay never falls below one
+            // sample; measured at this rate, not the one the line first saw.
+            if (line < 2)
+                delay.SetCentreDelay(depth * 0.5f);
+        }
+    }
+    const int rate = static_cast<int>(sampleRate);
+    for (auto* rotor : {&bassRotorA, &bassRotorB, &trebleRotorA, &trebleRotorB, &speedWobble})
+    {
+        rotor->SetSampleRate(rate);
+        rotor->SetShape(lfoShape);
+    }
+    rotor1Speed = 0.0f;
+    rotor2Speed = 0.0f;
+}
+
+void RotarySpeaker::ApplyBlockSettings(const OrganParameters& parameters, int modulationWheel)
+{
+    const float depth = rotorDelayDepthMs * sampleRate * 0.001f;
+    for (int line = 0; line < numRotorDelays; ++line)
+    {
+        rotorDelays[line].SetDepth(depth);
+        rotorDelays[line].SetLfoPhaseOffset(lineLfoPhaseOffsets[line]);
+        if (line >= 2)
+            rotorDelays[line].SetCentreDelay(sampleRate * 0.01f);
+    }
+    bassRotorA.SetPhaseOffset(0.0f);
+    trebleRotorA.SetPhaseOffset(0.0f);
+    bassRotorB.SetPhaseOffset(0.25f);
+    trebleRotorB.SetPhaseOffset(0.25f);
+    crossoverLow.SetFrequency(ParameterLimits::FilterFrequency(400.0f / sampleRate));
+    crossoverHigh.SetFrequency(ParameterLimits::FilterFrequency(400.0f / sampleRate));
+    cabinetLeft.SetFrequency(ParameterLimits::FilterFrequency(800.0f / sampleRate));
+    cabinetRight.SetFrequency(ParameterLimits::FilterFrequency(800.0f / sampleRate));
+    cabinetLeft.SetQ(0.5f);
+    cabinetRight.SetQ(0.5f);
+    speedWobble.SetFrequency(0.05);
+    trebleRotorFilter.SetQ(0.2f);
+    MoveRotorSpeeds(parameters, modulationWheel);
+}
+
+void RotarySpeaker::MoveRotorSpeeds(const OrganParameters& parameters, int modulationWheel)
+{
+    using ParameterLimits::RotorSpeed;
+    const float slow1 = RotorSpeed(Load(parameters.slowSpeed1), sampleRate);
+    const float slow2 = RotorSpeed(Load(parameters.slowSpeed2), sampleRate);
+    const float fast1 = RotorSpeed(Load(parameters.fastSpeed1), sampleRate);
+    const float fast2 = RotorSpeed(Load(parameters.fastSpeed2), sampleRate);
+    const float wheel = static_cast<float>(modulationWheel) / 127.0f;
+    const float target1 = slow1 + (fast1 - slow1) * wheel;
+    const float target2 = slow2 + (fast2 - slow2) * wheel;
+    // Once per block: the rotors approach their targets with a time constant of 50 blocks.
+    rotor1Speed += (target1 - rotor1Speed) * 0.02f;
+    rotor2Speed += (target2 - rotor2Speed) * 0.02f;
+}
+
+void RotarySpeaker::Process(float* mix, int numSamples, float* left, float* right, bool accumulate,
+                            const OrganParameters& parameters, int modulationWheel)
+{
+    ApplyBlockSettings(parameters, modulationWheel);
+    for (int i = 0; i < numSamples; ++i)
+    {
+        const int phaseOfUpdate = i % modulatorUpdateInterval;
+        const float wobble = speedWobble.Tick();
+        const float bassWobble = 1.0f + 0.05f * wobble;
+        const float trebleWobble = 1.0f + 0.02f * wobble;
+        if (phaseOfUpdate == 2)
+        {
+            for (int line = 0; line < numRotorDelays; line += 2)
+                rotorDelays[line].SetRate(bassWobble * inverseSampleRate * rotor1Speed);
+            for (int line = 1; line < numRotorDelays; line += 2)
+                rotorDelays[line].SetRate(trebleWobble * inverseSampleRate * rotor2Speed);
+        }
+        if (phaseOfUpdate == 1)
+        {
+            bassRotorA.SetFrequency(bassWobble * rotor1Speed);
+            bassRotorB.SetFrequency(bassWobble * rotor1Speed);
+            trebleRotorA.SetFrequency(trebleWobble * rotor2Speed);
+            trebleRotorB.SetFrequency(trebleWobble * rotor2Speed);
+        }
+        const float bassRotation = bassRotorA.Tick();
+        const float trebleRotation = trebleRotorA.Tick();
+        const float bassSweep = bassRotorB.Tick();
+        const float trebleSweep = trebleRotorB.Tick();
+        if (phaseOfUpdate == 0)
+        {
+            // 200 to 800 Hz for the bass rotor, 6 to 12 kHz for the treble rotor (kept below half the rate).
+            bassRotorFilter.SetFrequency(
+                ParameterLimits::FilterFrequency((bassSweep * 300.0f + 500.0f) / sampleRate));
+            trebleRotorFilter.SetFrequency(
+                ParameterLimits::FilterFrequency((trebleSweep * 3000.0f + 9000.0f) / sampleRate));
+        }
+
+        const float x = Saturate(driveGain * mix[i]);
+        mix[i] = 0.0f;
+        auto low = static_cast<float>(crossoverLow.Process(x));
+        auto high = static_cast<float>(crossoverHigh.Process(x));
+        low = static_cast<float>(bassRotorFilter.Process(low));
+        high = static_cast<float>(trebleRotorFilter.Process(high));
+        const float bass = rotorDelays[0].Process(low);
+        const float treble = rotorDelays[1].Process(high);
+
+        const float depth = ParameterLimits::Level(Load(parameters.speakerDepth));
+        const float width = ParameterLimits::Level(Load(parameters.speakerWidth));
+        const float bassDepth = (bassSweep * 0.4f + 1.0f) * depth;
+        const float trebleDepth = (trebleSweep * 0.2f + 1.0f) * depth;
+        const float bassWeight = bassDepth * 0.1f + 0.9f;
+        const float trebleWeight = trebleDepth * 0.2f + 0.5f;
+        const float bassWidth = bass * bassRotation * width * 0.65f;
+        const float trebleWidth = treble * trebleRotation * width * 0.65f;
+        const float directLeft = bassWeight * (bass - bassWidth) + trebleWeight * (treble - trebleWidth);
+        const float directRight = bassWeight * (bass + bassWidth) + trebleWeight * (treble + trebleWidth);
+
+        const float r2 = rotorDelays[2].Process(bass) * 0.2f * (0.9f - 0.1f * bassDepth);
+        const float r3 = rotorDelays[3].Process(treble) * 0.3f * (0.5f - 0.2f * trebleDepth);
+        const float r4 = rotorDelays[4].Process(bass) * 0.2f;
+        const float r5 = rotorDelays[5].Process(treble) * 0.3f * (0.5f - 0.2f * trebleRotation);
+        const float r6 = rotorDelays[6].Process(bass) * 0.2f;
+        const float r7 = rotorDelays[7].Process(treble) * 0.3f * (0.5f + 0.2f * trebleRotation);
+        const auto cabinetOutLeft =
+            static_cast<float>(cabinetLeft.Process(r7 + (0.8f + 0.1f * bassRotation) * r6 + r3 + r2));
+        const auto cabinetOutRight =
+            static_cast<float>(cabinetRight.Process((0.8f - 0.1f * bassRotation) * r4 + r5 + r3 + r2));
+
+        const float outLeft = Saturate(cabinetOutLeft + directLeft);
+        const float outRight = Saturate(cabinetOutRight + directRight);
+        if (accumulate)
+        {
+            left[i] += outLeft;
+            right[i] += outRight;
+        }
+        else
+        {
+            left[i] = outLeft;
+            right[i] = outRight;
+        }
+    }
+}

@@ -1,0 +1,171 @@
+#include "engine/Voice.h"
+
+#include "engine/NoteFrequency.h"
+#include "engine/OrganShapes.h"
+#include "engine/ParameterLimits.h"
+
+#include "dsp/WhiteNoise.h"
+
+#include <algorithm>
+
+namespace
+{
+constexpr float audibleEnvelope = 0.0001f;
+constexpr float finishedLevel = 0.001f;
+
+// An unreleased voice's envelopes are all constant long before this time (every length is at most
+// ParameterLimits::maxEnvelopeSamples), so moving its time back by the step changes no level, and the
+// time of a note held for days never overflows.
+constexpr int timeRebaseThreshold = 1 << 30;
+constexpr int timeRebaseStep = 1 << 29;
+static_assert(2 * static_cast<int64_t>(ParameterLimits::maxEnvelopeSamples) <=
+              timeRebaseThreshold - timeRebaseStep);
+// A released voice ends within one release length of its last release; this only guards against overflow.
+constexpr int64_t maxTime = INT_MAX - (1 << 24);
+
+int ClampIndex(int64_t index, int low, int high)
+{
+    return static_cast<int>(std::clamp<int64_t>(index, low, high));
+}
+} // namespace
+
+void Voice::Start(const juce::MidiMessage& noteOn, int position, const VoiceStartSettings& settings)
+{
+    using namespace ParameterLimits;
+    const float rate = settings.sampleRate;
+    noteMessage = noteOn;
+    startOffset = position;
+    releasePosition = notReleased;
+    // Soft notes rise up to four times slower.
+    const float slowness = (1.0f - static_cast<float>(noteOn.getVelocity()) / 127.0f) * 3.0f + 1.0f;
+    amplitudeEnvelope.Configure(EnvelopeSamples(settings.attackMs * rate * slowness * 0.001f),
+                                EnvelopeSamples(settings.decayMs * rate * 0.001f),
+                                Level(settings.sustainLevel),
+                                EnvelopeSamples(settings.releaseMs * rate * 0.001f));
+    time = 0;
+    clickEnvelope.Configure(EnvelopeSamples(rate * 0.0005f), EnvelopeSamples(rate * 0.001f), 0.0f, 5);
+    mainOscillator.SetSampleRate(static_cast<int>(rate));
+    percussionOscillator.SetSampleRate(static_cast<int>(rate));
+    percussionOscillator.SetShape(settings.percussionShape);
+}
+
+void Voice::Release(int position, float sampleRate)
+{
+    releasePosition = position;
+    amplitudeEnvelope.ReleaseAt(time + position);
+    // The key-up click: from 0.5 down to 0 over 1 ms.
+    clickEnvelope.Configure(0, 0, 0.5f, ParameterLimits::EnvelopeSamples(sampleRate * 0.001f));
+    clickEnvelope.ReleaseAt(time + position);
+}
+
+void Voice::Retrigger(int position, float sampleRate)
+{
+    amplitudeEnvelope.SetReleaseSamples(ParameterLimits::EnvelopeSamples(sampleRate * 0.05f));
+    Release(position, sampleRate);
+}
+
+bool Voice::IsFinished(TrackedEnvelope& percussionEnvelope)
+{
+    return IsReleased() && amplitudeEnvelope.LevelAt(time) < finishedLevel &&
+           percussionEnvelope.LevelAt(time) < finishedLevel;
+}
+
+void Voice::Render(VoiceBlockSettings& block)
+{
+    const int note = NoteNumber();
+    int k = note - 12;
+    auto* currentOctaveShape = block.shapes->OctaveShape(std::clamp(k / 12, 0, OrganShapes::numOctaves - 1));
+    currentOctaveShape->SetBaseShape(block.basicShape);
+    block.shapes->PercussionShape().SetBaseShape(block.basicShape);
+    mainOscillator.SetShape(currentOctaveShape);
+    currentOctaveShape->SetDrawbars(block.drawbars);
+
+    const float velocityGain = static_cast<float>(noteMessage.getVelocity() + 127) / 255.0f;
+    // Percussion fades out toward the top of the keyboard and turns over in sign above note 102.
+    float percussionLevel = block.percussionLevel * velocityGain;
+    if (k > 60)
+        percussionLevel = percussionLevel * (1.0f - static_cast<float>(k - 60) / 30.0f);
+    // The top notes' percussion repeats the octave of notes 72 to 83.
+    if (k > 72)
+        k = k % 12 + 60;
+
+    double mainFrequency = NoteFrequency(note - 12);
+    double percussionFrequency = NoteFrequency(k);
+    const double bend = block.pitchBend;
+    if (bend > 0.01)
+    {
+        mainFrequency += (NoteFrequency(note - 11) - mainFrequency) * bend;
+        percussionFrequency += (NoteFrequency(k + 1) - percussionFrequency) * bend;
+    }
+    else if (bend < -0.01)
+    {
+        mainFrequency += (mainFrequency - NoteFrequency(note - 13)) * bend;
+        percussionFrequency += (percussionFrequency - NoteFrequency(k - 1)) * bend;
+    }
+    mainOscillator.SetFrequency(ParameterLimits::OscillatorFrequency(mainFrequency, block.sampleRate));
+    percussionOscillator.SetFrequency(
+        ParameterLimits::OscillatorFrequency(percussionFrequency, block.sampleRate));
+
+    const float mainGain = velocityGain / 12.0f;
+    RenderSamples(block, mainGain, percussionLevel);
+    AdvanceTime(block.numSamples);
+}
+
+void Voice::RenderSamples(VoiceBlockSettings& block, float mainGain, float percussionLevel)
+{
+    TrackedEnvelope& percussionEnvelope = *block.percussionEnvelope;
+    float* mix = block.mixBuffer;
+    const int end = block.numSamples;
+    // A voice started in a longer block than this one has nothing to render here.
+    const int begin = std::min(startOffset, end);
+    // Block index from which none of the three envelopes changes any more.
+    const auto blockIndexOf = [this, begin, end](int64_t envelopeTime)
+    { return ClampIndex(envelopeTime - time + startOffset, begin, end); };
+    const int steadyIndex =
+        std::max({blockIndexOf(percussionEnvelope.SteadyFrom()), blockIndexOf(clickEnvelope.SteadyFrom()),
+                  blockIndexOf(amplitudeEnvelope.SteadyFrom())});
+
+    const auto renderOneSample = [&](int j)
+    {
+        const int t = time + (j - startOffset);
+        const float percussionEnvelopeLevel = percussionEnvelope.LevelAt(t);
+        const float percussion =
+            percussionEnvelopeLevel > audibleEnvelope
+                ? percussionOscillator.Tick() * percussionEnvelopeLevel * percussionLevel * 0.25f
+                : 0.0f;
+        const float clickEnvelopeLevel = clickEnvelope.LevelAt(t);
+        const float click = clickEnvelopeLevel > audibleEnvelope
+                                ? WhiteNoise() * block.clickLevel * clickEnvelopeLevel * 0.1f
+                                : 0.0f;
+        const float tone = mainOscillator.Tick() * mainGain * amplitudeEnvelope.LevelAt(t);
+        mix[j] += tone + percussion + click;
+    };
+
+    int j = begin;
+    for (; j < steadyIndex; ++j)
+        renderOneSample(j);
+    if (j >= end)
+        return;
+
+    const int t = time + (j - startOffset);
+    if (percussionEnvelope.LevelAt(t) > audibleEnvelope || clickEnvelope.LevelAt(t) > audibleEnvelope)
+    {
+        for (; j < end; ++j)
+            renderOneSample(j);
+        return;
+    }
+    // Only the tone sounds from here, at a constant level; at level 0 it stays silent for good.
+    const float level = amplitudeEnvelope.LevelAt(t);
+    if (level == 0.0f)
+        return;
+    for (; j < end; ++j)
+        mix[j] += mainOscillator.Tick() * mainGain * level;
+}
+
+void Voice::AdvanceTime(int numSamples)
+{
+    startOffset = 0;
+    time = static_cast<int>(std::min<int64_t>(static_cast<int64_t>(time) + numSamples, maxTime));
+    if (!IsReleased() && time >= timeRebaseThreshold)
+        time -= timeRebaseStep;
+}

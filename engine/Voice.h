@@ -1,0 +1,74 @@
+#pragma once
+
+#include "engine/TrackedEnvelope.h"
+
+#include "dsp/ShapeOscillator.h"
+
+#include <juce_audio_basics/juce_audio_basics.h>
+
+#include <climits>
+
+class OrganShapes;
+
+// What a note-on takes from the filter: the rate and the envelope parameters as they stand.
+struct VoiceStartSettings
+{
+    float sampleRate = 0.0f;
+    float attackMs = 0.0f;
+    float decayMs = 0.0f;
+    float sustainLevel = 0.0f;
+    float releaseMs = 0.0f;
+    OscillatorShape_Base* percussionShape = nullptr;
+};
+
+// What every voice of a block shares, read once at the start of the block.
+struct VoiceBlockSettings
+{
+    float* mixBuffer = nullptr;
+    int numSamples = 0;
+    float sampleRate = 0.0f;
+    OrganShapes* shapes = nullptr;
+    OscillatorShape_Base* basicShape = nullptr; // the waveform "Osc" selects
+    float drawbars[9] = {};
+    float percussionLevel = 0.0f;
+    float clickLevel = 0.0f;
+    float pitchBend = 0.0f;
+    // Shared by all voices and evaluated with each voice's own time.
+    TrackedEnvelope* percussionEnvelope = nullptr;
+};
+
+// One sounding note: the drawbar sum of its octave through its own envelope, a decaying percussion tone
+// and a key click. Audio thread only; the record lives in the filter's voice pool and is reused.
+struct Voice
+{
+    // An unreleased voice's release position lies beyond every sample of any block.
+    static constexpr int notReleased = INT_MAX;
+
+    int startOffset = 0;               // where rendering begins in the current block; 0 after the first
+    int releasePosition = notReleased; // position of the release within the block it happened in
+    int time = 0;                      // envelope time in samples at the start of the current block
+    TrackedEnvelope amplitudeEnvelope;
+    juce::MidiMessage noteMessage; // the note-on: note number and velocity
+    ShapeOscillator mainOscillator;
+    ShapeOscillator percussionOscillator;
+    TrackedEnvelope clickEnvelope;
+    bool heldByPedal = false; // a note-off came while the pedal was down
+
+    void Start(const juce::MidiMessage& noteOn, int position, const VoiceStartSettings& settings);
+    // Note-off or pedal release: the envelope ramps down from wherever it stands, with a release click.
+    void Release(int position, float sampleRate);
+    // A new note-on for this voice's note: the same release, but over 50 ms.
+    void Retrigger(int position, float sampleRate);
+
+    bool IsReleased() const { return releasePosition != notReleased; }
+    int NoteNumber() const { return noteMessage.getNoteNumber(); }
+    // Released, and both its envelope and the shared percussion envelope have died away.
+    bool IsFinished(TrackedEnvelope& percussionEnvelope);
+
+    // Adds this voice's samples of the block into the mix buffer and moves its time on by the block.
+    void Render(VoiceBlockSettings& block);
+
+private:
+    void RenderSamples(VoiceBlockSettings& block, float mainGain, float percussionLevel);
+    void AdvanceTime(int numSamples);
+};
