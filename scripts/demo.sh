@@ -5,11 +5,13 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
 ./scripts/build.sh
-render=${BUILD_DIR:-build}/tools/brumalux-render
-if [ ! -x "$render" ]; then
+build_dir=${BUILD_DIR:-build}
+render=$build_dir/tools/brumalux-render
+plugin=$build_dir/brumalux.so
+if [ ! -x "$render" ] || [ ! -f "$plugin" ]; then
   echo "Built everything there is; the plug-in and its render tool do not exist yet, so there is no demo to render." >&2
   exit 0
 fi
 mkdir -p out
-"$render" examples/demo.mid -o out/demo.wav
+"$render" --plugin "$plugin" examples/demo.mid -o out/demo.wav
 echo "Rendered examples/demo.mid to $(pwd)/out/demo.wav"

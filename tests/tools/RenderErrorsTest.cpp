@@ -1,0 +1,114 @@
+// The executable refusing what it cannot do: a clear message, a non-zero exit, and no file written.
+
+#include "tests/tools/RenderTestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace render_test;
+
+namespace
+{
+class RenderErrors : public ::testing::Test
+{
+protected:
+    RenderErrors()
+    {
+        WriteMidi(midi, {{0, juce::MidiMessage::noteOn(1, 60, (juce::uint8)100)},
+                         {480, juce::MidiMessage::noteOff(1, 60)}});
+    }
+
+    // Runs the executable and checks the exit code, the message and that the folder holds only
+    // what was there before.
+    void ExpectFailure(std::vector<std::string> arguments, const std::string& message, int exitCode = 1)
+    {
+        const auto before = folder.Files();
+        const auto run = RunExecutable(arguments);
+        EXPECT_EQ(run.exitCode, exitCode) << run.err;
+        EXPECT_NE(run.err.find(message), std::string::npos) << "wanted: " << message << "\ngot: " << run.err;
+        EXPECT_EQ(run.err.rfind("brumalux-render: ", 0), 0u) << run.err;
+        EXPECT_EQ(folder.Files(), before);
+    }
+
+    std::vector<std::string> RenderWith(const std::string& plugin, std::vector<std::string> extra = {})
+    {
+        std::vector<std::string> arguments{midi, "-o", output, "--plugin", plugin};
+        arguments.insert(arguments.end(), extra.begin(), extra.end());
+        return arguments;
+    }
+
+    ScratchFolder folder;
+    const std::string midi = folder.Path("tune.mid");
+    const std::string output = folder.Path("tune.wav");
+};
+} // namespace
+
+TEST_F(RenderErrors, SharedLibrariesThatAreNoInstrument)
+{
+    ExpectFailure(RenderWith(folder.Path("absent.so")), "plug-in not found: " + folder.Path("absent.so"));
+    ExpectFailure(RenderWith(midi), "cannot load the plug-in");
+    ExpectFailure(RenderWith(TEST_NO_ENTRY),
+                  "is not a VST 2 plug-in: it exports neither VSTPluginMain nor main");
+    ExpectFailure(RenderWith(TEST_NULL_ENTRY), "refused to start: its entry point answered null");
+    ExpectFailure(RenderWith(TEST_BAD_MAGIC),
+                  "is not a VST 2 plug-in: its effect record has the wrong magic number");
+    ExpectFailure(RenderWith(TEST_EFFECT),
+                  "is not an instrument: the is-synth flag is clear and its category is 1");
+}
+
+TEST_F(RenderErrors, MidiFilesThatCannotBePlayed)
+{
+    juce::File(folder.Path("broken.mid")).replaceWithText("MThd, or so it says");
+    WriteMidi(folder.Path("empty.mid"), {{0, juce::MidiMessage::textMetaEvent(3, "nothing here")}});
+    for (auto [file, message] : std::vector<std::pair<std::string, std::string>>{
+             {"absent.mid", "MIDI file not found"},
+             {"broken.mid", "is not a readable standard MIDI file"},
+             {"empty.mid", "holds no notes or other channel messages to play"}})
+        ExpectFailure({folder.Path(file), "-o", output, "--plugin", TEST_INSTRUMENT}, message);
+    ExpectFailure({midi, "-o", midi, "--plugin", TEST_INSTRUMENT}, "would overwrite the MIDI file");
+}
+
+TEST_F(RenderErrors, OutputsThatCannotBeWritten)
+{
+    ExpectFailure({midi, "-o", folder.Path("no/such/folder/out.wav"), "--plugin", TEST_INSTRUMENT},
+                  "does not exist");
+    juce::File(folder.Path("taken")).createDirectory();
+    ExpectFailure({midi, "-o", folder.Path("taken"), "--plugin", TEST_INSTRUMENT}, "it is a folder");
+    ExpectFailure(RenderWith(TEST_INSTRUMENT, {"--save-state", folder.Path("no/such/state.bin")}),
+                  "cannot write the state file");
+}
+
+TEST_F(RenderErrors, SettingsThePluginDoesNotHave)
+{
+    ExpectFailure(RenderWith(TEST_INSTRUMENT, {"--param", "Volume=0.5"}), "no parameter called \"Volume\"");
+    ExpectFailure(RenderWith(TEST_INSTRUMENT, {"--param", "7=0.5"}), "parameter index 7 is out of range");
+    ExpectFailure(RenderWith(TEST_INSTRUMENT, {"--param", "Transpose=30"}),
+                  "30 is outside the range of parameter 1 (Transpos), -24 to 24");
+    ExpectFailure(RenderWith(TEST_INSTRUMENT, {"--param", "Level=loud"}),
+                  "no setting of parameter 0 (Level)");
+    ExpectFailure(RenderWith(TEST_INSTRUMENT, {"--param-normalised", "Level=2"}),
+                  "wants a value from 0 to 1");
+    ExpectFailure(RenderWith(TEST_INSTRUMENT, {"--program", "2"}),
+                  "program 2 is out of range: the plug-in has 2 programs, 0 to 1");
+    ExpectFailure(RenderWith(TEST_INSTRUMENT, {"--state", folder.Path("absent.bin")}),
+                  "state file not found");
+}
+
+TEST_F(RenderErrors, BadCommandLinesExitWithTwo)
+{
+    ExpectFailure({"--bits", "12", midi}, "--bits wants 16, 24 or 32", 2);
+    ExpectFailure({"--frobnicate", midi}, "unknown option --frobnicate", 2);
+    ExpectFailure({}, "no MIDI file given", 2);
+}
+
+TEST_F(RenderErrors, AFailedRenderKeepsTheOlderOutputAsItWas)
+{
+    juce::File(output).replaceWithText("an older render");
+    ExpectFailure(RenderWith(TEST_INSTRUMENT, {"--param", "Volume=0.5"}), "no parameter called");
+    ExpectFailure(RenderWith(TEST_EFFECT), "is not an instrument");
+    EXPECT_EQ(juce::File(output).loadFileAsString(), "an older render");
+
+    const auto run = RunExecutable(RenderWith(TEST_INSTRUMENT));
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(folder.Files(), (std::vector<std::string>{"tune.mid", "tune.wav"}));
+    EXPECT_EQ(ReadWav(output).samples.getNumChannels(), 2);
+}

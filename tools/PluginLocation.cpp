@@ -1,0 +1,44 @@
+#include "tools/PluginLocation.h"
+
+#include "tools/RenderError.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+
+namespace render
+{
+namespace
+{
+constexpr const char* kPluginFileName = "brumalux.so";
+}
+
+std::vector<std::string> DefaultPluginCandidates()
+{
+    std::vector<std::string> candidates{BRUMALUX_DEFAULT_PLUGIN};
+    if (const char* vstPath = std::getenv("VST_PATH"))
+    {
+        std::istringstream folders(vstPath);
+        for (std::string folder; std::getline(folders, folder, ':');)
+            if (!folder.empty())
+                candidates.push_back((std::filesystem::path(folder) / kPluginFileName).string());
+    }
+    if (const char* home = std::getenv("HOME"))
+        candidates.push_back((std::filesystem::path(home) / ".vst" / kPluginFileName).string());
+    candidates.push_back(std::string("/usr/local/lib/vst/") + kPluginFileName);
+    return candidates;
+}
+
+std::string FindDefaultPlugin()
+{
+    std::string tried;
+    for (const auto& candidate : DefaultPluginCandidates())
+    {
+        std::error_code error;
+        if (std::filesystem::is_regular_file(candidate, error))
+            return candidate;
+        tried += "\n  " + candidate;
+    }
+    throw RenderError("no --plugin given and Brumalux is not built or installed; looked for:" + tried);
+}
+} // namespace render
