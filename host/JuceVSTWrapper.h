@@ -1,0 +1,102 @@
+#pragma once
+
+#include "ChunkMemory.h"
+#include "HostBlockRenderer.h"
+#include "HostMidiOutput.h"
+#include "JuceRuntimeHolder.h"
+#include "Vst2Interface.h"
+#include "framework/AudioFilterBase.h"
+#include "framework/FilterNativeCallbacks.h"
+#include "framework/PluginProperties.h"
+
+#include <juce_events/juce_events.h>
+
+#include <atomic>
+#include <memory>
+
+// One plug-in instance as the host sees it: the effect record whose functions lead here,
+// and the translation of every host request into operations of the filter it owns.
+//
+// Threads: process and processReplacing run on the host's audio thread; setParameter,
+// getParameter and the dispatcher on the host's control threads (requests that touch
+// JUCE's GUI inside a ScopedHostMessageThread); the timer on JUCE's message thread.
+class JuceVSTWrapper : private JuceRuntimeHolder, private juce::Timer, public FilterNativeCallbacks
+{
+public:
+    static constexpr int timerIntervalMs = 250;
+
+    JuceVSTWrapper(vst2::HostCallback host, std::unique_ptr<AudioFilterBase> filter);
+    ~JuceVSTWrapper() override;
+
+    vst2::AEffect* GetEffect() noexcept { return &effect; }
+
+    // The instance behind a record the host passes back; null for a null or foreign one.
+    static JuceVSTWrapper* FromEffect(vst2::AEffect* effect) noexcept;
+
+    // Applies a change that did not come from the host as if the host had made it, then
+    // reports it to the host as automation. Any thread.
+    void SetParameterAndTellHost(AudioFilterBase& filter, int index, float normalisedValue) override;
+
+    size_t GetChunkMemorySize() const { return chunkMemory.GetSize(); }
+
+private:
+    static vst2::VstIntPtr DispatcherEntry(vst2::AEffect* effect, vst2::VstInt32 opcode, vst2::VstInt32 index,
+                                           vst2::VstIntPtr value, void* ptr, float opt);
+    static void ProcessEntry(vst2::AEffect* effect, float** inputs, float** outputs,
+                             vst2::VstInt32 numFrames);
+    static void ProcessReplacingEntry(vst2::AEffect* effect, float** inputs, float** outputs,
+                                      vst2::VstInt32 numFrames);
+    static void SetParameterEntry(vst2::AEffect* effect, vst2::VstInt32 index, float value);
+    static float GetParameterEntry(vst2::AEffect* effect, vst2::VstInt32 index);
+
+    void FillEffectRecord();
+    vst2::VstIntPtr CallHost(vst2::VstInt32 opcode, vst2::VstInt32 index, vst2::VstIntPtr value, void* ptr,
+                             float opt = 0.0f);
+    void RequestMidiIfWanted();
+
+    vst2::VstIntPtr Dispatch(vst2::VstInt32 opcode, vst2::VstInt32 index, vst2::VstIntPtr value, void* ptr,
+                             float opt);
+    vst2::VstIntPtr DispatchProgramRequest(vst2::VstInt32 opcode, vst2::VstInt32 index, vst2::VstIntPtr value,
+                                           void* ptr);
+    vst2::VstIntPtr DispatchParameterRequest(vst2::VstInt32 opcode, vst2::VstInt32 index, void* ptr);
+    vst2::VstIntPtr DispatchIdentityRequest(vst2::VstInt32 opcode, void* ptr);
+    vst2::VstIntPtr CanDo(const void* query) const;
+
+    void Open();
+    void SetProgram(vst2::VstIntPtr number);
+    void SetSampleRate(float newSampleRate);
+    void SetBlockSize(vst2::VstIntPtr newBlockSize);
+    enum class PendingMidi
+    {
+        discard,
+        keep
+    };
+    void Resume(PendingMidi whatToDoWithPendingMidi);
+    void Suspend();
+    vst2::VstIntPtr ProcessEvents(const void* events);
+    vst2::VstIntPtr GetChunk(void* destination);
+    vst2::VstIntPtr SetChunk(const void* data, vst2::VstIntPtr size);
+
+    void Render(float** inputs, float** outputs, vst2::VstInt32 numFrames, bool accumulate);
+    void SetParameterFromHost(vst2::VstInt32 index, float value);
+
+    void timerCallback() override;
+
+    vst2::AEffect effect{};
+    const vst2::HostCallback host;
+    const std::unique_ptr<AudioFilterBase> filter;
+    PluginProperties properties;
+    const int numParametersAtCreation;
+    const int numProgramsAtCreation;
+
+    double hostSampleRate = 44100.0;
+    int hostBlockSize = 1024;
+    std::atomic<bool> resumed{false};
+
+    juce::MidiBuffer pendingMidi;
+    HostBlockRenderer renderer;
+    std::unique_ptr<HostMidiOutput> midiOutput;
+    ChunkMemory chunkMemory;
+
+    JUCE_DECLARE_NON_COPYABLE(JuceVSTWrapper)
+};

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "Vst2Interface.h"
+
+// How the plug-in names itself to a host. The filter supplies everything else about
+// itself (unique ID, channels, MIDI flags) through PluginProperties.
+namespace PluginIdentity
+{
+constexpr const char* effectName = "Brumalux";
+constexpr const char* vendorName = "Quellmark music";
+constexpr vst2::VstInt32 vendorVersion = 1000;
+constexpr vst2::VstInt32 vstVersion = 2300;
+constexpr vst2::VstInt32 effectRecordVersion = 1;
+} // namespace PluginIdentity

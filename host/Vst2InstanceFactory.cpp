@@ -1,0 +1,29 @@
+#include "Vst2InstanceFactory.h"
+
+#include "JuceRuntimeHolder.h"
+#include "JuceVSTWrapper.h"
+#include "SharedMessageThread.h"
+#include "engine/CreateBrumalux.h"
+
+vst2::AEffect* CreateVst2Instance(vst2::HostCallback host) noexcept
+{
+    if (host == nullptr)
+        return nullptr;
+    try
+    {
+        const ScopedHostMessageThread messageThread;
+        // Keeps JUCE up while we talk to the host; if no instance comes of it, JUCE and
+        // the message loop go away with it.
+        const JuceRuntimeHolder runtime;
+        if (host(nullptr, vst2::audioMasterVersion, 0, 0, nullptr, 0.0f) == 0)
+            return nullptr;
+        std::unique_ptr<AudioFilterBase> filter(CreateBrumalux());
+        if (filter == nullptr)
+            return nullptr;
+        return (new JuceVSTWrapper(host, std::move(filter)))->GetEffect();
+    }
+    catch (...)
+    {
+        return nullptr;
+    }
+}
