@@ -1,0 +1,413 @@
+#include "DemoEditorComponent.h"
+
+#include "engine/Brumalux.h"
+#include "engine/OrganEditorFactory.h"
+#include "params/PluginParameterManager.h"
+
+#include <optional>
+
+namespace
+{
+constexpr int editorWidth = 440;
+constexpr int editorHeight = 485;
+constexpr int keyboardKeyCount = 61;
+constexpr int keyboardLowestOctave = 3;
+
+// Several settings are single-precision constants in the organ's tables; the slider works
+// in double precision, so they enter it widened, not as the nearest double.
+constexpr double Widened(float value)
+{
+    return static_cast<double>(value);
+}
+
+// Parameter indices: tone, distortion, the envelope, the four rotor speeds, speaker depth and
+// width, oscillator, percussion, vibrato, click, the nine drawbars. Writing follows this
+// order, which is the order in which the host hears of the changes.
+constexpr int writeOrder[] = {16, 17, 2,  3, 4, 5, 20, 21, 22, 23, 24, 25, 0,
+                              1,  15, 26, 6, 7, 8, 9,  10, 11, 12, 13, 14};
+// Loading the sliders tells no one; it runs width before depth.
+constexpr int loadOrder[] = {16, 17, 2,  3, 4, 5, 20, 21, 22, 23, 25, 24, 0,
+                             1,  15, 26, 6, 7, 8, 9,  10, 11, 12, 13, 14};
+static_assert(std::size(writeOrder) == 25 && std::size(loadOrder) == 25);
+} // namespace
+
+struct DemoEditorComponent::SliderSettings
+{
+    const char* name;
+    juce::Rectangle<int> bounds;
+    juce::Slider::SliderStyle style;
+    double minimum, maximum, step;
+    std::optional<double> initialValue;
+    juce::Slider::TextEntryBoxPosition textBox;
+    int textBoxWidth;
+    double skew;
+    int parameter;
+};
+
+namespace
+{
+using S = juce::Slider;
+} // namespace
+
+DemoEditorComponent::DemoEditorComponent(Brumalux& ownerFilter)
+    : AudioFilterEditor(ownerFilter),
+      manager(ownerFilter.GetParameterManager())
+{
+    sliderChanges.addChangeListener(this);
+    const juce::Font labelFont(9.0f, juce::Font::plain);
+
+    auto& oscillator = AddGroup("Shape Panel", "Oscillator", {10, 10, 140, 55});
+    AddSlider(oscillator, {"Voice Selector",
+                           {10, 20, 120, 22},
+                           S::LinearHorizontal,
+                           0,
+                           6,
+                           1,
+                           1,
+                           S::TextBoxLeft,
+                           30,
+                           1,
+                           ParameterIndex::oscillator});
+
+    auto& percussion = AddGroup("Percussion Panel", "Percussion", {150, 10, 100, 55});
+    AddSlider(percussion, {"Percussion Level",
+                           {10, 20, 80, 22},
+                           S::LinearHorizontal,
+                           0,
+                           1,
+                           Widened(0.1f),
+                           {},
+                           S::TextBoxLeft,
+                           30,
+                           1,
+                           ParameterIndex::percussionLevel});
+
+    auto& click = AddGroup("Click Panel", "Click", {250, 10, 180, 55});
+    AddSlider(click, {"Click Level",
+                      {10, 20, 80, 22},
+                      S::LinearHorizontal,
+                      0,
+                      1,
+                      Widened(0.1f),
+                      {},
+                      S::TextBoxLeft,
+                      30,
+                      1,
+                      ParameterIndex::clickLevel});
+
+    auto& envelope = AddGroup("ADSR Panel", "ADSR", {10, 70, 420, 55});
+    AddSlider(envelope, {"attack time",
+                         {10, 20, 90, 22},
+                         S::LinearHorizontal,
+                         5,
+                         500,
+                         5,
+                         10,
+                         S::TextBoxLeft,
+                         30,
+                         0.75,
+                         ParameterIndex::attack});
+    AddSlider(envelope, {"decay time",
+                         {110, 20, 90, 22},
+                         S::LinearHorizontal,
+                         5,
+                         500,
+                         5,
+                         50,
+                         S::TextBoxLeft,
+                         30,
+                         0.75,
+                         ParameterIndex::decay});
+    AddSlider(envelope, {"Sustain level",
+                         {210, 20, 90, 22},
+                         S::LinearHorizontal,
+                         0.01,
+                         1,
+                         0.01,
+                         0.75,
+                         S::TextBoxLeft,
+                         30,
+                         1,
+                         ParameterIndex::sustain});
+    AddSlider(envelope, {"release time",
+                         {310, 20, 90, 22},
+                         S::LinearHorizontal,
+                         5,
+                         1000,
+                         5,
+                         50,
+                         S::TextBoxLeft,
+                         30,
+                         0.75,
+                         ParameterIndex::release});
+
+    AddDrawBars(AddGroup("DrawBar Panel", "DrawBars", {10, 130, 420, 180}));
+
+    auto& shape = AddGroup("Saturation Panel", "Shape", {10, 315, 120, 90});
+    AddSlider(shape, {"Filter frequency",
+                      {65, 20, 45, 45},
+                      S::Rotary,
+                      100,
+                      12000,
+                      5,
+                      1800,
+                      S::NoTextBox,
+                      70,
+                      Widened(0.4f),
+                      ParameterIndex::tone});
+    sliderForParameter[ParameterIndex::tone]->setTextValueSuffix(" Hz");
+    AddSlider(shape, {"Distortion Thrust",
+                      {10, 20, 45, 45},
+                      S::Rotary,
+                      1,
+                      10,
+                      Widened(0.05f),
+                      Widened(1.2f),
+                      S::NoTextBox,
+                      40,
+                      0.5,
+                      ParameterIndex::distortion});
+    AddLabel(shape, "SaturationLabel", "Distortion           Tone", {12, 60, 120, 22});
+
+    auto& vibrato = AddGroup("Speaker Panel", "Vib", {130, 315, 60, 90});
+    AddSlider(vibrato, {"Speaker Depth",
+                        {10, 10, 40, 70},
+                        S::LinearVertical,
+                        0,
+                        1,
+                        0.05,
+                        0.5,
+                        S::TextBoxBelow,
+                        30,
+                        1,
+                        ParameterIndex::vibrato});
+
+    auto& speaker = AddGroup("Speaker Panel", "Speaker", {190, 315, 240, 90});
+    AddSpeakerSwitch(speaker);
+    const double slowest = Widened(0.1f);
+    AddSlider(speaker, {"Lo Speaker Speed",
+                        {105, 50, 65, 22},
+                        S::LinearHorizontal,
+                        slowest,
+                        7,
+                        0.1,
+                        1,
+                        S::TextBoxLeft,
+                        25,
+                        1,
+                        ParameterIndex::slowSpeed1});
+    AddSlider(speaker, {"Hi Speaker Speed",
+                        {105, 20, 65, 22},
+                        S::LinearHorizontal,
+                        slowest,
+                        7,
+                        0.1,
+                        Widened(0.8f),
+                        S::TextBoxLeft,
+                        25,
+                        1,
+                        ParameterIndex::slowSpeed2});
+    AddSlider(speaker, {"Hi Speaker Speed",
+                        {170, 20, 65, 22},
+                        S::LinearHorizontal,
+                        slowest,
+                        7,
+                        0.1,
+                        Widened(0.8f),
+                        S::TextBoxLeft,
+                        25,
+                        1,
+                        ParameterIndex::fastSpeed2});
+    AddSlider(speaker, {"Lo Speaker Speed",
+                        {170, 50, 65, 22},
+                        S::LinearHorizontal,
+                        slowest,
+                        7,
+                        0.1,
+                        1,
+                        S::TextBoxLeft,
+                        25,
+                        1,
+                        ParameterIndex::fastSpeed1});
+    AddSlider(speaker, {"Speaker Throb",
+                        {45, 50, 60, 22},
+                        S::LinearHorizontal,
+                        0,
+                        1,
+                        0.05,
+                        Widened(0.8f),
+                        S::TextBoxLeft,
+                        30,
+                        1,
+                        ParameterIndex::speakerDepth});
+    AddSlider(speaker, {"Hi Speaker Spread",
+                        {45, 20, 60, 22},
+                        S::LinearHorizontal,
+                        0,
+                        1,
+                        0.1,
+                        Widened(0.1f),
+                        S::TextBoxLeft,
+                        80,
+                        1,
+                        ParameterIndex::speakerWidth});
+    AddLabel(speaker, "Speakerspeed label", "Slow   - speed -   Fast", {135, 70, 120, 22});
+    AddLabel(speaker, "Speakerdepthlabel", "Width/Depth", {45, 70, 60, 22});
+    for (auto& label : labels)
+        label->setFont(labelFont);
+
+    keyboard = std::make_unique<VirtualPiano>(keyboardKeyCount, keyboardLowestOctave);
+    addAndMakeVisible(*keyboard);
+    keyboard->setBounds(10, 410, 420, 70);
+
+    setSize(editorWidth, editorHeight);
+}
+
+DemoEditorComponent::~DemoEditorComponent()
+{
+    // The filter must stop reaching this editor (and its keyboard) from the audio thread
+    // before any part of it goes; the base class would only do so after the members.
+    GetOwnerFilter().EditorBeingDeleted(this);
+    manager.removeChangeListener(this);
+    cancelPendingUpdate();
+}
+
+juce::GroupComponent& DemoEditorComponent::AddGroup(const juce::String& name, const juce::String& title,
+                                                    juce::Rectangle<int> bounds)
+{
+    auto& group = *groups.emplace_back(std::make_unique<juce::GroupComponent>(name, title));
+    addAndMakeVisible(group);
+    group.setBounds(bounds);
+    return group;
+}
+
+void DemoEditorComponent::AddSlider(juce::GroupComponent& group, const SliderSettings& settings)
+{
+    auto& slider = *sliders.emplace_back(std::make_unique<juce::Slider>(settings.name));
+    group.addAndMakeVisible(slider);
+    slider.setBounds(settings.bounds);
+    slider.setRange(settings.minimum, settings.maximum, settings.step);
+    if (settings.initialValue)
+        slider.setValue(*settings.initialValue, juce::dontSendNotification);
+    slider.setSliderStyle(settings.style);
+    slider.setTextBoxStyle(settings.textBox, false, settings.textBoxWidth, 20);
+    slider.setSkewFactor(settings.skew);
+    slider.onValueChange = [this] { sliderChanges.sendChangeMessage(); };
+    sliderForParameter[static_cast<size_t>(settings.parameter)] = &slider;
+}
+
+void DemoEditorComponent::AddDrawBars(juce::GroupComponent& group)
+{
+    for (int k = 0; k < numDrawbars; ++k)
+    {
+        auto drawBar = std::make_unique<DrawBarSlider>();
+        group.addAndMakeVisible(*drawBar);
+        drawBar->setBounds(10 + 45 * k, 20, 35, 150);
+        drawBar->setValue(1.0 / (k + 1), juce::dontSendNotification);
+        drawBar->onValueChange = [this] { sliderChanges.sendChangeMessage(); };
+        drawBars[static_cast<size_t>(k)] = drawBar.get();
+        sliderForParameter[static_cast<size_t>(ParameterIndex::drawbar0 + k)] = drawBar.get();
+        sliders.push_back(std::move(drawBar));
+    }
+}
+
+void DemoEditorComponent::AddLabel(juce::GroupComponent& group, const juce::String& name,
+                                   const juce::String& text, juce::Rectangle<int> bounds)
+{
+    auto& label = *labels.emplace_back(std::make_unique<juce::Label>(name, text));
+    group.addAndMakeVisible(label);
+    label.setBounds(bounds);
+}
+
+void DemoEditorComponent::AddSpeakerSwitch(juce::GroupComponent& group)
+{
+    speakerSwitch = std::make_unique<juce::ToggleButton>("On");
+    speakerSwitch->setName("Speaker Switch");
+    group.addAndMakeVisible(*speakerSwitch);
+    speakerSwitch->setBounds(5, 20, 40, 22);
+    speakerSwitch->setToggleState(true, juce::dontSendNotification);
+    speakerSwitch->addListener(this);
+}
+
+juce::Slider* DemoEditorComponent::GetSliderFor(int parameterIndex) const
+{
+    if (parameterIndex < 0 || parameterIndex >= ParameterIndex::count)
+        return nullptr;
+    return sliderForParameter[static_cast<size_t>(parameterIndex)];
+}
+
+void DemoEditorComponent::changeListenerCallback(juce::ChangeBroadcaster* source)
+{
+    if (source == &manager)
+        SyncControlsFromParameters();
+    else
+        WriteControlsToParameters();
+}
+
+void DemoEditorComponent::SyncControlsFromParameters()
+{
+    if (juce::MessageManager::existsAndIsCurrentThread())
+    {
+        LoadSlidersFromParameters();
+        return;
+    }
+    // Sliders belong to the message thread. The hand-off reuses one preallocated message.
+    slidersNeedLoading.store(true);
+    triggerAsyncUpdate();
+}
+
+void DemoEditorComponent::handleAsyncUpdate()
+{
+    if (slidersNeedLoading.exchange(false))
+        LoadSlidersFromParameters();
+}
+
+void DemoEditorComponent::LoadSlidersFromParameters()
+{
+    for (const int index : loadOrder)
+        GetSliderFor(index)->setValue(static_cast<double>(manager.GetValue(index)),
+                                      juce::dontSendNotification);
+}
+
+void DemoEditorComponent::WriteControlsToParameters()
+{
+    for (const int index : writeOrder)
+        manager.SetValueNotifyingHost(index, static_cast<float>(GetSliderFor(index)->getValue()));
+}
+
+void DemoEditorComponent::buttonClicked(juce::Button*)
+{
+    WriteSpeakerSwitch();
+}
+
+void DemoEditorComponent::buttonStateChanged(juce::Button*)
+{
+    WriteSpeakerSwitch();
+}
+
+void DemoEditorComponent::WriteSpeakerSwitch()
+{
+    if (juce::MessageManager::existsAndIsCurrentThread())
+        speakerSwitchOn.store(speakerSwitch->getToggleState());
+    manager.SetValueNotifyingHost(ParameterIndex::speakerOn, speakerSwitchOn.load() ? 1.0f : 0.0f);
+}
+
+void DemoEditorComponent::paint(juce::Graphics& g)
+{
+    const int width = getWidth();
+    const int height = getHeight();
+    g.fillAll(juce::Colour(0xff87ceeb));
+    g.setColour(juce::Colour(0xff67bedb)); // the band behind the keyboard
+    g.fillRect(0, 405, width, 80);
+    g.setColour(juce::Colour(0xff97eefb)); // highlight, left and top
+    g.fillRect(0, 0, 2, height);
+    g.fillRect(0, 0, width, 5);
+    g.setColour(juce::Colours::black); // shadow, bottom and right
+    g.fillRect(0, height - 4, width, 4);
+    g.fillRect(width - 1, 0, 1, height);
+}
+
+AudioFilterEditor* CreateOrganEditor(Brumalux& filter)
+{
+    return new DemoEditorComponent(filter);
+}

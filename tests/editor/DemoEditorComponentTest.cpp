@@ -1,0 +1,605 @@
+#include "EditorTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+namespace
+{
+using S = juce::Slider;
+namespace P = ParameterIndex;
+
+class DemoEditorTest : public ::testing::Test, protected OrganWithEditor
+{
+protected:
+    juce::Slider& SliderFor(int index) { return *Editor().GetSliderFor(index); }
+
+    // As a user's drag or typed value changes a slider.
+    void MoveSlider(int index, double value)
+    {
+        SliderFor(index).setValue(value, juce::sendNotificationSync);
+        PumpMessages();
+    }
+
+    void Connect()
+    {
+        filter.PrepareToPlay(44100.0, 256);
+        PumpMessages();
+        host.automated.clear();
+    }
+};
+
+// ---------------------------------------------------------------------------- layout
+
+struct ExpectedSlider
+{
+    int parameter;
+    const char* group;
+    const char* name;
+    juce::Rectangle<int> bounds;
+    S::SliderStyle style;
+    double minimum, maximum, interval;
+    double initialValue;
+    S::TextEntryBoxPosition textBox;
+    int textBoxWidth;
+    double skew;
+};
+
+// Written out from the editor's layout table. Some constants are 32-bit floats widened to
+// double, which differ from the nearest double (0.1f is 0.100000001490116...).
+const ExpectedSlider expectedSliders[] = {
+    {P::oscillator,
+     "Oscillator",
+     "Voice Selector",
+     {10, 20, 120, 22},
+     S::LinearHorizontal,
+     0,
+     6,
+     1,
+     1,
+     S::TextBoxLeft,
+     30,
+     1},
+    {P::percussionLevel,
+     "Percussion",
+     "Percussion Level",
+     {10, 20, 80, 22},
+     S::LinearHorizontal,
+     0,
+     1,
+     double(0.1f),
+     0,
+     S::TextBoxLeft,
+     30,
+     1},
+    {P::clickLevel,
+     "Click",
+     "Click Level",
+     {10, 20, 80, 22},
+     S::LinearHorizontal,
+     0,
+     1,
+     double(0.1f),
+     0,
+     S::TextBoxLeft,
+     30,
+     1},
+    {P::attack,
+     "ADSR",
+     "attack time",
+     {10, 20, 90, 22},
+     S::LinearHorizontal,
+     5,
+     500,
+     5,
+     10,
+     S::TextBoxLeft,
+     30,
+     0.75},
+    {P::decay,
+     "ADSR",
+     "decay time",
+     {110, 20, 90, 22},
+     S::LinearHorizontal,
+     5,
+     500,
+     5,
+     50,
+     S::TextBoxLeft,
+     30,
+     0.75},
+    {P::sustain,
+     "ADSR",
+     "Sustain level",
+     {210, 20, 90, 22},
+     S::LinearHorizontal,
+     0.01,
+     1,
+     0.01,
+     0.75,
+     S::TextBoxLeft,
+     30,
+     1},
+    {P::release,
+     "ADSR",
+     "release time",
+     {310, 20, 90, 22},
+     S::LinearHorizontal,
+     5,
+     1000,
+     5,
+     50,
+     S::TextBoxLeft,
+     30,
+     0.75},
+    {P::distortion,
+     "Shape",
+     "Distortion Thrust",
+     {10, 20, 45, 45},
+     S::Rotary,
+     1,
+     10,
+     double(0.05f),
+     1.2,
+     S::NoTextBox,
+     40,
+     0.5},
+    {P::tone,
+     "Shape",
+     "Filter frequency",
+     {65, 20, 45, 45},
+     S::Rotary,
+     100,
+     12000,
+     5,
+     1800,
+     S::NoTextBox,
+     70,
+     double(0.4f)},
+    {P::vibrato,
+     "Vib",
+     "Speaker Depth",
+     {10, 10, 40, 70},
+     S::LinearVertical,
+     0,
+     1,
+     0.05,
+     0.5,
+     S::TextBoxBelow,
+     30,
+     1},
+    {P::speakerWidth,
+     "Speaker",
+     "Hi Speaker Spread",
+     {45, 20, 60, 22},
+     S::LinearHorizontal,
+     0,
+     1,
+     0.1,
+     0.1,
+     S::TextBoxLeft,
+     80,
+     1},
+    {P::speakerDepth,
+     "Speaker",
+     "Speaker Throb",
+     {45, 50, 60, 22},
+     S::LinearHorizontal,
+     0,
+     1,
+     0.05,
+     0.8,
+     S::TextBoxLeft,
+     30,
+     1},
+    {P::slowSpeed2,
+     "Speaker",
+     "Hi Speaker Speed",
+     {105, 20, 65, 22},
+     S::LinearHorizontal,
+     double(0.1f),
+     7,
+     0.1,
+     0.8,
+     S::TextBoxLeft,
+     25,
+     1},
+    {P::slowSpeed1,
+     "Speaker",
+     "Lo Speaker Speed",
+     {105, 50, 65, 22},
+     S::LinearHorizontal,
+     double(0.1f),
+     7,
+     0.1,
+     1,
+     S::TextBoxLeft,
+     25,
+     1},
+    {P::fastSpeed2,
+     "Speaker",
+     "Hi Speaker Speed",
+     {170, 20, 65, 22},
+     S::LinearHorizontal,
+     double(0.1f),
+     7,
+     0.1,
+     0.8,
+     S::TextBoxLeft,
+     25,
+     1},
+    {P::fastSpeed1,
+     "Speaker",
+     "Lo Speaker Speed",
+     {170, 50, 65, 22},
+     S::LinearHorizontal,
+     double(0.1f),
+     7,
+     0.1,
+     1,
+     S::TextBoxLeft,
+     25,
+     1},
+};
+
+juce::String GroupTitle(const juce::Component& control)
+{
+    auto* group = dynamic_cast<juce::GroupComponent*>(control.getParentComponent());
+    return group != nullptr ? group->getText() : juce::String();
+}
+
+TEST_F(DemoEditorTest, GroupBoxesHaveTheirNamesTitlesAndBounds)
+{
+    auto& editor = OpenEditor();
+    EXPECT_EQ(editor.getWidth(), 440);
+    EXPECT_EQ(editor.getHeight(), 485);
+
+    struct ExpectedGroup
+    {
+        const char* title;
+        const char* name;
+        juce::Rectangle<int> bounds;
+    };
+    const ExpectedGroup expected[] = {
+        {"Oscillator", "Shape Panel", {10, 10, 140, 55}},
+        {"Percussion", "Percussion Panel", {150, 10, 100, 55}},
+        {"Click", "Click Panel", {250, 10, 180, 55}},
+        {"ADSR", "ADSR Panel", {10, 70, 420, 55}},
+        {"DrawBars", "DrawBar Panel", {10, 130, 420, 180}},
+        {"Shape", "Saturation Panel", {10, 315, 120, 90}},
+        {"Vib", "Speaker Panel", {130, 315, 60, 90}},
+        {"Speaker", "Speaker Panel", {190, 315, 240, 90}},
+    };
+    std::vector<juce::GroupComponent*> groups;
+    for (auto* child : editor.getChildren())
+        if (auto* group = dynamic_cast<juce::GroupComponent*>(child))
+            groups.push_back(group);
+    ASSERT_EQ(groups.size(), std::size(expected));
+    for (size_t i = 0; i < groups.size(); ++i)
+    {
+        EXPECT_EQ(groups[i]->getText(), expected[i].title);
+        EXPECT_EQ(groups[i]->getName(), expected[i].name);
+        EXPECT_EQ(groups[i]->getBounds(), expected[i].bounds) << expected[i].title;
+    }
+
+    auto* keyboard = dynamic_cast<VirtualPiano*>(&editor.GetKeyboard());
+    ASSERT_NE(keyboard, nullptr);
+    EXPECT_EQ(keyboard->getParentComponent(), &editor);
+    EXPECT_EQ(keyboard->getName(), "VirtualPiano");
+    EXPECT_EQ(keyboard->getBounds(), juce::Rectangle<int>(10, 410, 420, 70));
+    EXPECT_EQ(keyboard->NoteAt(419, 60), 96); // 61 keys from note 36
+    EXPECT_EQ(keyboard->NoteAt(1, 60), 36);
+}
+
+TEST_F(DemoEditorTest, SlidersHaveTheirBoundsRangesStepsSkewsTextBoxesAndInitialValues)
+{
+    OpenEditor();
+    for (const auto& e : expectedSliders)
+    {
+        SCOPED_TRACE(std::string(e.name) + " for parameter " + std::to_string(e.parameter));
+        auto& slider = SliderFor(e.parameter);
+        EXPECT_EQ(slider.getName(), e.name);
+        EXPECT_EQ(GroupTitle(slider), e.group);
+        EXPECT_EQ(slider.getBounds(), e.bounds);
+        EXPECT_EQ(slider.getSliderStyle(), e.style);
+        EXPECT_DOUBLE_EQ(slider.getMinimum(), e.minimum);
+        EXPECT_DOUBLE_EQ(slider.getMaximum(), e.maximum);
+        EXPECT_DOUBLE_EQ(slider.getInterval(), e.interval);
+        EXPECT_NEAR(slider.getValue(), e.initialValue, 1e-6);
+        EXPECT_EQ(slider.getTextBoxPosition(), e.textBox);
+        EXPECT_EQ(slider.getTextBoxWidth(), e.textBoxWidth);
+        EXPECT_EQ(slider.getTextBoxHeight(), 20);
+        EXPECT_TRUE(slider.isTextBoxEditable());
+        EXPECT_DOUBLE_EQ(slider.getSkewFactor(), e.skew);
+    }
+    EXPECT_EQ(SliderFor(P::tone).getTextValueSuffix(), " Hz");
+    EXPECT_EQ(SliderFor(P::tone).getTextFromValue(1800), "1800 Hz");
+    EXPECT_EQ(Editor().GetSliderFor(P::clipThresholdScale), nullptr);
+    EXPECT_EQ(Editor().GetSliderFor(P::speakerOn), nullptr);
+}
+
+TEST_F(DemoEditorTest, NineDrawBarsStandInARow)
+{
+    OpenEditor();
+    for (int k = 0; k < numDrawbars; ++k)
+    {
+        SCOPED_TRACE("drawbar " + std::to_string(k));
+        auto* drawBar = dynamic_cast<DrawBarSlider*>(&SliderFor(P::drawbar0 + k));
+        ASSERT_NE(drawBar, nullptr);
+        EXPECT_EQ(drawBar->getName(), "Draw Bar");
+        EXPECT_EQ(GroupTitle(*drawBar), "DrawBars");
+        EXPECT_EQ(drawBar->getBounds(), juce::Rectangle<int>(10 + 45 * k, 20, 35, 150));
+        EXPECT_EQ(drawBar->getSliderStyle(), S::LinearVertical);
+        EXPECT_DOUBLE_EQ(drawBar->getMinimum(), 0.0);
+        EXPECT_DOUBLE_EQ(drawBar->getMaximum(), 1.0);
+        EXPECT_DOUBLE_EQ(drawBar->getInterval(), 0.01);
+        EXPECT_EQ(drawBar->getTextBoxPosition(), S::TextBoxBelow);
+        EXPECT_EQ(drawBar->getTextBoxWidth(), 30);
+        EXPECT_TRUE(drawBar->isTextBoxEditable());
+    }
+    // 1 / (k + 1), snapped to the step.
+    const double initial[] = {1, 0.5, 0.33, 0.25, 0.2, 0.17, 0.14, 0.13, 0.11};
+    for (int k = 0; k < numDrawbars; ++k)
+        EXPECT_NEAR(SliderFor(P::drawbar0 + k).getValue(), initial[k], 1e-9) << k;
+    EXPECT_EQ(SliderFor(P::drawbar0 + 2).getTextFromValue(SliderFor(P::drawbar0 + 2).getValue()), "0.33");
+}
+
+TEST_F(DemoEditorTest, LabelsAndSpeakerSwitch)
+{
+    auto& editor = OpenEditor();
+    struct ExpectedLabel
+    {
+        const char* group;
+        const char* name;
+        const char* text;
+        juce::Rectangle<int> bounds;
+    };
+    const ExpectedLabel expected[] = {
+        {"Shape", "SaturationLabel", "Distortion           Tone", {12, 60, 120, 22}},
+        {"Speaker", "Speakerspeed label", "Slow   - speed -   Fast", {135, 70, 120, 22}},
+        {"Speaker", "Speakerdepthlabel", "Width/Depth", {45, 70, 60, 22}},
+    };
+    for (const auto& e : expected)
+    {
+        juce::Label* label = nullptr;
+        for (auto* group : editor.getChildren())
+            for (auto* child : group->getChildren())
+                if (child->getName() == e.name)
+                    label = dynamic_cast<juce::Label*>(child);
+        ASSERT_NE(label, nullptr) << e.name;
+        EXPECT_EQ(GroupTitle(*label), e.group);
+        EXPECT_EQ(label->getText(), e.text);
+        EXPECT_EQ(label->getBounds(), e.bounds);
+        EXPECT_FLOAT_EQ(label->getFont().getHeight(), 9.0f);
+        EXPECT_FALSE(label->getFont().isBold());
+    }
+
+    auto& toggle = editor.GetSpeakerSwitch();
+    EXPECT_EQ(toggle.getName(), "Speaker Switch");
+    EXPECT_EQ(toggle.getButtonText(), "On");
+    EXPECT_EQ(GroupTitle(toggle), "Speaker");
+    EXPECT_EQ(toggle.getBounds(), juce::Rectangle<int>(5, 20, 40, 22));
+    EXPECT_TRUE(toggle.getToggleState());
+}
+
+TEST_F(DemoEditorTest, PaintsBackgroundBandHighlightAndShadow)
+{
+    auto& editor = OpenEditor();
+    const auto image = editor.createComponentSnapshot(editor.getLocalBounds());
+    EXPECT_EQ(RgbAt(image, 5, 200), "87CEEB"); // background between the left edge and the boxes
+    EXPECT_EQ(RgbAt(image, 5, 407), "67BEDB"); // band behind the keyboard
+    EXPECT_EQ(RgbAt(image, 435, 450), "67BEDB");
+    EXPECT_EQ(RgbAt(image, 1, 200), "97EEFB"); // left highlight
+    EXPECT_EQ(RgbAt(image, 1, 450), "97EEFB"); // over the band too
+    EXPECT_EQ(RgbAt(image, 200, 4), "97EEFB"); // top highlight
+    EXPECT_EQ(RgbAt(image, 200, 5), "87CEEB");
+    EXPECT_EQ(RgbAt(image, 200, 481), "000000"); // bottom shadow, 4 pixels
+    EXPECT_EQ(RgbAt(image, 200, 480), "67BEDB");
+    EXPECT_EQ(RgbAt(image, 1, 483), "000000"); // shadows cover highlights
+    EXPECT_EQ(RgbAt(image, 439, 2), "000000"); // right shadow, 1 pixel
+    EXPECT_EQ(RgbAt(image, 438, 200), "87CEEB");
+    EXPECT_EQ(RgbAt(image, 10 + 17, 410 + 55), "FFFFF0"); // the keyboard's D, up
+}
+
+// -------------------------------------------------------------------------- bindings
+
+TEST_F(DemoEditorTest, BeforeConnectingTheControlsShowTheirInitialValues)
+{
+    Manager().SetValueNotifyingHost(P::attack, 300.0f);
+    Manager().SetValueNotifyingHost(P::speakerOn, 0.0f);
+    OpenEditor();
+    PumpMessages();
+    EXPECT_DOUBLE_EQ(SliderFor(P::attack).getValue(), 10.0);
+    EXPECT_DOUBLE_EQ(SliderFor(P::sustain).getValue(), 0.75);
+    EXPECT_DOUBLE_EQ(SliderFor(P::drawbar0 + 1).getValue(), 0.5);
+    EXPECT_TRUE(Editor().GetSpeakerSwitch().getToggleState());
+    EXPECT_EQ(Value(P::speakerOn), 0.0f);
+}
+
+TEST_F(DemoEditorTest, ConnectingLoadsTheSlidersAndWritesTheSpeakerSwitch)
+{
+    Manager().SetValueNotifyingHost(P::attack, 300.0f);
+    Manager().SetValueNotifyingHost(P::speakerOn, 0.0f);
+    OpenEditor();
+    filter.PrepareToPlay(44100.0, 256);
+    EXPECT_DOUBLE_EQ(SliderFor(P::attack).getValue(), 300.0);
+    EXPECT_EQ(Value(P::speakerOn), 1.0f);
+    EXPECT_EQ(host.automated.back(), std::make_pair(int(P::speakerOn), 1.0f));
+}
+
+TEST_F(DemoEditorTest, ConnectingFromTheAudioThreadLoadsTheSlidersOnTheMessageThread)
+{
+    Manager().SetValueNotifyingHost(P::decay, 400.0f);
+    Manager().SetValueNotifyingHost(P::speakerOn, 0.0f);
+    OpenEditor();
+    std::thread audio(
+        [this]
+        {
+            juce::MidiBuffer midi;
+            filter.PrepareToPlay(44100.0, 256);
+            RenderBlock(midi);
+        });
+    audio.join();
+    EXPECT_EQ(Value(P::speakerOn), 1.0f); // written at once from the toggle's copy
+    EXPECT_DOUBLE_EQ(SliderFor(P::decay).getValue(), 50.0);
+    PumpMessages();
+    EXPECT_DOUBLE_EQ(SliderFor(P::decay).getValue(), 400.0);
+}
+
+TEST_F(DemoEditorTest, HostChangesMoveTheSlidersWithoutWritingBack)
+{
+    OpenEditor();
+    Connect();
+    Manager().SetValueNotifyingHost(P::tone, 1803.0f);
+    Manager().SetValueNotifyingHost(P::sustain, 0.0f);
+    Manager().SetValueNotifyingHost(P::drawbar0 + 3, 0.333f);
+    filter.SetNormalisedParameter(P::attack, 0.5f); // 252.5 ms
+    host.automated.clear();
+    PumpMessages();
+
+    EXPECT_DOUBLE_EQ(SliderFor(P::tone).getValue(), 1805.0);
+    EXPECT_DOUBLE_EQ(SliderFor(P::sustain).getValue(), 0.01);
+    EXPECT_NEAR(SliderFor(P::drawbar0 + 3).getValue(), 0.33, 1e-9);
+    EXPECT_DOUBLE_EQ(SliderFor(P::attack).getValue(), 255.0);
+    EXPECT_TRUE(host.automated.empty());
+    EXPECT_EQ(Value(P::tone), 1803.0f);
+    EXPECT_EQ(Value(P::sustain), 0.0f);
+    EXPECT_EQ(Value(P::attack), 252.5f);
+}
+
+TEST_F(DemoEditorTest, MovingOneSliderWritesEverySliderSnappedAndTellsTheHost)
+{
+    OpenEditor();
+    Connect();
+    Manager().SetValueNotifyingHost(P::tone, 1803.0f);
+    Manager().SetValueNotifyingHost(P::sustain, 0.0f);
+    Manager().SetValueNotifyingHost(P::drawbar0 + 3, 0.333f);
+    PumpMessages();
+    host.automated.clear();
+
+    MoveSlider(P::attack, 400);
+
+    const std::vector<int> writeOrder{16, 17, 2,  3, 4, 5, 20, 21, 22, 23, 24, 25, 0,
+                                      1,  15, 26, 6, 7, 8, 9,  10, 11, 12, 13, 14};
+    EXPECT_EQ(host.AutomatedIndices(), writeOrder);
+    EXPECT_FLOAT_EQ(Value(P::tone), 1805.0f);
+    EXPECT_FLOAT_EQ(Value(P::sustain), 0.01f);
+    EXPECT_FLOAT_EQ(Value(P::drawbar0 + 3), 0.33f);
+    EXPECT_FLOAT_EQ(Value(P::attack), 400.0f);
+    for (const int index : writeOrder)
+        EXPECT_FLOAT_EQ(Value(index), static_cast<float>(SliderFor(index).getValue())) << index;
+    EXPECT_FLOAT_EQ(host.automated.front().second, (1805.0f - 100.0f) / 11900.0f);
+
+    // The manager's broadcast of those writes only re-reads.
+    host.automated.clear();
+    PumpMessages();
+    EXPECT_TRUE(host.automated.empty());
+}
+
+TEST_F(DemoEditorTest, ABurstOfSliderMovesWritesOnce)
+{
+    OpenEditor();
+    Connect();
+    SliderFor(P::attack).setValue(100, juce::sendNotificationSync);
+    SliderFor(P::decay).setValue(200, juce::sendNotificationSync);
+    PumpMessages();
+    EXPECT_EQ(host.automated.size(), 25u);
+    EXPECT_FLOAT_EQ(Value(P::attack), 100.0f);
+    EXPECT_FLOAT_EQ(Value(P::decay), 200.0f);
+}
+
+TEST_F(DemoEditorTest, AProgramChangeShowsInTheSliders)
+{
+    OpenEditor();
+    Connect();
+    filter.SetCurrentProgram(3); // "Organ pad"
+    host.automated.clear();
+    PumpMessages();
+    EXPECT_EQ(filter.GetProgramName(3), "Organ pad");
+    EXPECT_DOUBLE_EQ(SliderFor(P::attack).getValue(), 500.0);
+    EXPECT_DOUBLE_EQ(SliderFor(P::decay).getValue(), 250.0);
+    EXPECT_DOUBLE_EQ(SliderFor(P::release).getValue(), 1000.0);
+    EXPECT_DOUBLE_EQ(SliderFor(P::oscillator).getValue(), 2.0);
+    EXPECT_NEAR(SliderFor(P::drawbar0).getValue(), 0.8, 1e-9);
+    EXPECT_TRUE(host.automated.empty());
+}
+
+TEST_F(DemoEditorTest, VoiceSelectorStoresShapesBeyondTheDeclaredRange)
+{
+    OpenEditor();
+    Connect();
+    MoveSlider(P::oscillator, 5);
+    EXPECT_FLOAT_EQ(Value(P::oscillator), 5.0f);
+    MoveSlider(P::oscillator, 6);
+    EXPECT_FLOAT_EQ(Value(P::oscillator), 6.0f);
+    MoveSlider(P::oscillator, 9);
+    EXPECT_FLOAT_EQ(Value(P::oscillator), 6.0f);
+}
+
+TEST_F(DemoEditorTest, TypedDrawBarValuesStayWithinZeroToOne)
+{
+    OpenEditor();
+    Connect();
+    auto& drawBar = SliderFor(P::drawbar0 + 4);
+    juce::Label* valueBox = nullptr;
+    for (auto* child : drawBar.getChildren())
+        if (auto* label = dynamic_cast<juce::Label*>(child))
+            valueBox = label;
+    ASSERT_NE(valueBox, nullptr);
+
+    valueBox->setText("1.7", juce::sendNotificationSync);
+    PumpMessages();
+    EXPECT_DOUBLE_EQ(drawBar.getValue(), 1.0);
+    EXPECT_FLOAT_EQ(Value(P::drawbar0 + 4), 1.0f);
+
+    valueBox->setText("-3", juce::sendNotificationSync);
+    PumpMessages();
+    EXPECT_DOUBLE_EQ(drawBar.getValue(), 0.0);
+    EXPECT_FLOAT_EQ(Value(P::drawbar0 + 4), 0.0f);
+}
+
+TEST_F(DemoEditorTest, TheSpeakerSwitchWritesParameter19)
+{
+    auto& editor = OpenEditor();
+    Connect();
+    auto& toggle = editor.GetSpeakerSwitch();
+
+    toggle.triggerClick();
+    PumpMessages();
+    EXPECT_FALSE(toggle.getToggleState());
+    EXPECT_EQ(Value(P::speakerOn), 0.0f);
+    ASSERT_FALSE(host.automated.empty());
+    EXPECT_EQ(host.automated.back(), std::make_pair(int(P::speakerOn), 0.0f));
+    for (const auto& entry : host.automated)
+        EXPECT_EQ(entry.first, P::speakerOn); // no slider is written
+
+    // The host's change does not move the toggle, but hovering writes the toggle's state.
+    filter.SetNormalisedParameter(P::speakerOn, 1.0f);
+    PumpMessages();
+    EXPECT_FALSE(toggle.getToggleState());
+    toggle.setState(juce::Button::buttonOver);
+    EXPECT_EQ(Value(P::speakerOn), 0.0f);
+
+    toggle.triggerClick();
+    PumpMessages();
+    EXPECT_EQ(Value(P::speakerOn), 1.0f);
+}
+
+TEST_F(DemoEditorTest, AClosedEditorIsForgottenAndANewOneIsConnectedByTheNextBlock)
+{
+    OpenEditor();
+    Connect();
+    CloseEditor();
+    EXPECT_EQ(filter.GetActiveEditor(), nullptr);
+    Manager().SetValueNotifyingHost(P::attack, 123.0f);
+    Manager().SetValueNotifyingHost(P::speakerOn, 0.0f);
+    PumpMessages(); // reaches no editor
+
+    OpenEditor();
+    juce::MidiBuffer midi;
+    RenderBlock(midi);
+    PumpMessages();
+    EXPECT_EQ(Value(P::speakerOn), 1.0f);
+    EXPECT_DOUBLE_EQ(SliderFor(P::attack).getValue(), 125.0);
+}
+} // namespace

@@ -1,0 +1,34 @@
+// Writes a picture of the connected editor, with a chord held, to the PNG file named on
+// the command line: the README's screenshot. Runs without an X display.
+#include "EditorTestSupport.h"
+
+#include <cstdio>
+
+int main(int argc, char* argv[])
+{
+    if (argc != 2)
+    {
+        std::fprintf(stderr, "usage: %s OUTPUT.png\n", argv[0]);
+        return 2;
+    }
+    OrganWithEditor organ;
+    auto& editor = organ.OpenEditor();
+    organ.filter.PrepareToPlay(44100.0, 256);
+    juce::MidiBuffer chord;
+    for (const int note : {48, 60, 64, 67})
+        chord.addEvent(juce::MidiMessage::noteOn(1, note, juce::uint8(100)), 0);
+    organ.RenderBlock(chord);
+    PumpMessages();
+
+    const juce::File file = juce::File::getCurrentWorkingDirectory().getChildFile(argv[1]);
+    file.deleteFile();
+    juce::FileOutputStream stream(file);
+    juce::PNGImageFormat png;
+    if (!stream.openedOk() ||
+        !png.writeImageToStream(editor.createComponentSnapshot(editor.getLocalBounds()), stream))
+    {
+        std::fprintf(stderr, "cannot write %s\n", argv[1]);
+        return 1;
+    }
+    return 0;
+}
