@@ -47,6 +47,7 @@ struct DemoEditorComponent::SliderSettings
 namespace
 {
 using S = juce::Slider;
+namespace P = ParameterIndex;
 } // namespace
 
 DemoEditorComponent::DemoEditorComponent(Brumalux& ownerFilter)
@@ -56,203 +57,48 @@ DemoEditorComponent::DemoEditorComponent(Brumalux& ownerFilter)
     sliderChanges.addChangeListener(this);
     const juce::Font labelFont(9.0f, juce::Font::plain);
 
+    // Each slider: name, bounds in its box, style, minimum, maximum, step, initial value (none:
+    // the toolkit's 0), text box and its width, skew, parameter.
+    // clang-format off
     auto& oscillator = AddGroup("Shape Panel", "Oscillator", {10, 10, 140, 55});
-    AddSlider(oscillator, {"Voice Selector",
-                           {10, 20, 120, 22},
-                           S::LinearHorizontal,
-                           0,
-                           6,
-                           1,
-                           1,
-                           S::TextBoxLeft,
-                           30,
-                           1,
-                           ParameterIndex::oscillator});
+    AddSlider(oscillator, {"Voice Selector", {10, 20, 120, 22}, S::LinearHorizontal, 0, 6, 1, 1, S::TextBoxLeft, 30, 1, P::oscillator});
 
     auto& percussion = AddGroup("Percussion Panel", "Percussion", {150, 10, 100, 55});
-    AddSlider(percussion, {"Percussion Level",
-                           {10, 20, 80, 22},
-                           S::LinearHorizontal,
-                           0,
-                           1,
-                           Widened(0.1f),
-                           {},
-                           S::TextBoxLeft,
-                           30,
-                           1,
-                           ParameterIndex::percussionLevel});
+    AddSlider(percussion, {"Percussion Level", {10, 20, 80, 22}, S::LinearHorizontal, 0, 1, Widened(0.1f), {}, S::TextBoxLeft, 30, 1, P::percussionLevel});
 
     auto& click = AddGroup("Click Panel", "Click", {250, 10, 180, 55});
-    AddSlider(click, {"Click Level",
-                      {10, 20, 80, 22},
-                      S::LinearHorizontal,
-                      0,
-                      1,
-                      Widened(0.1f),
-                      {},
-                      S::TextBoxLeft,
-                      30,
-                      1,
-                      ParameterIndex::clickLevel});
+    AddSlider(click, {"Click Level", {10, 20, 80, 22}, S::LinearHorizontal, 0, 1, Widened(0.1f), {}, S::TextBoxLeft, 30, 1, P::clickLevel});
 
     auto& envelope = AddGroup("ADSR Panel", "ADSR", {10, 70, 420, 55});
-    AddSlider(envelope, {"attack time",
-                         {10, 20, 90, 22},
-                         S::LinearHorizontal,
-                         5,
-                         500,
-                         5,
-                         10,
-                         S::TextBoxLeft,
-                         30,
-                         0.75,
-                         ParameterIndex::attack});
-    AddSlider(envelope, {"decay time",
-                         {110, 20, 90, 22},
-                         S::LinearHorizontal,
-                         5,
-                         500,
-                         5,
-                         50,
-                         S::TextBoxLeft,
-                         30,
-                         0.75,
-                         ParameterIndex::decay});
-    AddSlider(envelope, {"Sustain level",
-                         {210, 20, 90, 22},
-                         S::LinearHorizontal,
-                         0.01,
-                         1,
-                         0.01,
-                         0.75,
-                         S::TextBoxLeft,
-                         30,
-                         1,
-                         ParameterIndex::sustain});
-    AddSlider(envelope, {"release time",
-                         {310, 20, 90, 22},
-                         S::LinearHorizontal,
-                         5,
-                         1000,
-                         5,
-                         50,
-                         S::TextBoxLeft,
-                         30,
-                         0.75,
-                         ParameterIndex::release});
+    AddSlider(envelope, {"attack time",   {10, 20, 90, 22},  S::LinearHorizontal, 5,    500,  5,    10,   S::TextBoxLeft, 30, 0.75, P::attack});
+    AddSlider(envelope, {"decay time",    {110, 20, 90, 22}, S::LinearHorizontal, 5,    500,  5,    50,   S::TextBoxLeft, 30, 0.75, P::decay});
+    AddSlider(envelope, {"Sustain level", {210, 20, 90, 22}, S::LinearHorizontal, 0.01, 1,    0.01, 0.75, S::TextBoxLeft, 30, 1,    P::sustain});
+    AddSlider(envelope, {"release time",  {310, 20, 90, 22}, S::LinearHorizontal, 5,    1000, 5,    50,   S::TextBoxLeft, 30, 0.75, P::release});
 
     AddDrawBars(AddGroup("DrawBar Panel", "DrawBars", {10, 130, 420, 180}));
 
     auto& shape = AddGroup("Saturation Panel", "Shape", {10, 315, 120, 90});
-    AddSlider(shape, {"Filter frequency",
-                      {65, 20, 45, 45},
-                      S::Rotary,
-                      100,
-                      12000,
-                      5,
-                      1800,
-                      S::NoTextBox,
-                      70,
-                      Widened(0.4f),
-                      ParameterIndex::tone});
-    sliderForParameter[ParameterIndex::tone]->setTextValueSuffix(" Hz");
-    AddSlider(shape, {"Distortion Thrust",
-                      {10, 20, 45, 45},
-                      S::Rotary,
-                      1,
-                      10,
-                      Widened(0.05f),
-                      Widened(1.2f),
-                      S::NoTextBox,
-                      40,
-                      0.5,
-                      ParameterIndex::distortion});
+    AddSlider(shape, {"Filter frequency",  {65, 20, 45, 45}, S::Rotary, 100, 12000, 5,              1800,          S::NoTextBox, 70, Widened(0.4f), P::tone});
+    AddSlider(shape, {"Distortion Thrust", {10, 20, 45, 45}, S::Rotary, 1,   10,    Widened(0.05f), Widened(1.2f), S::NoTextBox, 40, 0.5,           P::distortion});
+    sliderForParameter[P::tone]->setTextValueSuffix(" Hz");
     AddLabel(shape, "SaturationLabel", "Distortion           Tone", {12, 60, 120, 22});
 
     auto& vibrato = AddGroup("Speaker Panel", "Vib", {130, 315, 60, 90});
-    AddSlider(vibrato, {"Speaker Depth",
-                        {10, 10, 40, 70},
-                        S::LinearVertical,
-                        0,
-                        1,
-                        0.05,
-                        0.5,
-                        S::TextBoxBelow,
-                        30,
-                        1,
-                        ParameterIndex::vibrato});
+    AddSlider(vibrato, {"Speaker Depth", {10, 10, 40, 70}, S::LinearVertical, 0, 1, 0.05, 0.5, S::TextBoxBelow, 30, 1, P::vibrato});
 
+    // Rotor speeds in a grid: slow on the left, fast on the right; treble rotor (2) on top.
     auto& speaker = AddGroup("Speaker Panel", "Speaker", {190, 315, 240, 90});
     AddSpeakerSwitch(speaker);
     const double slowest = Widened(0.1f);
-    AddSlider(speaker, {"Lo Speaker Speed",
-                        {105, 50, 65, 22},
-                        S::LinearHorizontal,
-                        slowest,
-                        7,
-                        0.1,
-                        1,
-                        S::TextBoxLeft,
-                        25,
-                        1,
-                        ParameterIndex::slowSpeed1});
-    AddSlider(speaker, {"Hi Speaker Speed",
-                        {105, 20, 65, 22},
-                        S::LinearHorizontal,
-                        slowest,
-                        7,
-                        0.1,
-                        Widened(0.8f),
-                        S::TextBoxLeft,
-                        25,
-                        1,
-                        ParameterIndex::slowSpeed2});
-    AddSlider(speaker, {"Hi Speaker Speed",
-                        {170, 20, 65, 22},
-                        S::LinearHorizontal,
-                        slowest,
-                        7,
-                        0.1,
-                        Widened(0.8f),
-                        S::TextBoxLeft,
-                        25,
-                        1,
-                        ParameterIndex::fastSpeed2});
-    AddSlider(speaker, {"Lo Speaker Speed",
-                        {170, 50, 65, 22},
-                        S::LinearHorizontal,
-                        slowest,
-                        7,
-                        0.1,
-                        1,
-                        S::TextBoxLeft,
-                        25,
-                        1,
-                        ParameterIndex::fastSpeed1});
-    AddSlider(speaker, {"Speaker Throb",
-                        {45, 50, 60, 22},
-                        S::LinearHorizontal,
-                        0,
-                        1,
-                        0.05,
-                        Widened(0.8f),
-                        S::TextBoxLeft,
-                        30,
-                        1,
-                        ParameterIndex::speakerDepth});
-    AddSlider(speaker, {"Hi Speaker Spread",
-                        {45, 20, 60, 22},
-                        S::LinearHorizontal,
-                        0,
-                        1,
-                        0.1,
-                        Widened(0.1f),
-                        S::TextBoxLeft,
-                        80,
-                        1,
-                        ParameterIndex::speakerWidth});
+    AddSlider(speaker, {"Lo Speaker Speed",  {105, 50, 65, 22}, S::LinearHorizontal, slowest, 7, 0.1,  1,             S::TextBoxLeft, 25, 1, P::slowSpeed1});
+    AddSlider(speaker, {"Hi Speaker Speed",  {105, 20, 65, 22}, S::LinearHorizontal, slowest, 7, 0.1,  Widened(0.8f), S::TextBoxLeft, 25, 1, P::slowSpeed2});
+    AddSlider(speaker, {"Hi Speaker Speed",  {170, 20, 65, 22}, S::LinearHorizontal, slowest, 7, 0.1,  Widened(0.8f), S::TextBoxLeft, 25, 1, P::fastSpeed2});
+    AddSlider(speaker, {"Lo Speaker Speed",  {170, 50, 65, 22}, S::LinearHorizontal, slowest, 7, 0.1,  1,             S::TextBoxLeft, 25, 1, P::fastSpeed1});
+    AddSlider(speaker, {"Speaker Throb",     {45, 50, 60, 22},  S::LinearHorizontal, 0,       1, 0.05, Widened(0.8f), S::TextBoxLeft, 30, 1, P::speakerDepth});
+    AddSlider(speaker, {"Hi Speaker Spread", {45, 20, 60, 22},  S::LinearHorizontal, 0,       1, 0.1,  Widened(0.1f), S::TextBoxLeft, 80, 1, P::speakerWidth});
     AddLabel(speaker, "Speakerspeed label", "Slow   - speed -   Fast", {135, 70, 120, 22});
     AddLabel(speaker, "Speakerdepthlabel", "Width/Depth", {45, 70, 60, 22});
+    // clang-format on
     for (auto& label : labels)
         label->setFont(labelFont);
 

@@ -128,8 +128,10 @@ TEST_F(KeyboardIntegrationTest, AMouseNoteSoundsInTheNextBlockAtSampleZeroWithVe
         Brumalux reference;
         reference.SetNormalisedParameter(ParameterIndex::speakerOn, 1.0f); // as the editor set it
         for (int index = 0; index < ParameterIndex::count; ++index)
+        {
             if (index != ParameterIndex::clipThresholdScale) // the engine's own, rewritten every block
                 EXPECT_EQ(reference.GetParameterManager().GetValue(index), Value(index)) << index;
+        }
         reference.PrepareToPlay(sampleRate, blockSize);
         juce::MidiBuffer midi;
         midi.addEvent(juce::MidiMessage::noteOn(1, 60, velocity), samplePosition);
