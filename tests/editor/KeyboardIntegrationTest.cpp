@@ -129,8 +129,9 @@ TEST_F(KeyboardIntegrationTest, AMouseNoteSoundsInTheNextBlockAtSampleZeroWithVe
         reference.SetNormalisedParameter(ParameterIndex::speakerOn, 1.0f); // as the editor set it
         for (int index = 0; index < ParameterIndex::count; ++index)
         {
-            if (index != ParameterIndex::clipThresholdScale) // the engine's own, rewritten every block
-                EXPECT_EQ(reference.GetParameterManager().GetValue(index), Value(index)) << index;
+            if (index == ParameterIndex::clipThresholdScale) // the engine's own, rewritten every block
+                continue;
+            EXPECT_EQ(reference.GetParameterManager().GetValue(index), Value(index)) << index;
         }
         reference.PrepareToPlay(sampleRate, blockSize);
         juce::MidiBuffer midi;
