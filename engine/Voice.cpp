@@ -53,9 +53,12 @@ void Voice::Release(int position, float sampleRate)
 {
     releasePosition = position;
     amplitudeEnvelope.ReleaseAt(time + position);
-    // The key-up click: from 0.5 down to 0 over 1 ms.
+    // The key-up click: from 0.5 down to 0 over 1 ms. Configured from index 0, the envelope would hold
+    // 0.5 before the release too, which would start the click at the beginning of the block, up to a
+    // whole block early; it starts at the release instead.
     clickEnvelope.Configure(0, 0, 0.5f, ParameterLimits::EnvelopeSamples(sampleRate * 0.001f));
     clickEnvelope.ReleaseAt(time + position);
+    clickSilentBefore = time + position;
 }
 
 void Voice::Retrigger(int position, float sampleRate)
@@ -133,7 +136,7 @@ void Voice::RenderSamples(VoiceBlockSettings& block, float mainGain, float percu
             percussionEnvelopeLevel > audibleEnvelope
                 ? percussionOscillator.Tick() * percussionEnvelopeLevel * percussionLevel * 0.25f
                 : 0.0f;
-        const float clickEnvelopeLevel = clickEnvelope.LevelAt(t);
+        const float clickEnvelopeLevel = t >= clickSilentBefore ? clickEnvelope.LevelAt(t) : 0.0f;
         const float click = clickEnvelopeLevel > audibleEnvelope
                                 ? WhiteNoise() * block.clickLevel * clickEnvelopeLevel * 0.1f
                                 : 0.0f;

@@ -52,7 +52,8 @@ struct Voice
     ShapeOscillator mainOscillator;
     ShapeOscillator percussionOscillator;
     TrackedEnvelope clickEnvelope;
-    bool heldByPedal = false; // a note-off came while the pedal was down
+    int clickSilentBefore = 0; // envelope time of the latest release: its click does not sound earlier
+    bool heldByPedal = false;  // a note-off came while the pedal was down
 
     void Start(const juce::MidiMessage& noteOn, int position, const VoiceStartSettings& settings);
     // Note-off or pedal release: the envelope ramps down from wherever it stands, with a release click.

@@ -1,0 +1,99 @@
+// Counts every allocation of this test binary, so that a test can tell whether the organ's blocks
+// allocate.
+#include "EngineTestSupport.h"
+#include "FakeEditor.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+namespace
+{
+std::atomic<long> allocations{0};
+}
+
+void* operator new(std::size_t size)
+{
+    allocations.fetch_add(1, std::memory_order_relaxed);
+    if (void* memory = std::malloc(size == 0 ? 1 : size))
+        return memory;
+    throw std::bad_alloc();
+}
+
+void* operator new[](std::size_t size)
+{
+    return operator new(size);
+}
+
+void operator delete(void* memory) noexcept
+{
+    std::free(memory);
+}
+
+void operator delete[](void* memory) noexcept
+{
+    std::free(memory);
+}
+
+void operator delete(void* memory, std::size_t) noexcept
+{
+    std::free(memory);
+}
+
+void operator delete[](void* memory, std::size_t) noexcept
+{
+    std::free(memory);
+}
+
+namespace
+{
+TEST(Allocation, SteadyStateBlocksAllocateNothing)
+{
+    juce::ScopedJuceInitialiser_GUI juce;
+    OrganWithFakeEditor organ;
+    organ.PrepareToPlay(44100.0, 256);
+    std::unique_ptr<FakeEditor> editor(organ.OpenEditor());
+    auto& parameters = organ.Parameters();
+
+    juce::AudioSampleBuffer input(2, 256), output(2, 256);
+    juce::MidiBuffer midi;
+    midi.ensureSize(5000 * 16);
+    long allocatedInBlocks = 0;
+    for (int block = 0; block < 400; ++block)
+    {
+        // Everything a block may meet: notes, retriggers, pedal, wheels, pressure, all-notes-off, a flood
+        // of notes, moved drawbars, another waveform, the speaker switched, notes from the keyboard.
+        midi.clear();
+        midi.addEvent(NoteOn(36 + block % 48, 100), block % 256);
+        midi.addEvent(NoteOn(36 + block % 48, 80), (block * 7) % 256);
+        midi.addEvent(NoteOff(36 + (block + 40) % 48), (block * 13) % 256);
+        midi.addEvent(Controller(64, block % 30 < 15 ? 127 : 0), 5);
+        midi.addEvent(Controller(1, block % 128), 6);
+        midi.addEvent(PitchWheel((block * 97) % 16384), 7);
+        midi.addEvent(juce::MidiMessage::channelPressureChange(1, block % 128), 8);
+        if (block % 100 == 99)
+            midi.addEvent(Controller(123, 0), 200);
+        if (block == 250)
+            for (int i = 0; i < 4000; ++i)
+                midi.addEvent(NoteOn(i % 128, 1 + i % 127), i % 256);
+        parameters.drawbars[3] = static_cast<float>(block % 10) / 10.0f;
+        parameters.oscillator = static_cast<float>(block / 50 % 7);
+        parameters.speakerOn = block % 60 < 30 ? 1.0f : 0.0f;
+        organ.HandleKeyboardMessage(KeyboardNoteMessage(block % 2 == 0 ? 144 : 128, 72, &editor->keyboard));
+
+        const long before = allocations.load();
+        organ.ProcessBlock(input, output, block % 2 == 0, midi);
+        // The first blocks may size what is sized once (the editor's connection, say).
+        if (block >= 10)
+            allocatedInBlocks += allocations.load() - before;
+    }
+    EXPECT_EQ(allocatedInBlocks, 0);
+    const long probe = allocations.load();
+    auto counted = std::make_unique<int>(1); // the counter does see allocations
+    EXPECT_EQ(allocations.load(), probe + 1);
+    EXPECT_GT(editor->keyboard.keyCalls, 0);
+    editor.reset();
+}
+} // namespace

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "engine/Brumalux.h"
+#include "framework/AudioFilterEditor.h"
+#include "framework/EditorLink.h"
+
+#include <array>
+
+// Records what the engine does to the open editor's keyboard. Counts only, so that it allocates nothing
+// when called from a block.
+class FakeKeyboard : public KeyboardDisplay
+{
+public:
+    void AddNoteTarget(juce::MessageListener* target) override { noteTarget = target; }
+    void SetKeyState(int noteNumber, bool down) override
+    {
+        ++(down ? downMarks : upMarks)[static_cast<size_t>(noteNumber)];
+        ++keyCalls;
+    }
+    void ReleaseAllKeys() override { ++allKeysReleased; }
+    void PostRepaintCommand() override { ++repaintCommands; }
+
+    juce::MessageListener* noteTarget = nullptr;
+    std::array<int, 128> downMarks{}, upMarks{};
+    int keyCalls = 0;
+    int allKeysReleased = 0;
+    int repaintCommands = 0;
+};
+
+class CountingListener : public juce::ChangeListener
+{
+public:
+    void changeListenerCallback(juce::ChangeBroadcaster*) override { ++callbacks; }
+    int callbacks = 0;
+};
+
+// An editor that takes part in the engine's connection, as the organ's own editor does.
+class FakeEditor : public AudioFilterEditor, public ConnectableEditor
+{
+public:
+    FakeEditor(Brumalux& owner, CountingListener& listenerToUse)
+        : AudioFilterEditor(owner),
+          organ(owner),
+          listener(listenerToUse)
+    {
+    }
+
+    KeyboardDisplay& GetKeyboard() override { return keyboard; }
+    void SyncControlsFromParameters() override { ++syncs; }
+    void WriteSpeakerSwitch() override
+    {
+        organ.GetParameterManager().SetValueNotifyingHost(ParameterIndex::speakerOn, 1.0f);
+        ++speakerWrites;
+    }
+    juce::ChangeListener& GetParameterListener() override { return listener; }
+
+    FakeKeyboard keyboard;
+    int syncs = 0;
+    int speakerWrites = 0;
+
+private:
+    Brumalux& organ;
+    CountingListener& listener;
+};
+
+// An organ whose CreateEditor makes a FakeEditor.
+class OrganWithFakeEditor : public Brumalux
+{
+public:
+    AudioFilterEditor* CreateEditor() override { return new FakeEditor(*this, listener); }
+    FakeEditor* OpenEditor() { return static_cast<FakeEditor*>(CreateEditorAndMakeActive()); }
+
+    CountingListener listener;
+};
