@@ -73,6 +73,9 @@ int Brumalux::PrepareToPlay(double newSampleRate, int samplesPerBlock)
 
     outputEffects.Prepare(sampleRate, rateChanged);
     shapes.SetSampleRate(static_cast<int>(sampleRate));
+    if (rateChanged)
+        for (Voice* voice : voices)
+            voice->SetSampleRate(sampleRate);
     controls.aftertouchTarget = 0.0f;
     voices.Allocate();
     return 0;

@@ -44,9 +44,14 @@ void Voice::Start(const juce::MidiMessage& noteOn, int position, const VoiceStar
                                 EnvelopeSamples(settings.releaseMs * rate * 0.001f));
     time = 0;
     clickEnvelope.Configure(EnvelopeSamples(rate * 0.0005f), EnvelopeSamples(rate * 0.001f), 0.0f, 5);
-    mainOscillator.SetSampleRate(static_cast<int>(rate));
-    percussionOscillator.SetSampleRate(static_cast<int>(rate));
+    SetSampleRate(rate);
     percussionOscillator.SetShape(settings.percussionShape);
+}
+
+void Voice::SetSampleRate(float sampleRate)
+{
+    mainOscillator.SetSampleRate(static_cast<int>(sampleRate));
+    percussionOscillator.SetSampleRate(static_cast<int>(sampleRate));
 }
 
 void Voice::Release(int position, float sampleRate)

@@ -61,6 +61,9 @@ struct Voice
     // A new note-on for this voice's note: the same release, but over 50 ms.
     void Retrigger(int position, float sampleRate);
 
+    // A new rate from the host: the note keeps its pitch.
+    void SetSampleRate(float sampleRate);
+
     bool IsReleased() const { return releasePosition != notReleased; }
     int NoteNumber() const { return noteMessage.getNoteNumber(); }
     // Released, and both its envelope and the shared percussion envelope have died away.

@@ -49,6 +49,16 @@ TEST(Tone, ThePitchWheelBendsOneSemitoneLinearlyInHertz)
     EXPECT_GT(PlayedFrequency(69, 0, 8192 + 83), 110.05);
 }
 
+TEST(Tone, AHeldNoteKeepsItsPitchWhenTheSampleRateChanges)
+{
+    auto organ = MakeOrgan(rate, 512);
+    MakeMeasurable(organ->Parameters());
+    OrganDriver(*organ).Render(settled, {{0, NoteOn(69)}});
+    organ->PrepareToPlay(48000.0, 512);
+    const auto signal = OrganDriver(*organ).Render(48000);
+    EXPECT_NEAR(Frequency(signal.left, 48000.0, 4800), 110.0, 0.02);
+}
+
 // Amplitude of harmonic n of note 69's lowest drawbar (110 Hz) relative to the fundamental.
 double HarmonicShare(float oscillator, int harmonic)
 {
