@@ -77,6 +77,7 @@ private:
     // The open editor
     bool ActiveEditorNeedsConnecting() const;
     void ConnectEditor();
+    void ForgetConnectedEditor();
 
     bool editorConnected = false;
     AudioFilterEditor* connectedEditor = nullptr; // the active editor when it was connected

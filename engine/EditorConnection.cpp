@@ -19,10 +19,10 @@ bool Brumalux::ActiveEditorNeedsConnecting() const
 
 void Brumalux::ConnectEditor()
 {
+    // An editor replaced without being closed keeps no hold on the parameters either.
+    ForgetConnectedEditor();
     AudioFilterEditor* active = GetActiveEditor();
     connectedEditor = active;
-    connectedKeyboard = nullptr;
-    connectedParameterListener = nullptr;
     editorConnected = true;
     auto* editor = dynamic_cast<ConnectableEditor*>(active);
     if (editor == nullptr)
@@ -39,8 +39,13 @@ void Brumalux::ConnectEditor()
 
 void Brumalux::ActiveEditorGone()
 {
-    // The editor is being deleted: the manager must not call its listener any more. Only the pointer
-    // is used here, as the editor's own parts are gone by now.
+    ForgetConnectedEditor();
+}
+
+void Brumalux::ForgetConnectedEditor()
+{
+    // The manager must not call a closed editor's listener. Only the pointer is used, as the editor's own
+    // parts may be gone by now.
     if (connectedParameterListener != nullptr)
         GetParameterManager().removeChangeListener(connectedParameterListener);
     editorConnected = false;

@@ -44,7 +44,7 @@ TEST_F(EditorLink, TheNextBlockConnectsANewlyOpenedEditorOnce)
     EXPECT_EQ(fake.syncs, 1);
     EXPECT_EQ(organ.Parameters().speakerOn, 1.0f); // the speaker toggle's state
     organ.GetParameterManager().sendSynchronousChangeMessage();
-    EXPECT_EQ(organ.listener.callbacks, 1);
+    EXPECT_EQ(organ.listeners[0].callbacks, 1);
 
     driver.Render(1024);
     EXPECT_EQ(fake.syncs, 1);
@@ -58,8 +58,8 @@ TEST_F(EditorLink, AClosedEditorIsForgottenAndTheNextOneConnected)
     driver.Render(512);
     editor.reset();
     organ.GetParameterManager().sendSynchronousChangeMessage();
-    EXPECT_EQ(organ.listener.callbacks, 0); // the closed editor no longer listens
-    driver.Render(512, {{0, NoteOn(60)}});  // no keyboard to mark: must not touch the old one
+    EXPECT_EQ(organ.listeners[0].callbacks, 0); // the closed editor no longer listens
+    driver.Render(512, {{0, NoteOn(60)}});      // no keyboard to mark: must not touch the old one
 
     auto& second = Open();
     driver.Render(512);
@@ -76,6 +76,10 @@ TEST_F(EditorLink, AnEditorOpenedOverAnotherIsConnectedToo)
     EXPECT_EQ(second.syncs, 1);
     EXPECT_EQ(second.keyboard.downMarks[60], 1);
     EXPECT_EQ(first->keyboard.downMarks[60], 0);
+    // Only the connected editor follows the parameters.
+    organ.GetParameterManager().sendSynchronousChangeMessage();
+    EXPECT_EQ(organ.listeners[0].callbacks, 0);
+    EXPECT_EQ(organ.listeners[1].callbacks, 1);
 }
 
 TEST_F(EditorLink, KeyboardNotesEnterTheNextBlockAtSampleZeroWithVelocity101)

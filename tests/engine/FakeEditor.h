@@ -63,12 +63,13 @@ private:
     CountingListener& listener;
 };
 
-// An organ whose CreateEditor makes a FakeEditor.
+// An organ whose CreateEditor makes a FakeEditor. Each editor gets the next listener, which outlives it.
 class OrganWithFakeEditor : public Brumalux
 {
 public:
-    AudioFilterEditor* CreateEditor() override { return new FakeEditor(*this, listener); }
+    AudioFilterEditor* CreateEditor() override { return new FakeEditor(*this, listeners.at(editorsMade++)); }
     FakeEditor* OpenEditor() { return static_cast<FakeEditor*>(CreateEditorAndMakeActive()); }
 
-    CountingListener listener;
+    std::array<CountingListener, 4> listeners;
+    size_t editorsMade = 0;
 };
