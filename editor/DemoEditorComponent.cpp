@@ -4,6 +4,7 @@
 #include "engine/OrganEditorFactory.h"
 #include "params/PluginParameterManager.h"
 
+#include <new>
 #include <optional>
 
 namespace
@@ -255,5 +256,12 @@ void DemoEditorComponent::paint(juce::Graphics& g)
 
 AudioFilterEditor* CreateOrganEditor(Brumalux& filter)
 {
-    return new DemoEditorComponent(filter);
+    try
+    {
+        return new DemoEditorComponent(filter);
+    }
+    catch (const std::bad_alloc&)
+    {
+        return nullptr; // the host then shows no editor
+    }
 }

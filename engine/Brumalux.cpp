@@ -1,6 +1,7 @@
 #include "engine/Brumalux.h"
 
 #include "engine/KeyMarks.h"
+#include "engine/OrganEditorFactory.h"
 #include "engine/ParameterLimits.h"
 
 #include <algorithm>
@@ -89,8 +90,7 @@ void Brumalux::ReleaseResources()
 
 AudioFilterEditor* Brumalux::CreateEditor()
 {
-    // The organ's editor is not built yet; the host then shows none.
-    return nullptr;
+    return CreateOrganEditor(*this);
 }
 
 void Brumalux::ProcessBlock(const juce::AudioSampleBuffer& input, juce::AudioSampleBuffer& output,

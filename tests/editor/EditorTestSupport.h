@@ -4,7 +4,6 @@
 
 #include "editor/DemoEditorComponent.h"
 #include "engine/Brumalux.h"
-#include "engine/OrganEditorFactory.h"
 #include "framework/FilterNativeCallbacks.h"
 #include "params/PluginParameterManager.h"
 
@@ -32,14 +31,6 @@ public:
     }
 
     std::vector<std::pair<int, float>> automated;
-};
-
-// The organ with its editor factory wired in, which the engine's CreateEditor does not do
-// yet.
-class TestOrgan : public Brumalux
-{
-public:
-    AudioFilterEditor* CreateEditor() override { return CreateOrganEditor(*this); }
 };
 
 // An organ with a recording host and, on request, its open editor.
@@ -81,6 +72,6 @@ public:
 
     juce::ScopedJuceInitialiser_GUI juce;
     RecordingHost host;
-    TestOrgan filter;
+    Brumalux filter;
     std::unique_ptr<AudioFilterEditor> editor;
 };
