@@ -5,6 +5,7 @@
 #include "MidiIntake.h"
 #include "PluginIdentity.h"
 #include "SharedMessageThread.h"
+#include "framework/AudioFilterEditor.h"
 
 #include <cmath>
 #include <limits>
@@ -68,6 +69,7 @@ JuceVSTWrapper::JuceVSTWrapper(vst2::HostCallback hostToUse, std::unique_ptr<Aud
 JuceVSTWrapper::~JuceVSTWrapper()
 {
     stopTimer();
+    CloseEditor();
     filter->SetCallbacks(nullptr);
 }
 
@@ -253,6 +255,11 @@ vst2::VstIntPtr JuceVSTWrapper::Dispatch(vst2::VstInt32 opcode, vst2::VstInt32 i
             return SetChunk(ptr, value);
         case vst2::effCanDo:
             return CanDo(ptr);
+        case vst2::effEditGetRect:
+        case vst2::effEditOpen:
+        case vst2::effEditClose:
+        case vst2::effEditIdle:
+            return DispatchEditorRequest(opcode, ptr);
         case vst2::effGetPlugCategory:
         case vst2::effGetEffectName:
         case vst2::effGetProductString:
@@ -427,6 +434,111 @@ vst2::VstIntPtr JuceVSTWrapper::SetChunk(const void* data, vst2::VstIntPtr size)
     return 0;
 }
 
+// The editor. Every request here touches JUCE's GUI, so the calling host thread acts as
+// the message thread while it runs.
+
+vst2::VstIntPtr JuceVSTWrapper::DispatchEditorRequest(vst2::VstInt32 opcode, void* ptr)
+{
+    const ScopedHostMessageThread messageThread;
+    switch (opcode)
+    {
+        case vst2::effEditGetRect:
+            return GetEditorRect(ptr);
+        case vst2::effEditOpen:
+            return OpenEditor(ptr);
+        case vst2::effEditClose:
+            CloseEditor();
+            return 0;
+        case vst2::effEditIdle:
+            EditorIdle();
+            return 0;
+        default:
+            return 0;
+    }
+}
+
+vst2::VstIntPtr JuceVSTWrapper::GetEditorRect(void* rectDestination)
+{
+    if (rectDestination == nullptr)
+        return 0;
+    if (editorHolder == nullptr)
+    {
+        std::unique_ptr<AudioFilterEditor> editor(filter->CreateEditorAndMakeActive());
+        if (editor == nullptr)
+            return 0;
+        editorHolder =
+            std::make_unique<EditorCompWrapper>(std::move(editor), static_cast<EditorWindowHost&>(*this));
+    }
+    editorRect = {0, 0, static_cast<juce::int16>(editorHolder->getHeight()),
+                  static_cast<juce::int16>(editorHolder->getWidth())};
+    *static_cast<vst2::ERect**>(rectDestination) = &editorRect;
+    return 1;
+}
+
+vst2::VstIntPtr JuceVSTWrapper::OpenEditor(void* hostWindow)
+{
+    CloseEditor();
+    // Without a window system, or with a window id that names no window, there is
+    // nothing to embed into (and X would end the host over the bad id).
+    if (!OpenNativeWindows() ||
+        !nativeWindows->IsWindow(reinterpret_cast<NativeWindowLayer::WindowId>(hostWindow)))
+        return 0;
+    std::unique_ptr<AudioFilterEditor> editor(filter->CreateEditorAndMakeActive());
+    if (editor == nullptr)
+        return 0;
+    editorHolder =
+        std::make_unique<EditorCompWrapper>(std::move(editor), static_cast<EditorWindowHost&>(*this));
+    const ScopedWindowSystemErrorsIgnored hostWindowMayVanish;
+    editorHolder->AttachToHostWindow(hostWindow);
+    return 1;
+}
+
+bool JuceVSTWrapper::OpenNativeWindows()
+{
+    if (nativeWindows == nullptr)
+        nativeWindows = HostWindowSystem::Open();
+    return nativeWindows != nullptr;
+}
+
+void JuceVSTWrapper::CloseEditor()
+{
+    if (editorHolder == nullptr)
+        return;
+    const HostIdleState::ScopedNesting nesting;
+    filter->EditorBeingDeleted(&editorHolder->GetEditor());
+    // Hosts often destroy their window first, and JUCE's window inside it with it.
+    const ScopedWindowSystemErrorsIgnored hostWindowMayBeGone;
+    editorHolder.reset();
+}
+
+void JuceVSTWrapper::EditorIdle()
+{
+    if (HostIdleState::IsNesting())
+        return;
+    const HostIdleState::ScopedNesting nesting;
+    juce::Timer::callPendingTimersSynchronously();
+    SharedMessageThread::DispatchPendingMessages();
+}
+
+bool JuceVSTWrapper::ResizeHostWindow(int width, int height)
+{
+    static char sizeWindow[] = "sizeWindow";
+    return CallHost(vst2::audioMasterCanDo, 0, 0, sizeWindow) == 1 &&
+           CallHost(vst2::audioMasterSizeWindow, width, height, nullptr) != 0;
+}
+
+void JuceVSTWrapper::RunIdleRule()
+{
+    if (editorHolder == nullptr || !editorHolder->IsAttached() || HostIdleState::IsNesting())
+        return;
+    if (!juce::ModifierKeys::getCurrentModifiersRealtime().isAnyMouseButtonDown())
+        return;
+    if (!HostIdleState::ClaimIdleRequest(juce::Time::getMillisecondCounter()))
+        return;
+    const HostIdleState::ScopedNesting nesting;
+    CallHost(vst2::audioMasterIdle, 0, 0, nullptr);
+}
+
 // Audio.
 
 void JuceVSTWrapper::Render(float** inputs, float** outputs, vst2::VstInt32 numFrames, bool accumulate)
@@ -446,4 +558,5 @@ void JuceVSTWrapper::timerCallback()
 {
     if (!HostIdleState::IsNesting())
         chunkMemory.ExpireIfOld(juce::Time::getMillisecondCounter());
+    RunIdleRule();
 }

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "ChunkMemory.h"
+#include "EditorCompWrapper.h"
 #include "HostBlockRenderer.h"
 #include "HostMidiOutput.h"
+#include "HostWindowSystem.h"
 #include "JuceRuntimeHolder.h"
 #include "Vst2Interface.h"
 #include "framework/AudioFilterBase.h"
@@ -19,8 +21,12 @@
 //
 // Threads: process and processReplacing run on the host's audio thread; setParameter,
 // getParameter and the dispatcher on the host's control threads (requests that touch
-// JUCE's GUI inside a ScopedHostMessageThread); the timer on JUCE's message thread.
-class JuceVSTWrapper : private JuceRuntimeHolder, private juce::Timer, public FilterNativeCallbacks
+// JUCE's GUI inside a ScopedHostMessageThread); the timer and the editor on JUCE's
+// message thread.
+class JuceVSTWrapper : private JuceRuntimeHolder,
+                       private juce::Timer,
+                       public FilterNativeCallbacks,
+                       private EditorWindowHost
 {
 public:
     static constexpr int timerIntervalMs = 250;
@@ -38,6 +44,7 @@ public:
     void SetParameterAndTellHost(AudioFilterBase& filter, int index, float normalisedValue) override;
 
     size_t GetChunkMemorySize() const { return chunkMemory.GetSize(); }
+    EditorCompWrapper* GetEditorHolder() const noexcept { return editorHolder.get(); }
 
 private:
     static vst2::VstIntPtr DispatcherEntry(vst2::AEffect* effect, vst2::VstInt32 opcode, vst2::VstInt32 index,
@@ -77,6 +84,18 @@ private:
     vst2::VstIntPtr GetChunk(void* destination);
     vst2::VstIntPtr SetChunk(const void* data, vst2::VstIntPtr size);
 
+    vst2::VstIntPtr DispatchEditorRequest(vst2::VstInt32 opcode, void* ptr);
+    vst2::VstIntPtr GetEditorRect(void* rectDestination);
+    vst2::VstIntPtr OpenEditor(void* hostWindow);
+    void CloseEditor();
+    void EditorIdle();
+    bool OpenNativeWindows();
+
+    // EditorWindowHost
+    bool ResizeHostWindow(int width, int height) override;
+    NativeWindowLayer* GetNativeWindowLayer() override { return nativeWindows.get(); }
+    void RunIdleRule() override;
+
     void Render(float** inputs, float** outputs, vst2::VstInt32 numFrames, bool accumulate);
     void SetParameterFromHost(vst2::VstInt32 index, float value);
 
@@ -97,6 +116,10 @@ private:
     HostBlockRenderer renderer;
     std::unique_ptr<HostMidiOutput> midiOutput;
     ChunkMemory chunkMemory;
+
+    std::unique_ptr<HostWindowSystem> nativeWindows;
+    std::unique_ptr<EditorCompWrapper> editorHolder;
+    vst2::ERect editorRect{};
 
     JUCE_DECLARE_NON_COPYABLE(JuceVSTWrapper)
 };

@@ -117,6 +117,14 @@ bool IsCurrentThread()
 {
     return onLoopThread;
 }
+
+void DispatchPendingMessages()
+{
+    constexpr int maxRounds = 64;
+    for (int round = 0; round < maxRounds && juce::dispatchNextMessageOnSystemQueue(true); ++round)
+    {
+    }
+}
 } // namespace SharedMessageThread
 
 ScopedHostMessageThread::ScopedHostMessageThread()

@@ -16,6 +16,11 @@ void RemoveUser();
 
 bool IsRunning();
 bool IsCurrentThread();
+
+// Delivers what is waiting in JUCE's queue (posted messages, timer and X events), up to a
+// bound so that a stream of new messages cannot keep the host's thread here. Call it on a
+// host thread inside a ScopedHostMessageThread.
+void DispatchPendingMessages();
 } // namespace SharedMessageThread
 
 // Makes the calling host thread JUCE's message thread for the scope's duration: the

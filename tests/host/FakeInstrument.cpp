@@ -135,6 +135,9 @@ void FakeInstrument::ApplyEvent(const juce::MidiMessageMetadata& event, int numS
         echoedMidi.addEvent(event.data, event.numBytes, event.samplePosition);
     const auto message = event.getMessage();
     const auto note = message.getNoteNumber() & 127;
+    if (message.isNoteOn())
+        if (auto* editor = dynamic_cast<FakeEditor*>(GetActiveEditor()))
+            editor->NoteSeen();
     if (message.isNoteOn() && !heldNotes[static_cast<size_t>(note)])
     {
         heldNotes[static_cast<size_t>(note)] = true;

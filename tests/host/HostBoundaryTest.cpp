@@ -298,6 +298,21 @@ TEST_F(HostBoundary, SuspendReleasesAndTheNextBlockPreparesAgain)
     EXPECT_TRUE(NoViolations(host)) << Diagnostics(host);
 }
 
+TEST_F(HostBoundary, EditorRectBeforeOpeningCreatesTheEditorAndGivesItsSize)
+{
+    TestHost host(Entry());
+    vst2::ERect* rect = nullptr;
+    EXPECT_NE(host.Dispatch(vst2::effEditGetRect, 0, 0, &rect), 0);
+    ASSERT_NE(rect, nullptr);
+    EXPECT_EQ(rect->top, 0);
+    EXPECT_EQ(rect->left, 0);
+    EXPECT_EQ(rect->bottom, 485);
+    EXPECT_EQ(rect->right, 440);
+    EXPECT_EQ(host.Dispatch(vst2::effEditGetRect, 0, 0, nullptr), 0);
+    EXPECT_EQ(host.Dispatch(vst2::effEditIdle), 0);
+    EXPECT_EQ(host.Dispatch(vst2::effEditClose), 0);
+}
+
 TEST_F(HostBoundary, TwoInstancesSideBySide)
 {
     TestHost first(Entry());

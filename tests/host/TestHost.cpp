@@ -101,7 +101,11 @@ vst2::VstIntPtr TestHost::Answer(const HostRequest& request) const
             return found != canDoAnswers.end() ? found->second : 0;
         }
         default:
-            return 0;
+        {
+            const std::lock_guard<std::mutex> lock(mutex);
+            const auto found = answers.find(request.opcode);
+            return found != answers.end() ? found->second : 0;
+        }
     }
 }
 
@@ -197,6 +201,12 @@ void TestHost::SetCanDoAnswer(const std::string& query, vst2::VstIntPtr answer)
 {
     const std::lock_guard<std::mutex> lock(mutex);
     canDoAnswers[query] = answer;
+}
+
+void TestHost::SetAnswer(vst2::VstInt32 opcode, vst2::VstIntPtr answer)
+{
+    const std::lock_guard<std::mutex> lock(mutex);
+    answers[opcode] = answer;
 }
 
 int CountThreads()

@@ -82,6 +82,8 @@ public:
     int CountRequests(vst2::VstInt32 opcode) const;
     void ClearRequests();
     void SetCanDoAnswer(const std::string& query, vst2::VstIntPtr answer);
+    // The answer to every request of this kind (other than version and can-do); 0 unless set.
+    void SetAnswer(vst2::VstInt32 opcode, vst2::VstIntPtr answer);
 
 private:
     static vst2::VstIntPtr Callback(vst2::AEffect* effect, vst2::VstInt32 opcode, vst2::VstInt32 index,
@@ -94,6 +96,7 @@ private:
     mutable std::mutex mutex;
     std::vector<HostRequest> requests;
     std::map<std::string, vst2::VstIntPtr> canDoAnswers;
+    std::map<vst2::VstInt32, vst2::VstIntPtr> answers;
     Channels inputs;
 };
 

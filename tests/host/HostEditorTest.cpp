@@ -1,0 +1,249 @@
+// The editor embedded in a host's X window, through the test plug-in's entry point: the
+// fake editor (440 x 485, one colour) must become a child of the host's window, be painted
+// with or without host idle calls, and come and go any number of times.
+
+#include "FakeEditorLook.h"
+#include "TestPluginFixture.h"
+#include "X11TestDisplay.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+namespace
+{
+constexpr std::uint32_t fillRgb = FakeEditorLook::fillColour & 0xffffffu;
+
+class HostEditor : public TestPluginFixture
+{
+protected:
+    void SetUp() override
+    {
+        if (std::getenv("DISPLAY") == nullptr)
+            GTEST_SKIP() << "no X display";
+        display = SharedDisplay();
+        ASSERT_NE(display, nullptr);
+        TestPluginFixture::SetUp();
+    }
+
+    // One connection for the whole run, opened before the plug-in first initialises JUCE
+    // in this process. It also keeps the X server from resetting between tests, which it
+    // does whenever its last client leaves.
+    static X11TestDisplay* SharedDisplay()
+    {
+        static const auto connection = X11TestDisplay::Open();
+        return connection.get();
+    }
+
+    std::unique_ptr<TestHost> MakeHost()
+    {
+        auto host = std::make_unique<TestHost>(Entry());
+        host->SetCanDoAnswer("sizeWindow", 1);
+        host->SetAnswer(vst2::audioMasterSizeWindow, 1);
+        host->Open();
+        return host;
+    }
+
+    // Waits until the window holds one child editor window of the fake editor's size that
+    // shows its colour, calling effEditIdle in between when asked to.
+    bool ShowsTheEditor(X11TestDisplay::WindowId window, TestHost* idlingHost = nullptr)
+    {
+        for (int attempt = 0; attempt < 300; ++attempt)
+        {
+            if (idlingHost != nullptr)
+                idlingHost->Dispatch(vst2::effEditIdle);
+            const auto children = display->ChildrenOf(window);
+            if (children.size() == 1 && display->IsMapped(children[0]) &&
+                display->SizeOf(children[0]) ==
+                    std::make_pair(FakeEditorLook::width, FakeEditorLook::height) &&
+                display->PixelAt(children[0], 220, 240) == fillRgb &&
+                display->PixelAt(children[0], FakeEditorLook::width - 1, FakeEditorLook::height - 1) ==
+                    fillRgb)
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return false;
+    }
+
+    X11TestDisplay* display = nullptr;
+};
+
+TEST_F(HostEditor, OpensAsAChildOfTheHostsWindowAndPaintsWithoutHostIdle)
+{
+    auto host = MakeHost();
+    const auto window = display->CreateTopLevelWindow(600, 500, "BrumaluxTestHost");
+    host->ClearRequests();
+    EXPECT_EQ(host->Dispatch(vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(window)), 1);
+    EXPECT_TRUE(ShowsTheEditor(window));
+
+    const auto requests = host->Requests();
+    ASSERT_GE(requests.size(), 2u);
+    EXPECT_EQ(requests[0].opcode, vst2::audioMasterCanDo);
+    EXPECT_EQ(requests[0].text, "sizeWindow");
+    EXPECT_EQ(requests[1].opcode, vst2::audioMasterSizeWindow);
+    EXPECT_EQ(requests[1].index, FakeEditorLook::width);
+    EXPECT_EQ(requests[1].value, FakeEditorLook::height);
+
+    EXPECT_EQ(host->Dispatch(vst2::effEditClose), 0);
+    EXPECT_TRUE(display->ChildrenOf(window).empty());
+    display->DestroyWindow(window);
+}
+
+TEST_F(HostEditor, PaintsWhileTheHostCallsIdle)
+{
+    auto host = MakeHost();
+    const auto window = display->CreateTopLevelWindow(440, 485, "BrumaluxTestHost");
+    EXPECT_EQ(host->Dispatch(vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(window)), 1);
+    EXPECT_TRUE(ShowsTheEditor(window, host.get()));
+    host->Dispatch(vst2::effEditClose);
+    display->DestroyWindow(window);
+}
+
+TEST_F(HostEditor, OpenAndClose50TimesLeavesNothingBehind)
+{
+    auto host = MakeHost();
+    const auto window = display->CreateTopLevelWindow(440, 485, "BrumaluxTestHost");
+    host->Dispatch(vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(window));
+    ASSERT_TRUE(ShowsTheEditor(window));
+    host->Dispatch(vst2::effEditClose);
+    const auto threadsBefore = CountThreads();
+    for (int round = 0; round < 50; ++round)
+    {
+        ASSERT_EQ(host->Dispatch(vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(window)), 1);
+        ASSERT_EQ(display->ChildrenOf(window).size(), 1u) << "round " << round;
+        host->Dispatch(vst2::effEditIdle);
+        host->Dispatch(vst2::effEditClose);
+        ASSERT_TRUE(display->ChildrenOf(window).empty()) << "round " << round;
+    }
+    EXPECT_EQ(CountThreads(), threadsBefore);
+    host->Dispatch(vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(window));
+    EXPECT_TRUE(ShowsTheEditor(window));
+    host->Dispatch(vst2::effEditClose);
+    display->DestroyWindow(window);
+}
+
+TEST_F(HostEditor, OpeningAgainReplacesTheEditor)
+{
+    auto host = MakeHost();
+    const auto window = display->CreateTopLevelWindow(440, 485, "BrumaluxTestHost");
+    vst2::ERect* rect = nullptr;
+    ASSERT_NE(host->Dispatch(vst2::effEditGetRect, 0, 0, &rect), 0);
+    host->Dispatch(vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(window));
+    host->Dispatch(vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(window));
+    EXPECT_TRUE(ShowsTheEditor(window)) << "one editor window, not two";
+    host->Dispatch(vst2::effEditClose);
+    display->DestroyWindow(window);
+}
+
+TEST_F(HostEditor, TwoInstancesWithEditorsAtOnce)
+{
+    auto first = MakeHost();
+    auto second = MakeHost();
+    const auto firstWindow = display->CreateTopLevelWindow(440, 485, "BrumaluxTestHost");
+    const auto secondWindow = display->CreateTopLevelWindow(440, 485, "BrumaluxTestHost", 500, 0);
+    EXPECT_EQ(first->Dispatch(vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(firstWindow)), 1);
+    EXPECT_EQ(second->Dispatch(vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(secondWindow)), 1);
+    EXPECT_TRUE(ShowsTheEditor(firstWindow));
+    EXPECT_TRUE(ShowsTheEditor(secondWindow));
+    first->Close();
+    EXPECT_TRUE(display->ChildrenOf(firstWindow).empty());
+    EXPECT_TRUE(ShowsTheEditor(secondWindow));
+    second->Dispatch(vst2::effEditClose);
+    display->DestroyWindow(firstWindow);
+    display->DestroyWindow(secondWindow);
+}
+
+TEST_F(HostEditor, ClosingWhileNotesSound)
+{
+    auto host = MakeHost();
+    host->Resume(44100.0f, 64);
+    const auto window = display->CreateTopLevelWindow(440, 485, "BrumaluxTestHost");
+    std::atomic<bool> playing{true};
+    std::thread audio(
+        [&]
+        {
+            auto out = Stereo(64);
+            for (unsigned char note = 0; playing; note = static_cast<unsigned char>((note + 1) & 127))
+            {
+                host->SendMidi({{0, {noteOn, note, 100}}, {32, {noteOff, note, 0}}});
+                host->ProcessReplacing(out, 64);
+            }
+        });
+    for (int round = 0; round < 20; ++round)
+    {
+        host->Dispatch(vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(window));
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        host->Dispatch(vst2::effEditClose);
+    }
+    playing = false;
+    audio.join();
+    EXPECT_TRUE(display->ChildrenOf(window).empty());
+    EXPECT_TRUE(NoViolations(*host)) << Diagnostics(*host);
+    display->DestroyWindow(window);
+}
+
+TEST_F(HostEditor, WindowIdsThatNameNoWindowAreRefused)
+{
+    auto host = MakeHost();
+    EXPECT_EQ(host->Dispatch(vst2::effEditOpen, 0, 0, nullptr), 0);
+    EXPECT_EQ(host->Dispatch(vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(0x3fffff01)), 0);
+    EXPECT_EQ(host->Dispatch(vst2::effEditClose), 0);
+    EXPECT_EQ(host->Text(vst2::effGetEffectName, 0, 64), "Brumalux") << "the plug-in lives on";
+}
+
+TEST_F(HostEditor, HostWindowDestroyedBeforeTheEditorIsClosed)
+{
+    auto host = MakeHost();
+    const auto window = display->CreateTopLevelWindow(440, 485, "BrumaluxTestHost");
+    host->Dispatch(vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(window));
+    ASSERT_TRUE(ShowsTheEditor(window));
+    display->DestroyWindow(window);
+    host->Dispatch(vst2::effEditIdle);
+    EXPECT_EQ(host->Dispatch(vst2::effEditClose), 0);
+
+    const auto another = display->CreateTopLevelWindow(440, 485, "BrumaluxTestHost");
+    EXPECT_EQ(host->Dispatch(vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(another)), 1);
+    EXPECT_TRUE(ShowsTheEditor(another));
+    host->Dispatch(vst2::effEditClose);
+    display->DestroyWindow(another);
+}
+
+TEST_F(HostEditor, ItsOwnWindowsAreResizedWhenTheHostWillNot)
+{
+    TestHost host(Entry());
+    host.Open();
+    const auto window = display->CreateTopLevelWindow(440, 485, "BrumaluxTestHost");
+    host.ClearRequests();
+    EXPECT_EQ(host.Dispatch(vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(window)), 1);
+    EXPECT_TRUE(ShowsTheEditor(window));
+    EXPECT_EQ(host.CountRequests(vst2::audioMasterCanDo), 1);
+    EXPECT_EQ(host.CountRequests(vst2::audioMasterSizeWindow), 0) << "a host that cannot is not asked";
+    EXPECT_EQ(display->SizeOf(window), std::make_pair(440, 485));
+    host.Dispatch(vst2::effEditClose);
+    display->DestroyWindow(window);
+}
+
+TEST_F(HostEditor, AsksForIdleCallsWhileAMouseButtonIsHeld)
+{
+    auto host = MakeHost();
+    const auto window = display->CreateTopLevelWindow(440, 485, "BrumaluxTestHost");
+    host->Dispatch(vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(window));
+    ASSERT_TRUE(ShowsTheEditor(window));
+    host->ClearRequests();
+    std::this_thread::sleep_for(std::chrono::milliseconds(600));
+    EXPECT_EQ(host->CountRequests(vst2::audioMasterIdle), 0) << "no button held";
+
+    if (!display->SetMouseButton(true))
+        GTEST_SKIP() << "no XTEST";
+    std::this_thread::sleep_for(std::chrono::milliseconds(800));
+    display->SetMouseButton(false);
+    const auto whileHeld = host->CountRequests(vst2::audioMasterIdle);
+    EXPECT_GE(whileHeld, 2) << "one per timer tick at least";
+    EXPECT_LE(whileHeld, 800 / 20 + 1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(600));
+    EXPECT_LE(host->CountRequests(vst2::audioMasterIdle), whileHeld + 1) << "released: no more";
+    host->Dispatch(vst2::effEditClose);
+    display->DestroyWindow(window);
+}
+} // namespace

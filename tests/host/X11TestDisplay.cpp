@@ -1,0 +1,144 @@
+#include "X11TestDisplay.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <dlfcn.h>
+
+#include <chrono>
+#include <thread>
+
+namespace
+{
+const char* const windowManagerAtoms[] = {"WM_PROTOCOLS",
+                                          "WM_DELETE_WINDOW",
+                                          "WM_TAKE_FOCUS",
+                                          "_NET_WM_PING",
+                                          "WM_STATE",
+                                          "WM_CHANGE_STATE",
+                                          "_NET_WM_STATE",
+                                          "_NET_WM_WINDOW_TYPE",
+                                          "_NET_WM_WINDOW_TYPE_NORMAL"};
+
+bool errorSeen = false;
+
+int NoteError(Display*, XErrorEvent*)
+{
+    errorSeen = true;
+    return 0;
+}
+} // namespace
+
+std::unique_ptr<X11TestDisplay> X11TestDisplay::Open()
+{
+    // An X server resets itself when its last client leaves, and refuses connections
+    // meanwhile: tests in other processes may just have closed theirs.
+    Display* display = nullptr;
+    for (int attempt = 0; attempt < 40 && display == nullptr; ++attempt)
+    {
+        display = XOpenDisplay(nullptr);
+        if (display == nullptr)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    if (display == nullptr)
+        return nullptr;
+    for (const auto* name : windowManagerAtoms)
+        XInternAtom(display, name, False);
+    // Our own requests on windows a plug-in may have destroyed must not end the test.
+    XSetErrorHandler(NoteError);
+    XSync(display, False);
+    return std::unique_ptr<X11TestDisplay>(new X11TestDisplay(display));
+}
+
+X11TestDisplay::~X11TestDisplay()
+{
+    XCloseDisplay(display);
+}
+
+X11TestDisplay::WindowId X11TestDisplay::CreateTopLevelWindow(int width, int height, const char* className,
+                                                              int x, int y)
+{
+    const auto screen = DefaultScreen(display);
+    const auto window = XCreateSimpleWindow(display, RootWindow(display, screen), x, y,
+                                            static_cast<unsigned>(width), static_cast<unsigned>(height), 0,
+                                            BlackPixel(display, screen), BlackPixel(display, screen));
+    XClassHint hint{const_cast<char*>("brumalux-test-host"), const_cast<char*>(className)};
+    XSetClassHint(display, window, &hint);
+    XMapWindow(display, window);
+    XSync(display, False);
+    return window;
+}
+
+X11TestDisplay::WindowId X11TestDisplay::CreateChildWindow(WindowId parent, int width, int height,
+                                                           int borderWidth)
+{
+    const auto screen = DefaultScreen(display);
+    const auto window = XCreateSimpleWindow(display, parent, 0, 0, static_cast<unsigned>(width),
+                                            static_cast<unsigned>(height), static_cast<unsigned>(borderWidth),
+                                            BlackPixel(display, screen), BlackPixel(display, screen));
+    XMapWindow(display, window);
+    XSync(display, False);
+    return window;
+}
+
+void X11TestDisplay::DestroyWindow(WindowId window)
+{
+    XDestroyWindow(display, window);
+    XSync(display, False);
+}
+
+std::vector<X11TestDisplay::WindowId> X11TestDisplay::ChildrenOf(WindowId window)
+{
+    XSync(display, False);
+    ::Window root = 0, parent = 0;
+    ::Window* children = nullptr;
+    unsigned int count = 0;
+    std::vector<WindowId> result;
+    if (XQueryTree(display, window, &root, &parent, &children, &count) != 0)
+        result.assign(children, children + count);
+    if (children != nullptr)
+        XFree(children);
+    return result;
+}
+
+std::pair<int, int> X11TestDisplay::SizeOf(WindowId window)
+{
+    XWindowAttributes attributes{};
+    if (XGetWindowAttributes(display, window, &attributes) == 0)
+        return {0, 0};
+    return {attributes.width, attributes.height};
+}
+
+bool X11TestDisplay::IsMapped(WindowId window)
+{
+    XWindowAttributes attributes{};
+    return XGetWindowAttributes(display, window, &attributes) != 0 && attributes.map_state == IsViewable;
+}
+
+std::uint32_t X11TestDisplay::PixelAt(WindowId window, int x, int y)
+{
+    errorSeen = false;
+    auto* image = XGetImage(display, window, x, y, 1, 1, AllPlanes, ZPixmap);
+    XSync(display, False);
+    if (image == nullptr || errorSeen)
+    {
+        if (image != nullptr)
+            XDestroyImage(image);
+        return 0xffffffffu;
+    }
+    const auto pixel = XGetPixel(image, 0, 0);
+    XDestroyImage(image);
+    return static_cast<std::uint32_t>(pixel & 0xffffffu);
+}
+
+bool X11TestDisplay::SetMouseButton(bool down)
+{
+    using FakeButtonEvent = int (*)(Display*, unsigned int, int, unsigned long);
+    static auto* library = dlopen("libXtst.so.6", RTLD_NOW | RTLD_LOCAL);
+    if (library == nullptr)
+        return false;
+    static auto fakeButtonEvent = reinterpret_cast<FakeButtonEvent>(dlsym(library, "XTestFakeButtonEvent"));
+    if (fakeButtonEvent == nullptr || fakeButtonEvent(display, 1, down ? True : False, CurrentTime) == 0)
+        return false;
+    XSync(display, False);
+    return true;
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <utility>
+#include <vector>
+
+struct _XDisplay;
+
+// The test host's own X connection, and the windows it opens plug-in editors into. It is
+// opened before anything in the process initialises JUCE: on a bare X server the
+// window-manager atoms JUCE looks up are created here and live as long as this
+// connection does. Xlib stays in the .cpp (its names clash with JUCE's).
+class X11TestDisplay
+{
+public:
+    using WindowId = unsigned long;
+
+    // Null when there is no display (the X tests skip then).
+    static std::unique_ptr<X11TestDisplay> Open();
+    ~X11TestDisplay();
+
+    // At x, y on the screen; without a window manager, windows that overlap hide each other.
+    WindowId CreateTopLevelWindow(int width, int height, const char* className, int x = 0, int y = 0);
+    WindowId CreateChildWindow(WindowId parent, int width, int height, int borderWidth);
+    void DestroyWindow(WindowId window);
+
+    std::vector<WindowId> ChildrenOf(WindowId window);
+    std::pair<int, int> SizeOf(WindowId window);
+    bool IsMapped(WindowId window);
+    // The colour at x, y as 0xRRGGBB; 0xffffffff when the window cannot be read.
+    std::uint32_t PixelAt(WindowId window, int x, int y);
+
+    // Presses or releases the first mouse button through the XTEST extension; false
+    // where the extension's library or the server's support is missing.
+    bool SetMouseButton(bool down);
+
+private:
+    explicit X11TestDisplay(_XDisplay* displayToUse) : display(displayToUse) {}
+
+    _XDisplay* const display;
+};
