@@ -193,18 +193,29 @@ void DemoEditorComponent::changeListenerCallback(juce::ChangeBroadcaster* source
 
 void DemoEditorComponent::SyncControlsFromParameters()
 {
+    RunOnMessageThread(slidersNeedLoading);
+}
+
+void DemoEditorComponent::FollowParameterChanges()
+{
+    RunOnMessageThread(parametersNeedFollowing);
+}
+
+// Sliders and the manager's listener list belong to the message thread. From any other
+// thread the work is marked and handed over with one preallocated message.
+void DemoEditorComponent::RunOnMessageThread(std::atomic<bool>& pendingWork)
+{
+    pendingWork.store(true);
     if (juce::MessageManager::existsAndIsCurrentThread())
-    {
-        LoadSlidersFromParameters();
-        return;
-    }
-    // Sliders belong to the message thread. The hand-off reuses one preallocated message.
-    slidersNeedLoading.store(true);
-    triggerAsyncUpdate();
+        handleAsyncUpdate();
+    else
+        triggerAsyncUpdate();
 }
 
 void DemoEditorComponent::handleAsyncUpdate()
 {
+    if (parametersNeedFollowing.exchange(false))
+        manager.addChangeListener(this);
     if (slidersNeedLoading.exchange(false))
         LoadSlidersFromParameters();
 }

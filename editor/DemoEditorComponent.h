@@ -20,9 +20,10 @@ class PluginParameterManager;
 //
 // Threads: built, painted, clicked and destroyed on the message thread. The filter
 // connects it from whatever thread prepares or renders (normally the audio thread), so
-// SyncControlsFromParameters and WriteSpeakerSwitch may be called from any thread: the
-// sliders are then loaded on the message thread at its next turn, before any later user
-// input, and the speaker switch is written at once from a copy of the toggle's state.
+// SyncControlsFromParameters, WriteSpeakerSwitch and FollowParameterChanges may be called
+// from any thread: the sliders are then loaded, and the editor registered with the
+// parameter manager, on the message thread at its next turn, before any later user input;
+// the speaker switch is written at once from a copy of the toggle's state.
 class DemoEditorComponent : public AudioFilterEditor,
                             public juce::ChangeListener,
                             public juce::Button::Listener,
@@ -42,7 +43,7 @@ public:
     KeyboardDisplay& GetKeyboard() override { return *keyboard; }
     void SyncControlsFromParameters() override;
     void WriteSpeakerSwitch() override;
-    juce::ChangeListener& GetParameterListener() override { return *this; }
+    void FollowParameterChanges() override;
 
     // Every slider value, in its own units, goes to its parameter and on to the host.
     void WriteControlsToParameters();
@@ -56,6 +57,7 @@ private:
 
     void handleAsyncUpdate() override;
     void LoadSlidersFromParameters();
+    void RunOnMessageThread(std::atomic<bool>& pendingWork);
 
     juce::GroupComponent& AddGroup(const juce::String& name, const juce::String& title,
                                    juce::Rectangle<int> bounds);
@@ -79,6 +81,7 @@ private:
     // burst of changes, as the toolkit's asynchronous change message.
     juce::ChangeBroadcaster sliderChanges;
     std::atomic<bool> slidersNeedLoading{false};
+    std::atomic<bool> parametersNeedFollowing{false};
     std::atomic<bool> speakerSwitchOn{true}; // the toggle's state, readable from any thread
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(DemoEditorComponent)

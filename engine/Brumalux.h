@@ -82,7 +82,6 @@ private:
     bool editorConnected = false;
     AudioFilterEditor* connectedEditor = nullptr; // the active editor when it was connected
     KeyboardDisplay* connectedKeyboard = nullptr; // its keyboard, marked from the audio thread
-    juce::ChangeListener* connectedParameterListener = nullptr;
 
     KeyboardHandOff pendingKeyboardMessages;
     MidiEvent keyboardEvents[KeyboardHandOff::capacity]; // the audio thread's copy of the taken messages

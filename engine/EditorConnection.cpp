@@ -19,7 +19,6 @@ bool Brumalux::ActiveEditorNeedsConnecting() const
 
 void Brumalux::ConnectEditor()
 {
-    // An editor replaced without being closed keeps no hold on the parameters either.
     ForgetConnectedEditor();
     AudioFilterEditor* active = GetActiveEditor();
     connectedEditor = active;
@@ -32,8 +31,7 @@ void Brumalux::ConnectEditor()
     keyboard.AddNoteTarget(this);
     editor->SyncControlsFromParameters();
     editor->WriteSpeakerSwitch();
-    connectedParameterListener = &editor->GetParameterListener();
-    GetParameterManager().addChangeListener(connectedParameterListener);
+    editor->FollowParameterChanges();
     connectedKeyboard = &keyboard;
 }
 
@@ -44,14 +42,9 @@ void Brumalux::ActiveEditorGone()
 
 void Brumalux::ForgetConnectedEditor()
 {
-    // The manager must not call a closed editor's listener. Only the pointer is used, as the editor's own
-    // parts may be gone by now.
-    if (connectedParameterListener != nullptr)
-        GetParameterManager().removeChangeListener(connectedParameterListener);
     editorConnected = false;
     connectedEditor = nullptr;
     connectedKeyboard = nullptr;
-    connectedParameterListener = nullptr;
 }
 
 void Brumalux::HandleKeyboardMessage(const juce::Message& message)

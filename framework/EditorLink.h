@@ -20,14 +20,17 @@ protected:
 };
 
 // An editor that the engine connects once it is open: the keyboard gets its note target,
-// the controls show the parameters, and the editor follows the parameter manager.
+// the controls show the parameters, and the editor follows the parameter manager. The
+// engine connects from whatever thread prepares or renders, so all three may be called
+// from any thread; the editor moves the work that belongs to the message thread there,
+// and stops following the parameters itself when it is deleted.
 class ConnectableEditor
 {
 public:
     virtual KeyboardDisplay& GetKeyboard() = 0;
     virtual void SyncControlsFromParameters() = 0;
     virtual void WriteSpeakerSwitch() = 0;
-    virtual juce::ChangeListener& GetParameterListener() = 0;
+    virtual void FollowParameterChanges() = 0;
 
 protected:
     ~ConnectableEditor() = default;

@@ -270,6 +270,11 @@ TEST_F(DemoEditorTest, ConnectingFromTheAudioThreadLoadsTheSlidersOnTheMessageTh
     EXPECT_DOUBLE_EQ(SliderFor(P::decay).getValue(), 50.0);
     PumpMessages();
     EXPECT_DOUBLE_EQ(SliderFor(P::decay).getValue(), 400.0);
+
+    // The editor now follows the manager: a host change shows without another connection.
+    filter.SetNormalisedParameter(P::decay, 0.0f);
+    PumpMessages();
+    EXPECT_DOUBLE_EQ(SliderFor(P::decay).getValue(), 5.0);
 }
 
 TEST_F(DemoEditorTest, HostChangesMoveTheSlidersWithoutWritingBack)

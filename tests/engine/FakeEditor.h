@@ -44,6 +44,11 @@ public:
           listener(listenerToUse)
     {
     }
+    ~FakeEditor() override
+    {
+        GetOwnerFilter().EditorBeingDeleted(this);
+        organ.GetParameterManager().removeChangeListener(&listener);
+    }
 
     KeyboardDisplay& GetKeyboard() override { return keyboard; }
     void SyncControlsFromParameters() override { ++syncs; }
@@ -52,7 +57,7 @@ public:
         organ.GetParameterManager().SetValueNotifyingHost(ParameterIndex::speakerOn, 1.0f);
         ++speakerWrites;
     }
-    juce::ChangeListener& GetParameterListener() override { return listener; }
+    void FollowParameterChanges() override { organ.GetParameterManager().addChangeListener(&listener); }
 
     FakeKeyboard keyboard;
     int syncs = 0;
