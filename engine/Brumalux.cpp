@@ -69,8 +69,13 @@ int Brumalux::PrepareToPlay(double newSampleRate, int samplesPerBlock)
             return 0;
         }
     }
-    if (GetActiveEditor() != nullptr)
-        ConnectEditor();
+    {
+        // The editor pointer is set and cleared under the callback lock, and a host may prepare
+        // on another thread than the one that closes the editor.
+        const juce::ScopedLock lock(GetCallbackLock());
+        if (GetActiveEditor() != nullptr)
+            ConnectEditor();
+    }
 
     outputEffects.Prepare(sampleRate, rateChanged);
     shapes.SetSampleRate(static_cast<int>(sampleRate));
