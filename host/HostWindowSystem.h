@@ -10,7 +10,9 @@
 class HostWindowSystem : public NativeWindowLayer
 {
 public:
-    // Null where no window system can be reached (no X display).
+    // Null where no window system can be reached (no X display). Open it before JUCE's
+    // first window or widget: on X11 it creates the window-manager atoms that JUCE only
+    // looks up, which a server without a window manager lacks.
     static std::unique_ptr<HostWindowSystem> Open();
 
     virtual bool IsWindow(WindowId window) = 0;

@@ -463,6 +463,8 @@ vst2::VstIntPtr JuceVSTWrapper::GetEditorRect(void* rectDestination)
         return 0;
     if (editorHolder == nullptr)
     {
+        // Before the editor's widgets first reach JUCE's window system.
+        OpenNativeWindows();
         std::unique_ptr<AudioFilterEditor> editor(filter->CreateEditorAndMakeActive());
         if (editor == nullptr)
             return 0;
