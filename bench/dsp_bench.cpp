@@ -9,6 +9,8 @@
 #include "dsp/ShapeOscillator.h"
 #include "dsp/SingleWaveShapes.h"
 
+#include "InterpolatedTableRead.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -36,26 +38,11 @@ std::vector<float> TestSignal()
     return signal;
 }
 
-// The baseline: a phase accumulator reading a one-cycle table with linear interpolation, nothing else.
 void Baseline_InterpolatedTableRead(benchmark::State& state)
 {
-    std::vector<float> table(882);
-    for (size_t i = 0; i < table.size(); ++i)
-        table[i] = static_cast<float>(std::sin(6.283185307179586 * i / 881.0));
-    double phase = 0.0;
-    const double increment = 440.0 / sampleRate;
+    InterpolatedTableRead baseline(440.0 / sampleRate);
     for (auto _ : state)
-    {
-        for (int n = 0; n < blockSize; ++n)
-        {
-            const float x = 881.0f * static_cast<float>(phase);
-            const int i = static_cast<int>(x);
-            benchmark::DoNotOptimize(table[i] + (table[i + 1] - table[i]) * (x - static_cast<float>(i)));
-            phase += increment;
-            if (phase >= 1.0)
-                phase -= 1.0;
-        }
-    }
+        baseline.ReadBlock(blockSize);
     CountSamples(state);
 }
 BENCHMARK(Baseline_InterpolatedTableRead);

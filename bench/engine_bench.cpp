@@ -4,6 +4,8 @@
 
 #include "engine/Brumalux.h"
 
+#include "InterpolatedTableRead.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -23,26 +25,11 @@ void CountSamples(benchmark::State& state)
     state.counters["realtime"] = benchmark::Counter(samples / sampleRate, benchmark::Counter::kIsRate);
 }
 
-// The baseline: a phase accumulator reading a one-cycle table with linear interpolation, nothing else.
 void Baseline_InterpolatedTableRead(benchmark::State& state)
 {
-    std::vector<float> table(882);
-    for (size_t i = 0; i < table.size(); ++i)
-        table[i] = static_cast<float>(std::sin(6.283185307179586 * static_cast<double>(i) / 881.0));
-    double phase = 0.0;
-    const double increment = 440.0 / sampleRate;
+    InterpolatedTableRead baseline(440.0 / sampleRate);
     for (auto _ : state)
-    {
-        for (int n = 0; n < blockSize; ++n)
-        {
-            const float x = 881.0f * static_cast<float>(phase);
-            const int i = static_cast<int>(x);
-            benchmark::DoNotOptimize(table[i] + (table[i + 1] - table[i]) * (x - static_cast<float>(i)));
-            phase += increment;
-            if (phase >= 1.0)
-                phase -= 1.0;
-        }
-    }
+        baseline.ReadBlock(blockSize);
     CountSamples(state);
 }
 BENCHMARK(Baseline_InterpolatedTableRead);
