@@ -1,5 +1,7 @@
 #include "SharedMessageThread.h"
 
+#include <juce_gui_basics/juce_gui_basics.h>
+
 // On Windows JUCE's message loop belongs to the host. The message manager lives on the
 // thread that created the first instance, the host's user-interface thread; posted
 // messages and timer callbacks go to JUCE's hidden window on that thread, and the host's
@@ -18,6 +20,16 @@ bool IsRunning()
 bool IsCurrentThread()
 {
     return false;
+}
+
+// The host's loop delivers JUCE's posted messages. What an idle call adds is painting:
+// Windows holds back a window's paint message until its thread's queue is empty, which
+// in a busy host can take long.
+void DispatchPendingMessages()
+{
+    for (int i = juce::ComponentPeer::getNumPeers(); --i >= 0;)
+        if (auto* peer = juce::ComponentPeer::getPeer(i))
+            peer->performAnyPendingRepaintsNow();
 }
 } // namespace SharedMessageThread
 

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the Windows DLL and the Windows test host, then runs the test host under Wine
+# Builds the Windows DLL and the Windows tests, then runs the tests under Wine
 # inside a private X display (without one, Wine runs no window message loop). The Wine
 # prefix lives in the build folder; every Wine call has a time limit, so a hung Wine
 # fails the run instead of stalling it.
@@ -9,4 +9,4 @@ export BUILD_DIR=${BUILD_DIR:-build-windows}
 ./scripts/build-windows.sh
 build=$(realpath "$BUILD_DIR")
 ./scripts/with-display.sh tests/windows/run-under-wine.sh "$build/wineprefix" \
-  "$build/tests/windows/brumalux-windows-host-test.exe" "$build/brumalux.dll"
+  "$build/tests/windows/brumalux-windows-tests.exe" "$build/brumalux.dll"

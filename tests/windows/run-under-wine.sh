@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# run-under-wine.sh PREFIX TEST-HOST DLL: runs the Windows test host on the DLL under
+# run-under-wine.sh PREFIX TESTS DLL: runs the Windows test program on the DLL under
 # Wine, in the given Wine prefix (created on first use). Needs an X display.
 set -euo pipefail
-prefix=$1 test_host=$2 dll=$3
+prefix=$1 tests=$2 dll=$3
 
 export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all
 # No .NET or HTML engine: the first start would offer to download them.
@@ -16,4 +16,4 @@ trap stop_wineserver EXIT
 
 limit 300 wineboot -i > /dev/null 2>&1
 # Wine maps drive Z: to the root of the Unix file system.
-limit 300 wine "$test_host" "Z:${dll//\//\\}"
+limit 300 wine "$tests" "Z:${dll//\//\\}"

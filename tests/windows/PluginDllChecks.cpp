@@ -1,14 +1,10 @@
-// A Windows host of our own, as small as a host can be: it loads the plug-in DLL, creates
-// an instance through the exported entry point and checks what a Windows host sees of it
-// (exports, identity, capabilities, a rendered note, the state chunk, programs, the
-// editor embedded in a window of the host), then closes it and unloads the library.
-//
-//   brumalux-windows-host-test <path of brumalux.dll>
-//
-// Prints one line per check and closes with "N passed, M failed"; exits non-zero when
-// anything failed.
+// The plug-in DLL as a Windows host sees it, checked by a host as small as a host can
+// be: it loads the DLL, creates an instance through the exported entry point and checks
+// the exports, identity, capabilities, a rendered note, the state chunk, programs and the
+// editor embedded in a window of the host, then closes it and unloads the library.
 
 #include "ExportTable.h"
+#include "TestRun.h"
 #include "host/Vst2Interface.h"
 
 #include <windows.h>
@@ -59,53 +55,6 @@ VstIntPtr AnswerPlugin(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr value, voi
             return 0;
     }
 }
-
-class Expectations
-{
-public:
-    void Expect(bool holds, const std::string& what)
-    {
-        if (!holds)
-            failures.push_back(what);
-    }
-
-    std::vector<std::string> failures;
-};
-
-class TestRun
-{
-public:
-    // One named check; it passes when every expectation in it holds.
-    void Check(const char* name, const std::function<void(Expectations&)>& test)
-    {
-        Expectations expectations;
-        test(expectations);
-        if (expectations.failures.empty())
-        {
-            ++passed;
-            std::printf("ok   %s\n", name);
-        }
-        else
-        {
-            ++failed;
-            std::printf("FAIL %s\n", name);
-            for (const auto& failure : expectations.failures)
-                std::printf("       %s\n", failure.c_str());
-        }
-        std::fflush(stdout);
-    }
-
-    int Finish()
-    {
-        std::printf("%d passed, %d failed\n", passed, failed);
-        std::fflush(stdout);
-        return failed == 0 ? 0 : 1;
-    }
-
-private:
-    int passed = 0;
-    int failed = 0;
-};
 
 struct Plugin
 {
@@ -168,11 +117,6 @@ HWND CreateHostWindow()
                                   windowClass.hInstance, nullptr);
     ShowWindow(window, SW_SHOW);
     return window;
-}
-
-std::string Describe(const char* what, long long actual)
-{
-    return std::string(what) + " is " + std::to_string(actual);
 }
 
 void CheckIdentity(Expectations& e, const Plugin& plugin)
@@ -328,20 +272,13 @@ void CheckEditorIsChildOf(Expectations& e, HWND hostWindow)
 }
 } // namespace
 
-int main(int argc, char** argv)
+void CheckPluginDll(TestRun& run, const char* dllPath)
 {
-    if (argc != 2)
-    {
-        std::fprintf(stderr, "usage: %s <path of brumalux.dll>\n", argv[0]);
-        return 2;
-    }
-    const char* dllPath = argv[1];
-    TestRun run;
     HMODULE module = LoadLibraryA(dllPath);
     run.Check("loads the library", [&](Expectations& e)
               { e.Expect(module != nullptr, Describe("LoadLibrary error", GetLastError())); });
     if (module == nullptr)
-        return run.Finish();
+        return;
 
     const auto entry =
         reinterpret_cast<PluginEntryProc>(reinterpret_cast<void*>(GetProcAddress(module, "main")));
@@ -359,7 +296,7 @@ int main(int argc, char** argv)
                            Describe("number of exported functions", table.numFunctions));
               });
     if (entry == nullptr || vstPluginMain == nullptr)
-        return run.Finish();
+        return;
 
     run.Check("answers null to a host without a VST version",
               [&](Expectations& e)
@@ -378,7 +315,7 @@ int main(int argc, char** argv)
                   e.Expect(host.wantMidiRequests == 1, Describe("want-MIDI requests", host.wantMidiRequests));
               });
     if (plugin.effect == nullptr)
-        return run.Finish();
+        return;
     plugin.Dispatch(effOpen);
 
     run.Check("identity", [&](Expectations& e) { CheckIdentity(e, plugin); });
@@ -440,5 +377,4 @@ int main(int argc, char** argv)
                   e.Expect(FreeLibrary(module) != FALSE, "FreeLibrary failed the second time");
               });
     DestroyWindow(hostWindow);
-    return run.Finish();
 }

@@ -1,0 +1,21 @@
+// The Windows tests, run under Wine by scripts/test-windows.sh:
+//
+//   brumalux-windows-tests <path of brumalux.dll>
+//
+// Prints one line per check and closes with "N passed, M failed"; exits non-zero when
+// anything failed.
+
+#include "TestRun.h"
+
+int main(int argc, char** argv)
+{
+    if (argc != 2)
+    {
+        std::fprintf(stderr, "usage: %s <path of brumalux.dll>\n", argv[0]);
+        return 2;
+    }
+    TestRun run;
+    CheckWin32WindowLayer(run);
+    CheckPluginDll(run, argv[1]);
+    return run.Finish();
+}
