@@ -74,9 +74,10 @@ void RotarySpeaker::MoveRotorSpeeds(const OrganParameters& parameters, int modul
     const float slow2 = RotorSpeed(Load(parameters.slowSpeed2), sampleRate);
     const float fast1 = RotorSpeed(Load(parameters.fastSpeed1), sampleRate);
     const float fast2 = RotorSpeed(Load(parameters.fastSpeed2), sampleRate);
-    const float wheel = static_cast<float>(modulationWheel) / 127.0f;
-    const float target1 = slow1 + (fast1 - slow1) * wheel;
-    const float target2 = slow2 + (fast2 - slow2) * wheel;
+    // The wheel multiplies before the division by 127: taking m / 127 first rounds differently.
+    const auto wheel = static_cast<float>(modulationWheel);
+    const float target1 = slow1 + (fast1 - slow1) * wheel / 127.0f;
+    const float target2 = slow2 + (fast2 - slow2) * wheel / 127.0f;
     // Once per block: the rotors approach their targets with a time constant of 50 blocks.
     rotor1Speed += (target1 - rotor1Speed) * 0.02f;
     rotor2Speed += (target2 - rotor2Speed) * 0.02f;

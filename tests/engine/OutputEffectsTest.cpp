@@ -102,6 +102,17 @@ TEST(OutputEffects, RotorsFollowTheModulationWheelWithATimeConstantOf50Blocks)
 
     organ->PrepareToPlay(rate, 256);
     EXPECT_EQ(speaker.Rotor1Speed(), 0.0f);
+
+    // One block from standstill with the wheel at 100 moves rotor 1 by 2 % of 1 + 3 * 100 / 127 = 427 / 127
+    // and rotor 2 by 2 % of 0.8 + 3 * 100 / 127, both to the float nearest the exact target.
+    auto& parameters = organ->Parameters();
+    parameters.slowSpeed1 = 1.0f;
+    parameters.fastSpeed1 = 4.0f;
+    parameters.slowSpeed2 = 0.8f;
+    parameters.fastSpeed2 = 3.8f;
+    driver.Render(256, {{0, Controller(1, 100)}});
+    EXPECT_EQ(speaker.Rotor1Speed(), 0.02f * static_cast<float>(427.0 / 127.0));
+    EXPECT_EQ(speaker.Rotor2Speed(), 0.02f * static_cast<float>(0.8f + 300.0 / 127.0));
 }
 
 TEST(OutputEffects, ParameterChangesReachTheSound)
