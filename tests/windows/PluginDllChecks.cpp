@@ -334,6 +334,22 @@ void CheckPluginDll(TestRun& run, const char* dllPath)
                   PumpMessages(plugin, 300);
                   CheckEditorIsChildOf(e, hostWindow);
               });
+    // A busy host's queue holds back paint messages; the idle call must paint the editor
+    // whatever else is waiting.
+    run.Check("paints the editor on an idle call",
+              [&](Expectations& e)
+              {
+                  HWND editor = GetWindow(hostWindow, GW_CHILD);
+                  e.Expect(editor != nullptr, "no editor window");
+                  if (editor == nullptr)
+                      return;
+                  InvalidateRect(editor, nullptr, FALSE);
+                  e.Expect(GetUpdateRect(editor, nullptr, FALSE) != FALSE,
+                           "nothing to paint after InvalidateRect");
+                  plugin.Dispatch(effEditIdle);
+                  e.Expect(GetUpdateRect(editor, nullptr, FALSE) == FALSE,
+                           "the idle call left the editor unpainted");
+              });
     run.Check("closes the editor",
               [&](Expectations& e)
               {
