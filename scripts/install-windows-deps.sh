@@ -23,7 +23,7 @@ sudo=""
 export DEBIAN_FRONTEND=noninteractive
 
 # deb-src entries for the Debian suites the machine installs from, so that
-# `apt-get source` fetches the same versions as the Linux build links.
+# `apt-get source` fetches the sources of the packages the Linux build links.
 deb_src_entries() {
   local keyring=/usr/share/keyrings/debian-archive-keyring.gpg
   apt-get indextargets --format '$(REPO_URI) $(RELEASE) $(COMPONENT)' \
@@ -67,6 +67,8 @@ fi
 # does not carry yet) and prints the folder it is in.
 fetch_source() {
   local package=$1 work=$2 source_package version
+  # Source lists older than the deb-src entries (or cleaned away) know no sources.
+  [ -n "$(apt-cache showsrc "$package" 2> /dev/null)" ] || $sudo apt-get update -q > /dev/null
   source_package=$(apt-cache showsrc "$package" | awk '/^Package:/ { print $2; exit }')
   for version in $(apt-cache showsrc "$package" | awk '/^Version:/ { print $2 }' | sort -ruV); do
     rm -rf "$work/source"
@@ -76,7 +78,8 @@ fetch_source() {
       return 0
     fi
   done
-  cat "$work/apt-get-source.log" >&2
+  echo "Could not fetch the Debian source of $package:" >&2
+  cat "$work/apt-get-source.log" >&2 2> /dev/null || true
   return 1
 }
 
