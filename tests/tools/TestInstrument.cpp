@@ -275,13 +275,17 @@ AEffect* CreateInstrument(HostCallback host)
 #ifdef TEST_INSTRUMENT_NULL_ENTRY
     return nullptr;
 #endif
+#ifdef TEST_INSTRUMENT_BAD_MAGIC
+    // No host may call into a record with the wrong magic, so none can close it: it is
+    // not allocated, or every refusal would leak it.
+    static AEffect notAnEffect{};
+    notAnEffect.magic = 0x12345678;
+    return &notAnEffect;
+#endif
     auto* instrument = new Instrument;
     instrument->host = host;
     AEffect& effect = instrument->effect;
     effect.magic = kEffectMagic;
-#ifdef TEST_INSTRUMENT_BAD_MAGIC
-    effect.magic = 0x12345678;
-#endif
     effect.dispatcher = Dispatch;
     effect.process = ProcessAccumulating;
     effect.processReplacing = ProcessReplacing;
