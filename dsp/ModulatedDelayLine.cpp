@@ -6,7 +6,6 @@
 namespace
 {
 constexpr double twoPiSingle = 6.2831854820251465; // 2 pi as a float
-constexpr int delayUpdateInterval = 10;
 } // namespace
 
 void ModulatedDelayLine::Allocate(int newSize)
@@ -51,35 +50,4 @@ void ModulatedDelayLine::UpdateDelay()
         currentDelay = 0.0f;
     if (currentDelay > static_cast<float>(size))
         currentDelay = static_cast<float>(size);
-}
-
-float ModulatedDelayLine::ReadDelayed() const
-{
-    // In double: a float loses the fraction of the delay once the write position passes a few hundred
-    // thousand samples.
-    double readPosition = writePosition - static_cast<double>(currentDelay);
-    if (readPosition < 0.0)
-        readPosition += size;
-    int i = static_cast<int>(readPosition);
-    if (i >= size)
-        i = size - 1;
-    const int j = i + 1 < size ? i + 1 : 0;
-    const auto fraction = static_cast<float>(readPosition - i);
-    return buffer[i] + (buffer[j] - buffer[i]) * fraction;
-}
-
-float ModulatedDelayLine::Process(float x)
-{
-    if (buffer.empty())
-        return x * dry;
-    if (writePosition % delayUpdateInterval == 0)
-        UpdateDelay();
-    const float out = ReadDelayed() * wet + x * dry;
-    buffer[writePosition] = x; // after the read: a delay of the full size reads what this write replaces
-    if (++writePosition >= size)
-        writePosition = 0;
-    lfoPhase += lfoIncrement;
-    if (lfoPhase >= 1.0f)
-        lfoPhase -= 1.0f;
-    return out;
 }

@@ -26,6 +26,8 @@ public:
     float Process(float x);
 
 private:
+    static constexpr int delayUpdateInterval = 10;
+
     void UpdateDelay();
     float ReadDelayed() const;
 
@@ -41,3 +43,35 @@ private:
     float lfoPhase = 0.0f;
     float lfoIncrement = 0.0f;
 };
+
+inline float ModulatedDelayLine::ReadDelayed() const
+{
+    // In double: a float loses the fraction of the delay once the write position passes a few hundred
+    // thousand samples.
+    double readPosition = writePosition - static_cast<double>(currentDelay);
+    if (readPosition < 0.0)
+        readPosition += size;
+    int i = static_cast<int>(readPosition);
+    if (i >= size)
+        i = size - 1;
+    const int j = i + 1 < size ? i + 1 : 0;
+    const auto fraction = static_cast<float>(readPosition - i);
+    return buffer[i] + (buffer[j] - buffer[i]) * fraction;
+}
+
+// Inline: the organ runs nine lines per sample.
+inline float ModulatedDelayLine::Process(float x)
+{
+    if (buffer.empty())
+        return x * dry;
+    if (writePosition % delayUpdateInterval == 0)
+        UpdateDelay();
+    const float out = ReadDelayed() * wet + x * dry;
+    buffer[writePosition] = x; // after the read: a delay of the full size reads what this write replaces
+    if (++writePosition >= size)
+        writePosition = 0;
+    lfoPhase += lfoIncrement;
+    if (lfoPhase >= 1.0f)
+        lfoPhase -= 1.0f;
+    return out;
+}
