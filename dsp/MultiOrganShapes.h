@@ -4,6 +4,8 @@
 
 // The drawbar sum: nine partials of a chosen single-wave shape, each at its drawbar's ratio, weight and
 // level. Its table is refilled whenever a level moves by more than 0.001 or the base shape changes.
+// Audio thread only, SetSampleRate apart: SetDrawbars and SetBaseShape refill tables there without
+// allocating, as long as the adopted shape was prepared at this shape's rate.
 class OscillatorShape_MultiOrganBase : public OscillatorShape_Base
 {
 public:

@@ -6,6 +6,7 @@
 
 // The single-wave shapes the player chooses from. All but PureSine are built from the shared sine table;
 // Sine and the organ sines add a slight amplitude flutter from noise, which a table fill freezes.
+// Audio thread only, like every shape (SetSampleRate belongs to the prepare step).
 
 // The exact sine; the source of SharedSineTable.
 class OscillatorShape_PureSine : public OscillatorShape_Base

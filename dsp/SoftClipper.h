@@ -3,7 +3,7 @@
 #include <cmath>
 
 // A soft-knee limiter: unchanged up to the threshold, a smooth knee up to magnitude 1, flat at
-// (1 + threshold) / 2 beyond.
+// (1 + threshold) / 2 beyond. Audio thread only.
 class SoftClipper
 {
 public:

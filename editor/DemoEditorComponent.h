@@ -23,7 +23,8 @@ class PluginParameterManager;
 // SyncControlsFromParameters, WriteSpeakerSwitch and FollowParameterChanges may be called
 // from any thread: the sliders are then loaded, and the editor registered with the
 // parameter manager, on the message thread at its next turn, before any later user input;
-// the speaker switch is written at once from a copy of the toggle's state.
+// the speaker switch is written at once from a copy of the toggle's state, and reported to
+// the host from the calling thread.
 class DemoEditorComponent : public AudioFilterEditor,
                             public juce::ChangeListener,
                             public juce::Button::Listener,

@@ -14,6 +14,7 @@
 // thread. SetKeyState, ReleaseAllKeys, PostRepaintCommand and AddNoteTarget may be called
 // from the audio thread: they hold the key lock or the target lock only for a few
 // stores and never wait for drawing, and the repaint request allocates nothing.
+// AddNoteTarget does allocate when the target is new (once per connected editor).
 class VirtualPiano : public juce::Component, public KeyboardDisplay, private juce::AsyncUpdater
 {
 public:
@@ -28,7 +29,7 @@ public:
     void ReleaseAllKeys() override;
     void PostRepaintCommand() override;
 
-    // Posts a keyboard note message to every note target that still exists.
+    // Posts a keyboard note message to every note target that still exists. Message thread.
     void SendNoteMessage(int noteNumber, int status);
 
     // The note under a point in component coordinates (also outside the component, as

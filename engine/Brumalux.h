@@ -20,8 +20,11 @@ class KeyboardDisplay;
 // programs and state come from QuellmarkFilterBase.
 //
 // Threads: ProcessBlock runs on the host's audio thread under the callback lock; PrepareToPlay and
-// ReleaseResources on the host's control thread while no block is running; HandleKeyboardMessage on the
-// message thread. Parameter values are atomics that any thread may write at any time.
+// ReleaseResources under the same lock, on the host's control thread or, for a block that comes before
+// any resume, on the audio thread; CreateEditor, HandleKeyboardMessage and ActiveEditorGone on the
+// message thread. Parameter values are atomics that any thread may write at any time; the rest of the
+// state (voices, shapes, effects, controls, the connected editor) belongs to whoever holds the callback
+// lock.
 class Brumalux : public QuellmarkFilterBase
 {
 public:
@@ -74,7 +77,8 @@ private:
                             bool accumulateOutput);
     void RemoveFinishedVoices();
 
-    // The open editor
+    // The open editor, under the callback lock: connected from ProcessBlock (audio thread) or
+    // PrepareToPlay, forgotten there or from ActiveEditorGone (message thread).
     bool ActiveEditorNeedsConnecting() const;
     void ConnectEditor();
     void ForgetConnectedEditor();

@@ -7,7 +7,8 @@
 
 // An ADSR envelope that also knows from which sample index on its level can no longer change (until it is
 // configured or released again). A voice in its sustain, or one whose release has ended, then takes the
-// level once per block instead of asking for it at every sample; the samples come out the same.
+// level once per block instead of asking for it at every sample; the samples come out the same. Audio
+// thread only, like the envelope it wraps.
 class TrackedEnvelope
 {
 public:

@@ -6,7 +6,8 @@
 
 // The sounding voices, oldest first, in records that are allocated once (by Allocate, in the prepare
 // step) and reused, so that note-ons and removals on the audio thread allocate nothing. The capacity is
-// far above what any player reaches; a note-on that finds every record in use is not played.
+// far above what any player reaches; a note-on that finds every record in use is not played. Audio thread
+// only, apart from Allocate.
 class VoicePool
 {
 public:

@@ -11,7 +11,13 @@ class FilterNativeCallbacks;
 
 // The filter a host wrapper drives. Threads:
 // - the host's audio thread calls ProcessBlock, always with the callback lock held;
-// - the host's control thread calls everything else;
+// - PrepareToPlay and ReleaseResources run under the same lock, on the host's control
+//   thread, or on the audio thread when a block comes before any resume;
+// - GetNormalisedParameter, SetNormalisedParameter and the parameter texts may come from
+//   any host thread, the audio thread included (hosts play automation from there);
+// - the editor calls (CreateEditor, CreateEditorAndMakeActive, EditorBeingDeleted) run on
+//   the message thread;
+// - the host's control thread calls everything else (programs, state, properties);
 // - the active-editor pointer is set and cleared under the callback lock.
 class AudioFilterBase
 {
@@ -25,7 +31,7 @@ public:
     virtual void ProcessBlock(const juce::AudioSampleBuffer& input, juce::AudioSampleBuffer& output,
                               bool accumulateOutput, juce::MidiBuffer& midiMessages)
         = 0;
-    // A new editor bound to this filter, or null when the filter has none.
+    // A new editor bound to this filter, or null when the filter has none. Message thread.
     virtual AudioFilterEditor* CreateEditor() = 0;
 
     virtual int GetNumParameters() = 0;
@@ -41,7 +47,9 @@ public:
     virtual void SaveState(juce::MemoryBlock& destination) = 0;
     virtual void LoadState(const void* data, int sizeInBytes) = 0;
 
-    // Host wrapper side.
+    // Host wrapper side. The callbacks are set when the wrapper attaches and cleared when it
+    // goes, while no other thread uses the filter; the play configuration is written under
+    // the callback lock and may be read from any thread.
     void SetCallbacks(FilterNativeCallbacks* callbacksToUse) noexcept { callbacks = callbacksToUse; }
     void SetPlayConfiguration(double newSampleRate, int newBlockSize) noexcept;
     double GetSampleRate() const noexcept { return sampleRate.load(std::memory_order_relaxed); }
@@ -51,17 +59,22 @@ public:
 
     // Reports a change that did not come from the host: through the wrapper when one is
     // attached, straight to SetNormalisedParameter when none is (during construction).
+    // Any thread: the editor's message thread, the host's control thread for programs and
+    // state, and the audio thread when a block connects an editor.
     void SetParameterAndTellHost(int index, float normalisedValue);
 
     // Asks for an editor and records it as the active one. Null when the filter has none.
+    // Message thread; takes the callback lock to record it.
     AudioFilterEditor* CreateEditorAndMakeActive();
-    // Forgets the editor if it is the active one; called before it is deleted.
+    // Forgets the editor if it is the active one; called before it is deleted. Message
+    // thread; takes the callback lock, so a block in progress finishes first.
     void EditorBeingDeleted(AudioFilterEditor* editor);
     // Read it only under the callback lock or on the thread that changes it.
     AudioFilterEditor* GetActiveEditor() const noexcept { return activeEditor; }
 
 protected:
-    // Called under the callback lock once the active editor has been forgotten.
+    // Called under the callback lock once the active editor has been forgotten, on the
+    // thread that deletes it (the message thread).
     virtual void ActiveEditorGone() {}
 
     bool keysRequired = true;

@@ -6,6 +6,9 @@ class AudioFilterBase;
 
 // A filter's editor: a component that keeps the filter that made it. Deleting it makes
 // the filter forget it, so the filter never keeps a pointer to a deleted editor.
+// Message thread. This destructor runs after a derived editor's members are gone, so an
+// editor whose parts the audio thread reaches makes the filter forget it in its own
+// destructor first (EditorBeingDeleted waits for a block in progress).
 class AudioFilterEditor : public juce::Component
 {
 public:

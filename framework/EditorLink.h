@@ -4,9 +4,10 @@
 
 // How the engine talks to its open editor without knowing the editor's classes.
 
-// The on-screen keyboard as the engine sees it. SetKeyState, ReleaseAllKeys and
-// PostRepaintCommand are called from the audio thread; the repaint itself happens on
-// the message thread.
+// The on-screen keyboard as the engine sees it. AddNoteTarget, SetKeyState, ReleaseAllKeys
+// and PostRepaintCommand are called from the audio thread (AddNoteTarget also from the
+// thread that prepares the filter), always under the filter's callback lock, so none may
+// wait for the message thread; the repaint itself happens there.
 class KeyboardDisplay
 {
 public:
@@ -21,9 +22,10 @@ protected:
 
 // An editor that the engine connects once it is open: the keyboard gets its note target,
 // the controls show the parameters, and the editor follows the parameter manager. The
-// engine connects from whatever thread prepares or renders, so all three may be called
-// from any thread; the editor moves the work that belongs to the message thread there,
-// and stops following the parameters itself when it is deleted.
+// engine connects from whatever thread prepares or renders, under the filter's callback
+// lock, so every call here may come from any thread; the editor moves the work that
+// belongs to the message thread there, and stops following the parameters itself when it
+// is deleted.
 class ConnectableEditor
 {
 public:
@@ -36,7 +38,8 @@ protected:
     ~ConnectableEditor() = default;
 };
 
-// A note played on the on-screen keyboard, posted to the keyboard's note targets.
+// A note played on the on-screen keyboard, posted to the keyboard's note targets. Made
+// and delivered on the message thread.
 struct KeyboardNoteMessage : public juce::Message
 {
     static constexpr int noteOnStatus = 144;

@@ -9,6 +9,7 @@ class FilterNativeCallbacks
 public:
     virtual ~FilterNativeCallbacks() = default;
 
-    // Applies the change as if the host had made it, then tells the host.
+    // Applies the change as if the host had made it, then tells the host. Any thread, the
+    // audio thread included (see AudioFilterBase::SetParameterAndTellHost).
     virtual void SetParameterAndTellHost(AudioFilterBase& filter, int index, float normalisedValue) = 0;
 };

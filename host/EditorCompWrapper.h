@@ -8,7 +8,8 @@
 
 class AudioFilterEditor;
 
-// What the editor holder asks of the instance that owns it.
+// What the editor holder asks of the instance that owns it, always on the message thread
+// (requests to the host then go out on whichever thread holds that role).
 class EditorWindowHost
 {
 public:

@@ -5,6 +5,8 @@
 // Idle bookkeeping shared by every instance in the process. The nesting flag marks work
 // that must not start again from inside itself (editor idle, editor close, an idle request
 // to the host that may call us back). It counts, so nested users do not clear it early.
+// Used on the message thread; atomic because our loop thread and the host's threads take
+// that role in turn.
 namespace HostIdleState
 {
 constexpr juce::uint32 minIdleIntervalMs = 20;

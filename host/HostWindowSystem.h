@@ -21,6 +21,7 @@ public:
 // Keeps window-system errors from ending the host while it lives, for work on windows the
 // host may already have destroyed: our window inside the host's goes with it. (Xlib's
 // default error handler exits the process; Win32 reports such errors as return values.)
+// Message thread. The handler it swaps is the whole process's, so keep the scope short.
 class ScopedWindowSystemErrorsIgnored
 {
 public:

@@ -22,7 +22,11 @@
 // Threads: process and processReplacing run on the host's audio thread; setParameter,
 // getParameter and the dispatcher on the host's control threads (requests that touch
 // JUCE's GUI inside a ScopedHostMessageThread); the timer and the editor on JUCE's
-// message thread.
+// message thread. setParameter and getParameter may come from the audio thread too, and
+// effProcessEvents usually does: the pending MIDI buffer has no lock of its own, so the
+// host must not deliver events while it renders, resumes or suspends us. A block that
+// comes before any resume resumes us on the audio thread. Requests to the host go out on
+// whichever of these threads caused them.
 class JuceVSTWrapper : private JuceRuntimeHolder,
                        private juce::Timer,
                        public FilterNativeCallbacks,
@@ -59,6 +63,7 @@ private:
     void FillEffectRecord();
     vst2::VstIntPtr CallHost(vst2::VstInt32 opcode, vst2::VstInt32 index, vst2::VstIntPtr value, void* ptr,
                              float opt = 0.0f);
+    // Any thread: the constructor, a resume on the control or the audio thread.
     void RequestMidiIfWanted();
 
     vst2::VstIntPtr Dispatch(vst2::VstInt32 opcode, vst2::VstInt32 index, vst2::VstIntPtr value, void* ptr,
@@ -78,6 +83,8 @@ private:
         discard,
         keep
     };
+    // Under the callback lock; Resume runs on the control thread (effMainsChanged) or on the
+    // audio thread (a block before any resume), Suspend on the control thread.
     void Resume(PendingMidi whatToDoWithPendingMidi);
     void Suspend();
     vst2::VstIntPtr ProcessEvents(const void* events);
@@ -96,7 +103,9 @@ private:
     NativeWindowLayer* GetNativeWindowLayer() override { return nativeWindows.get(); }
     void RunIdleRule() override;
 
+    // Audio thread; takes the callback lock for the whole block.
     void Render(float** inputs, float** outputs, vst2::VstInt32 numFrames, bool accumulate);
+    // Any thread: the host's setParameter, or SetParameterAndTellHost.
     void SetParameterFromHost(vst2::VstInt32 index, float value);
 
     void timerCallback() override;

@@ -4,7 +4,7 @@
 #include <string>
 
 // What resizing the windows around an embedded editor needs of the platform's window
-// system, and nothing more: X11 in the plug-in, a fake in tests.
+// system, and nothing more: X11 in the plug-in, a fake in tests. Message thread.
 class NativeWindowLayer
 {
 public:

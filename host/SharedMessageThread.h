@@ -14,6 +14,7 @@ namespace SharedMessageThread
 void AddUser();
 void RemoveUser();
 
+// Any thread.
 bool IsRunning();
 bool IsCurrentThread();
 

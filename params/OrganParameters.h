@@ -38,7 +38,8 @@ constexpr int numDrawbars = 9;
 
 // The engine's storage of the parameter values, in each parameter's own units. The
 // parameter manager writes these from the host's and the editor's threads while the audio
-// thread reads them, so every access is a relaxed atomic load or store.
+// thread reads them (and itself overwrites "Unused" every block), so every access is a
+// relaxed atomic load or store.
 // Members are in index order (the comment gives the index).
 struct OrganParameters
 {

@@ -13,10 +13,12 @@ class AudioFilterBase;
 // between the host's normalised view and the parameter's own units.
 //
 // Threads: registration happens once in the organ's constructor; afterwards the record
-// list is read-only and needs no lock. The setters run on the host's threads and the
-// message thread while the audio thread reads the targets, hence relaxed atomic accesses.
-// Every write posts one coalesced change message, delivered on the message thread with
-// this manager as the source.
+// list is read-only and needs no lock. The setters run on any host thread (the audio
+// thread among them, which also writes the speaker switch when a block connects an
+// editor) and on the message thread, while the audio thread reads the targets, hence
+// relaxed atomic accesses; the getters may be called from any thread. Every write posts
+// one coalesced change message, delivered on the message thread with this manager as the
+// source.
 //
 // Values are stored unclamped, but a write that would store a non-finite value (NaN or
 // infinity) is ignored: once in the engine it would silence the organ for good.
@@ -43,13 +45,15 @@ public:
 
     void SetNormalisedValue(int index, float normalisedValue);
     // For changes made on our side (editor, factory programs): writes, announces, then
-    // reports the change to the host as automation.
+    // reports the change to the host as automation, on the calling thread: the message
+    // thread, the host's control thread, or the audio thread connecting an editor.
     void SetValueNotifyingHost(int index, float value);
 
     // Appends every value as a 32-bit little-endian float, in index order.
     void AppendValues(juce::MemoryBlock& destination) const;
     // Sets parameters 0, 1, ... from consecutive 32-bit little-endian floats, as many as
-    // fit whole into sizeInBytes; each is announced and reported to the host.
+    // fit whole into sizeInBytes; each is announced and reported to the host. Host's
+    // control thread (programs and state).
     void ApplyValues(const void* data, int sizeInBytes);
 
 private:

@@ -18,7 +18,9 @@ vst2::VstIntPtr HostAnswer(const HostContext& context, vst2::VstInt32 opcode, vo
 
 // The callback handed to a plug-in's entry point. A plug-in may call it from inside its entry point,
 // before its effect record is tied to a context, so the context being created is found through
-// ScopedHostContext; afterwards through the record itself (AttachHostContext).
+// ScopedHostContext; afterwards through the record itself (AttachHostContext). A plug-in may call it
+// from any of its threads: it only reads the context, which does not change while the instance lives,
+// and the context in the entry point belongs to the thread that runs the entry point.
 vst2::VstIntPtr HostCallback(vst2::AEffect* effect, vst2::VstInt32 opcode, vst2::VstInt32 index,
                              vst2::VstIntPtr value, void* ptr, float opt);
 
