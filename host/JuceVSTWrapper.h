@@ -83,7 +83,7 @@ private:
         discard,
         keep
     };
-    // Under the callback lock; Resume runs on the control thread (effMainsChanged) or on the
+    // Both take the callback lock. Resume runs on the control thread (effMainsChanged) or on the
     // audio thread (a block before any resume), Suspend on the control thread.
     void Resume(PendingMidi whatToDoWithPendingMidi);
     void Suspend();
