@@ -12,11 +12,14 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <array>
+#include <cstring>
+#include <iterator>
+#include <memory>
 #include <vector>
 
 namespace
 {
-constexpr int maxFrames = 4096;
+constexpr int maxFrames = 2048;
 
 vst2::VstIntPtr HostCallback(vst2::AEffect*, vst2::VstInt32 opcode, vst2::VstInt32, vst2::VstIntPtr, void*,
                              float)
@@ -24,16 +27,95 @@ vst2::VstIntPtr HostCallback(vst2::AEffect*, vst2::VstInt32 opcode, vst2::VstInt
     return opcode == vst2::audioMasterVersion ? 2400 : 0;
 }
 
-// JUCE stays up between inputs, as it does in a host that keeps one instance open.
-void KeepJuceRunning()
+vst2::VstIntPtr Dispatch(vst2::AEffect& effect, vst2::VstInt32 opcode, vst2::VstInt32 index = 0,
+                         vst2::VstIntPtr value = 0, void* ptr = nullptr, float opt = 0.0f)
 {
-    static const auto* runtime = []
-    {
-        const ScopedHostMessageThread messageThread;
-        return new JuceRuntimeHolder();
-    }();
-    (void)runtime;
+    return effect.dispatcher(&effect, opcode, index, value, ptr, opt);
 }
+
+std::vector<unsigned char> GetChunk(vst2::AEffect& effect)
+{
+    void* data = nullptr;
+    const auto size = Dispatch(effect, vst2::effGetChunk, 0, 0, &data);
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    return bytes != nullptr && size > 0 ? std::vector<unsigned char>(bytes, bytes + size)
+                                        : std::vector<unsigned char>();
+}
+
+// The organ every input drives. JUCE and the instance stay up for the whole run.
+class FuzzedOrgan
+{
+public:
+    FuzzedOrgan()
+        : runtime(
+              []
+              {
+                  const ScopedHostMessageThread messageThread;
+                  return std::make_unique<JuceRuntimeHolder>();
+              }()),
+          effect(CreateVst2Instance(&HostCallback))
+    {
+        if (effect == nullptr)
+            __builtin_trap();
+        Dispatch(*effect, vst2::effOpen);
+        openedState = GetChunk(*effect);
+    }
+
+    // Everything a host can observe or set goes back to how it was after effOpen (no
+    // input opens the editor): every voice silenced and every controller at rest,
+    // rendered once at the first sample rate and block size, then suspended with no MIDI
+    // pending; the opened bank, program 0 and its values; no chunk memory. What the host
+    // cannot reach stays as the last input left it: the signal history of the delay
+    // lines, filters and rotors after a silent block.
+    vst2::AEffect& Reset()
+    {
+        Dispatch(*effect, vst2::effSetSampleRate, 0, 0, nullptr, 44100.0f);
+        Dispatch(*effect, vst2::effSetBlockSize, 0, 1024);
+        Dispatch(*effect, vst2::effMainsChanged, 0, 1);
+        SilenceAndRest();
+        Dispatch(*effect, vst2::effMainsChanged, 0, 0);
+        Dispatch(*effect, vst2::effSetProgram, 0, 0);
+        Dispatch(*effect, vst2::effSetChunk, 0, static_cast<vst2::VstIntPtr>(openedState.size()),
+                 openedState.data());
+        return *effect;
+    }
+
+private:
+    static constexpr int silentFrames = 4;
+
+    // All sound off, sustain pedal up, modulation wheel down, pitch wheel centred, no
+    // channel pressure.
+    static constexpr unsigned char restMessages[][3] = {
+        {0xB0, 120, 0}, {0xB0, 64, 0}, {0xB0, 1, 0}, {0xE0, 0, 0x40}, {0xD0, 0, 0}};
+    static constexpr size_t numRestMessages = std::size(restMessages);
+
+    void SilenceAndRest()
+    {
+        std::array<vst2::VstMidiEvent, numRestMessages> events{};
+        struct
+        {
+            vst2::VstInt32 numEvents;
+            vst2::VstIntPtr reserved;
+            vst2::VstEvent* events[numRestMessages];
+        } list{static_cast<vst2::VstInt32>(numRestMessages), 0, {}};
+        for (size_t i = 0; i < events.size(); ++i)
+        {
+            events[i].type = vst2::kVstMidiType;
+            events[i].byteSize = sizeof(vst2::VstMidiEvent);
+            std::memcpy(events[i].midiData, restMessages[i], 3);
+            list.events[i] = reinterpret_cast<vst2::VstEvent*>(&events[i]);
+        }
+        Dispatch(*effect, vst2::effProcessEvents, 0, 0, &list);
+        std::array<std::array<float, silentFrames>, 4> channels{};
+        float* inputs[] = {channels[0].data(), channels[1].data()};
+        float* outputs[] = {channels[2].data(), channels[3].data()};
+        effect->processReplacing(effect, inputs, outputs, silentFrames);
+    }
+
+    std::unique_ptr<JuceRuntimeHolder> runtime;
+    vst2::AEffect* effect;
+    std::vector<unsigned char> openedState;
+};
 
 class HostSession
 {
@@ -49,8 +131,11 @@ public:
         switch (data.ConsumeIntegralInRange(0, 5))
         {
             case 0:
-                effect.setParameter(&effect, data.ConsumeIntegral<int>(), data.ConsumeFloatingPoint<float>());
+            {
+                const auto index = data.ConsumeIntegral<int>();
+                effect.setParameter(&effect, index, data.ConsumeFloatingPoint<float>());
                 break;
+            }
             case 1:
                 effect.getParameter(&effect, data.ConsumeIntegral<int>());
                 break;
@@ -67,8 +152,7 @@ public:
 private:
     void Dispatch()
     {
-        static constexpr std::array<vst2::VstInt32, 36> opcodes{vst2::effOpen,
-                                                                vst2::effSetProgram,
+        static constexpr std::array<vst2::VstInt32, 34> opcodes{vst2::effSetProgram,
                                                                 vst2::effGetProgram,
                                                                 vst2::effSetProgramName,
                                                                 vst2::effGetProgramName,
@@ -79,7 +163,6 @@ private:
                                                                 vst2::effSetSampleRate,
                                                                 vst2::effSetBlockSize,
                                                                 vst2::effMainsChanged,
-                                                                vst2::effEditGetRect,
                                                                 vst2::effEditClose,
                                                                 vst2::effEditIdle,
                                                                 vst2::effIdentify,
@@ -104,8 +187,12 @@ private:
                                                                 vst2::effStopProcess,
                                                                 vst2::effVendorSpecific};
         const auto opcode = data.ConsumeBool() ? data.PickValueInArray(opcodes) : data.ConsumeIntegral<int>();
-        // Closing ends the session; opening the editor needs a real window of the host's.
-        if (opcode == vst2::effClose || opcode == vst2::effEditOpen)
+        // The organ stays open for every input, so neither opening nor closing it again
+        // is the input's to do. Requests that create the editor are left to the editor
+        // tests: each builds a window's worth of components, which costs more than a
+        // whole sequence of other requests (and effEditOpen needs a real host window).
+        if (opcode == vst2::effOpen || opcode == vst2::effClose || opcode == vst2::effEditGetRect ||
+            opcode == vst2::effEditOpen)
             return;
         const auto index = data.ConsumeIntegral<vst2::VstInt32>();
         auto value = data.ConsumeIntegral<vst2::VstIntPtr>();
@@ -130,7 +217,10 @@ private:
             case vst2::effEditGetRect:
                 return &pointerSlot;
             case vst2::effSetChunk:
-                chunk = data.ConsumeBytes<unsigned char>(data.ConsumeIntegralInRange<size_t>(0, 2048));
+                if (data.ConsumeBool())
+                    chunk = data.ConsumeBytes<unsigned char>(data.ConsumeIntegralInRange<size_t>(0, 2048));
+                else
+                    chunk = DamagedCopyOfTheState();
                 if (data.ConsumeBool())
                     value = static_cast<vst2::VstIntPtr>(chunk.size());
                 else if (value > 0)
@@ -141,6 +231,30 @@ private:
                 // Room for any text the plug-in writes, and for a pointer.
                 return textBuffer.data();
         }
+    }
+
+    // A chunk as the organ saves it, most often whole, sometimes cut short or with a
+    // byte changed: what a host restores from a project, intact or damaged.
+    std::vector<unsigned char> DamagedCopyOfTheState()
+    {
+        auto state = GetChunk(effect);
+        if (state.empty())
+            return state;
+        switch (data.ConsumeIntegralInRange(0, 3))
+        {
+            case 0:
+                state.resize(data.ConsumeIntegralInRange<size_t>(0, state.size() - 1));
+                break;
+            case 1:
+            {
+                const auto position = data.ConsumeIntegralInRange<size_t>(0, state.size() - 1);
+                state[position] = data.ConsumeIntegral<unsigned char>();
+                break;
+            }
+            default:
+                break;
+        }
+        return state;
     }
 
     vst2::VstEvents* FillEvents()
@@ -166,8 +280,12 @@ private:
 
     void Process(bool accumulate)
     {
-        const auto frames = data.ConsumeBool() ? data.ConsumeIntegralInRange(-2, maxFrames)
-                                               : data.ConsumeIntegralInRange(1, 512);
+        // Mostly short blocks, which keep the rate up: the sound is computed sample by
+        // sample under coverage tracing. Now and then one of any length, for the slicing
+        // of blocks longer than the organ's buffers.
+        const auto frames = data.ConsumeIntegralInRange(0, 255) == 0
+                                ? data.ConsumeIntegralInRange(-2, maxFrames)
+                                : data.ConsumeIntegralInRange(1, 8);
         float* inputs[] = {data.ConsumeBool() ? channels[0].data() : nullptr, channels[1].data()};
         float* outputs[] = {channels[2].data(), data.ConsumeBool() ? channels[3].data() : nullptr};
         auto** inputArray = data.ConsumeProbability<float>() < 0.05f ? nullptr : inputs;
@@ -197,14 +315,11 @@ private:
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
 {
-    KeepJuceRunning();
-    auto* effect = CreateVst2Instance(&HostCallback);
-    if (effect == nullptr)
-        return 0;
+    // Never destroyed: the process ends without closing it, as JUCE's runtime never ends.
+    static auto& organ = *new FuzzedOrgan();
     FuzzedDataProvider data(bytes, size);
-    HostSession session(*effect, data);
+    HostSession session(organ.Reset(), data);
     for (int step = 0; step < 200 && data.remaining_bytes() > 0; ++step)
         session.RunOneStep();
-    effect->dispatcher(effect, vst2::effClose, 0, 0, nullptr, 0.0f);
     return 0;
 }

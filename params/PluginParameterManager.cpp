@@ -121,17 +121,48 @@ void PluginParameterManager::SetValueNotifyingHost(int index, float value)
 
 void PluginParameterManager::AppendValues(juce::MemoryBlock& destination) const
 {
+    juce::MemoryOutputStream stream(destination, true);
+    WriteValues(stream);
+}
+
+void PluginParameterManager::WriteValues(juce::OutputStream& destination) const
+{
     for (int index = 0; index < GetNumParameters(); ++index)
-        LittleEndian::AppendFloat(destination, GetValue(index));
+        destination.writeFloat(GetValue(index));
 }
 
 void PluginParameterManager::ApplyValues(const void* data, int sizeInBytes)
 {
+    ReportValues(StoreValues(data, sizeInBytes));
+}
+
+juce::BigInteger PluginParameterManager::StoreValues(const void* data, int sizeInBytes)
+{
+    juce::BigInteger written;
     const auto* bytes = static_cast<const uint8_t*>(data);
     const int available = bytes != nullptr && sizeInBytes > 0 ? sizeInBytes / 4 : 0;
     const int count = std::min(available, GetNumParameters());
     for (int index = 0; index < count; ++index)
+    {
+        const auto* record = FindRecord(index);
+        const float value = LittleEndian::ReadFloat(bytes + 4 * index);
+        if (record != nullptr && std::isfinite(value))
+        {
+            record->target->store(value, std::memory_order_relaxed);
+            written.setBit(index);
+        }
+    }
+    return written;
+}
+
+void PluginParameterManager::ReportValues(const juce::BigInteger& writtenIndices)
+{
+    for (int index = writtenIndices.findNextSetBit(0); index >= 0;
+         index = writtenIndices.findNextSetBit(index + 1))
         if (const auto* record = FindRecord(index))
-            StoreAndReportToHost(index, *record, LittleEndian::ReadFloat(bytes + 4 * index));
+        {
+            sendChangeMessage();
+            owner.SetParameterAndTellHost(index, record->NormalisedFromValue(GetValue(index)));
+        }
     sendChangeMessage();
 }

@@ -51,10 +51,20 @@ public:
 
     // Appends every value as a 32-bit little-endian float, in index order.
     void AppendValues(juce::MemoryBlock& destination) const;
+    // The same values written to a stream. Any thread.
+    void WriteValues(juce::OutputStream& destination) const;
     // Sets parameters 0, 1, ... from consecutive 32-bit little-endian floats, as many as
     // fit whole into sizeInBytes; each is announced and reported to the host. Host's
     // control thread (programs and state).
     void ApplyValues(const void* data, int sizeInBytes);
+
+    // ApplyValues in its two halves, for callers that store under a lock of their own and
+    // must not call out while they hold it. StoreValues only writes the targets and
+    // answers the indices it wrote; it calls nobody and allocates nothing for up to 128
+    // parameters. ReportValues announces each of those indices and reports the value it
+    // holds now to the host, then sends one more change message. Any thread.
+    juce::BigInteger StoreValues(const void* data, int sizeInBytes);
+    void ReportValues(const juce::BigInteger& writtenIndices);
 
 private:
     // The record at index when the index is valid and registered, otherwise null.

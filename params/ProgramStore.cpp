@@ -1,22 +1,22 @@
 #include "ProgramStore.h"
 
-#include "LittleEndian.h"
 #include "PluginParameterManager.h"
+
+#include <cstring>
 
 namespace
 {
 constexpr int maxStoredNameLength = 32;
 
-void AppendName(juce::MemoryBlock& destination, const juce::String& name)
+void WriteName(juce::OutputStream& destination, const juce::String& name)
 {
     auto character = name.getCharPointer();
     for (int i = 0; i < maxStoredNameLength && !character.isEmpty(); ++i)
     {
         const juce::juce_wchar c = character.getAndAdvance();
-        const auto byte = static_cast<char>(c <= 0xff ? c : '?');
-        destination.append(&byte, 1);
+        destination.writeByte(static_cast<char>(c <= 0xff ? c : '?'));
     }
-    destination.append("", 1);
+    destination.writeByte(0);
 }
 
 juce::String DecodeName(const uint8_t* bytes, size_t length)
@@ -26,53 +26,48 @@ juce::String DecodeName(const uint8_t* bytes, size_t length)
     return juce::String(juce::CharPointer_UTF32(characters.data()));
 }
 
-// Reads the chunk front to back and never past its end.
+// The fields of a chunk, each read only when it lies whole inside the chunk.
 class ChunkReader
 {
 public:
     ChunkReader(const void* data, int sizeInBytes)
-        : bytes(static_cast<const uint8_t*>(data)),
-          size(bytes != nullptr && sizeInBytes > 0 ? static_cast<size_t>(sizeInBytes) : 0)
+        : stream(data, data != nullptr && sizeInBytes > 0 ? static_cast<size_t>(sizeInBytes) : 0, false)
     {
     }
 
     bool ReadInt32(int32_t& value)
     {
-        if (size - position < 4)
+        if (Remaining() < 4)
             return false;
-        value = LittleEndian::ReadInt32(bytes + position);
-        position += 4;
+        value = stream.readInt();
         return true;
     }
 
     // A zero-terminated name; false when the chunk ends before the zero byte.
     bool ReadName(juce::String& name)
     {
-        const auto* start = bytes + position;
-        const auto* terminator = static_cast<const uint8_t*>(std::memchr(start, 0, size - position));
+        const auto* start = static_cast<const uint8_t*>(stream.getData()) + stream.getPosition();
+        const auto* terminator = static_cast<const uint8_t*>(std::memchr(start, 0, Remaining()));
         if (terminator == nullptr)
             return false;
         const auto length = static_cast<size_t>(terminator - start);
         name = DecodeName(start, length);
-        position += length + 1;
+        stream.skipNextBytes(static_cast<juce::int64>(length + 1));
         return true;
     }
 
     bool ReadBlock(int32_t length, juce::MemoryBlock& block)
     {
-        if (length < 0 || static_cast<size_t>(length) > size - position)
+        if (length < 0 || static_cast<size_t>(length) > Remaining())
             return false;
-        block.replaceAll(bytes + position, static_cast<size_t>(length));
-        position += static_cast<size_t>(length);
+        stream.readIntoMemoryBlock(block, length);
         return true;
     }
 
-    bool AtEnd() const noexcept { return position >= size; }
-
 private:
-    const uint8_t* bytes;
-    size_t size;
-    size_t position = 0;
+    size_t Remaining() { return static_cast<size_t>(stream.getNumBytesRemaining()); }
+
+    juce::MemoryInputStream stream;
 };
 } // namespace
 
@@ -81,26 +76,36 @@ int ProgramStore::GetNumPrograms() const noexcept
     return static_cast<int>(programs.size());
 }
 
-ProgramRecord* ProgramStore::FindProgram(int number) const noexcept
+ProgramRecord* ProgramStore::FindProgram(int number) noexcept
 {
     if (number < 0 || number >= GetNumPrograms())
         return nullptr;
-    return programs[static_cast<size_t>(number)].get();
+    return &programs[static_cast<size_t>(number)];
+}
+
+const ProgramRecord* ProgramStore::FindProgram(int number) const noexcept
+{
+    return const_cast<ProgramStore*>(this)->FindProgram(number);
 }
 
 void ProgramStore::AddProgram(const PluginParameterManager& manager, const juce::String& name)
 {
-    programs.push_back(std::make_unique<ProgramRecord>());
+    programs.emplace_back();
     CaptureProgram(GetNumPrograms() - 1, manager);
-    programs.back()->name = name;
+    programs.back().name = name;
 }
 
 void ProgramStore::CaptureProgram(int number, const PluginParameterManager& manager)
 {
-    if (auto* program = FindProgram(number))
+    auto* program = FindProgram(number);
+    if (program == nullptr)
+        return;
+    const auto size = static_cast<size_t>(manager.GetNumParameters()) * 4;
+    program->values.setSize(size);
+    if (size > 0)
     {
-        program->values.reset();
-        manager.AppendValues(program->values);
+        juce::MemoryOutputStream destination(program->values.getData(), size);
+        manager.WriteValues(destination);
     }
 }
 
@@ -124,31 +129,34 @@ void ProgramStore::RenameProgram(int number, const juce::String& name)
 
 void ProgramStore::WritePrograms(juce::MemoryBlock& destination) const
 {
-    LittleEndian::AppendInt32(destination, static_cast<int32_t>(programs.size()));
+    juce::MemoryOutputStream chunk(destination, true);
+    chunk.writeInt(GetNumPrograms());
     for (const auto& program : programs)
     {
-        AppendName(destination, program->name);
-        LittleEndian::AppendInt32(destination, static_cast<int32_t>(program->values.getSize()));
-        destination.append(program->values.getData(), program->values.getSize());
+        WriteName(chunk, program.name);
+        chunk.writeInt(static_cast<int>(program.values.getSize()));
+        chunk.write(program.values.getData(), program.values.getSize());
     }
 }
 
-void ProgramStore::ReadPrograms(const void* data, int sizeInBytes)
+bool ProgramStore::ReadPrograms(const void* data, int sizeInBytes)
 {
-    ClearPrograms();
     ChunkReader reader(data, sizeInBytes);
     int32_t count = 0;
-    if (!reader.ReadInt32(count))
-        return;
-    for (int32_t read = 0; read < count && !reader.AtEnd(); ++read)
+    if (!reader.ReadInt32(count) || count <= 0)
+        return false;
+    std::vector<ProgramRecord> read;
+    for (int32_t number = 0; number < count; ++number)
     {
-        auto program = std::make_unique<ProgramRecord>();
+        ProgramRecord program;
         int32_t valuesSize = 0;
-        if (!reader.ReadName(program->name) || !reader.ReadInt32(valuesSize) ||
-            !reader.ReadBlock(valuesSize, program->values))
-            return;
-        programs.push_back(std::move(program));
+        if (!reader.ReadName(program.name) || !reader.ReadInt32(valuesSize) ||
+            !reader.ReadBlock(valuesSize, program.values))
+            return false;
+        read.push_back(std::move(program));
     }
+    programs.swap(read);
+    return true;
 }
 
 void ProgramStore::ClearPrograms()

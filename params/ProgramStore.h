@@ -2,7 +2,6 @@
 
 #include <juce_core/juce_core.h>
 
-#include <memory>
 #include <vector>
 
 class PluginParameterManager;
@@ -20,16 +19,16 @@ struct ProgramRecord
 // of values; all integers little-endian. Names travel as Latin-1: characters 1 to 255
 // are one byte each, anything beyond Latin-1 is written as '?'.
 //
-// Threads: only the host's control thread uses the store, and its calls do not overlap.
+// A plain value with no lock of its own: its owner guards it (QuellmarkFilterBase).
 class ProgramStore
 {
 public:
-    ProgramStore() = default;
-
     int GetNumPrograms() const noexcept;
     // Appends a program holding the manager's current values.
     void AddProgram(const PluginParameterManager& manager, const juce::String& name);
-    // Replaces the program's values with the manager's current ones.
+    // Replaces the program's values with the manager's current ones. Allocates nothing
+    // when the program already holds one value per parameter, so that a program change
+    // on the host's audio thread need not allocate.
     void CaptureProgram(int number, const PluginParameterManager& manager);
     // Null for an invalid number.
     const juce::MemoryBlock* GetProgramValues(int number) const noexcept;
@@ -38,15 +37,15 @@ public:
 
     // Appends the whole bank as a state chunk.
     void WritePrograms(juce::MemoryBlock& destination) const;
-    // Replaces the bank with the programs of a chunk. Reading stops at the first field
-    // that does not fit inside the chunk; the programs read whole before it are kept.
-    void ReadPrograms(const void* data, int sizeInBytes);
+    // Replaces the bank with the programs of a complete chunk: a positive count, and
+    // every program it announces whole inside the chunk (bytes after the last one are
+    // ignored). Answers false and leaves the bank as it was for any other chunk.
+    bool ReadPrograms(const void* data, int sizeInBytes);
     void ClearPrograms();
 
 private:
-    ProgramRecord* FindProgram(int number) const noexcept;
+    ProgramRecord* FindProgram(int number) noexcept;
+    const ProgramRecord* FindProgram(int number) const noexcept;
 
-    std::vector<std::unique_ptr<ProgramRecord>> programs;
-
-    JUCE_DECLARE_NON_COPYABLE(ProgramStore)
+    std::vector<ProgramRecord> programs;
 };

@@ -31,45 +31,72 @@ void QuellmarkFilterBase::SetNormalisedParameter(int index, float normalisedValu
 
 int QuellmarkFilterBase::GetNumPrograms()
 {
+    const std::lock_guard<std::mutex> lock(bankLock);
     return programStore.GetNumPrograms();
 }
 
 int QuellmarkFilterBase::GetCurrentProgram()
 {
+    const std::lock_guard<std::mutex> lock(bankLock);
     return currentProgram;
 }
 
 void QuellmarkFilterBase::SetCurrentProgram(int number)
 {
-    if (number >= programStore.GetNumPrograms() || number == currentProgram)
-        return;
-    programStore.CaptureProgram(currentProgram, manager);
-    const auto* values = programStore.GetProgramValues(number);
-    if (values == nullptr)
-        return;
-    manager.ApplyValues(values->getData(), static_cast<int>(values->getSize()));
-    currentProgram = number;
+    juce::BigInteger written;
+    {
+        const std::lock_guard<std::mutex> lock(bankLock);
+        if (number >= programStore.GetNumPrograms() || number == currentProgram)
+            return;
+        programStore.CaptureProgram(currentProgram, manager);
+        const auto* values = programStore.GetProgramValues(number);
+        if (values == nullptr)
+            return;
+        written = manager.StoreValues(values->getData(), static_cast<int>(values->getSize()));
+        currentProgram = number;
+    }
+    manager.ReportValues(written);
 }
 
 juce::String QuellmarkFilterBase::GetProgramName(int number)
 {
+    const std::lock_guard<std::mutex> lock(bankLock);
     return programStore.GetProgramName(number);
 }
 
 void QuellmarkFilterBase::ChangeProgramName(int number, const juce::String& name)
 {
+    const std::lock_guard<std::mutex> lock(bankLock);
     programStore.RenameProgram(number, name);
 }
 
 void QuellmarkFilterBase::SaveState(juce::MemoryBlock& destination)
 {
-    programStore.CaptureProgram(currentProgram, manager);
-    programStore.WritePrograms(destination);
+    ProgramStore snapshot;
+    {
+        const std::lock_guard<std::mutex> lock(bankLock);
+        programStore.CaptureProgram(currentProgram, manager);
+        snapshot = programStore;
+    }
+    snapshot.WritePrograms(destination);
 }
 
 void QuellmarkFilterBase::LoadState(const void* data, int sizeInBytes)
 {
-    programStore.ReadPrograms(data, sizeInBytes);
-    if (const auto* values = programStore.GetProgramValues(currentProgram))
-        manager.ApplyValues(values->getData(), static_cast<int>(values->getSize()));
+    ProgramStore loaded;
+    if (!loaded.ReadPrograms(data, sizeInBytes))
+        return;
+    juce::BigInteger written;
+    bool applied = false;
+    {
+        const std::lock_guard<std::mutex> lock(bankLock);
+        std::swap(programStore, loaded);
+        if (const auto* values = programStore.GetProgramValues(currentProgram))
+        {
+            written = manager.StoreValues(values->getData(), static_cast<int>(values->getSize()));
+            applied = true;
+        }
+    }
+    if (applied)
+        manager.ReportValues(written);
 }

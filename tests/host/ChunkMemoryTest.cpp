@@ -51,4 +51,23 @@ TEST(ChunkMemory, EachHandOutReplacesTheLastAndRestartsTheClock)
     EXPECT_EQ(chunk.GetSize(), 0u);
     EXPECT_EQ(chunk.HandOut(filter, nullptr, 0), 0);
 }
+
+TEST(ChunkMemory, ABlockHandedOutOutlivesTheRequestsThatFollowIt)
+{
+    // A host thread may still be copying a chunk while another asks for the next one or
+    // hands one in; and some hosts hand our own block straight back to effSetChunk.
+    FakeInstrument filter;
+    ChunkMemory chunk;
+    void* first = nullptr;
+    const auto size = chunk.HandOut(filter, &first, 0);
+    const juce::MemoryBlock copy(first, static_cast<size_t>(size));
+    for (size_t request = 1; request < ChunkMemory::keptBlocks; ++request)
+    {
+        void* later = nullptr;
+        chunk.HandOut(filter, &later, 10);
+    }
+    chunk.Clear();
+    chunk.ExpireIfOld(1000);
+    EXPECT_EQ(juce::MemoryBlock(first, static_cast<size_t>(size)), copy);
+}
 } // namespace

@@ -1,0 +1,156 @@
+// The organ's program and state requests as hosts really make them: program changes on
+// the audio thread between blocks while the UI thread saves, restores and renames.
+
+#include "TestHost.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <cstring>
+#include <future>
+#include <iostream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace
+{
+constexpr int numPrograms = 10;
+constexpr int blockSize = 64;
+constexpr auto runTime = std::chrono::milliseconds(1500);
+constexpr auto deadlockLimit = std::chrono::seconds(60);
+
+std::vector<unsigned char> GetChunk(TestHost& host)
+{
+    void* data = nullptr;
+    const auto size = host.Dispatch(vst2::effGetChunk, 0, 0, &data);
+    if (data == nullptr || size <= 0)
+        return {};
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    return {bytes, bytes + size};
+}
+
+void SetChunk(TestHost& host, std::vector<unsigned char>& chunk)
+{
+    host.Dispatch(vst2::effSetChunk, 0, static_cast<vst2::VstIntPtr>(chunk.size()), chunk.data());
+}
+
+class ProgramStateThreads : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(library.IsLoaded()) << library.Error(); }
+
+    PluginLibrary library{BRUMALUX_PLUGIN};
+};
+
+// The audio thread: a program change before every block, as hosts that turn MIDI
+// program changes into effSetProgram do, and notes so that there is sound to disturb.
+struct AudioThreadLoop
+{
+    void operator()()
+    {
+        auto outputs = TestHost::Channels(2, std::vector<float>(blockSize));
+        for (int block = 0; !stop.load(); ++block)
+        {
+            busy = true;
+            changingProgram = true;
+            host.Dispatch(vst2::effSetProgram, 0, block % numPrograms);
+            changingProgram = false;
+            if (block % 16 == 0)
+                host.SendMidi(
+                    {{0, {0x90, static_cast<unsigned char>(48 + block % 24), 100}},
+                     {blockSize / 2, {0x80, static_cast<unsigned char>(48 + (block + 20) % 24), 0}}});
+            host.ProcessReplacing(outputs, blockSize);
+            busy = false;
+            for (const auto& channel : outputs)
+                for (float sample : channel)
+                    allFinite = allFinite && std::isfinite(sample);
+            ++blocks;
+        }
+    }
+
+    TestHost& host;
+    std::atomic<bool>& stop;
+    std::atomic<bool> busy{false};
+    std::atomic<bool> changingProgram{false};
+    bool allFinite = true;
+    int blocks = 0;
+};
+} // namespace
+
+TEST_F(ProgramStateThreads, ProgramChangesOnTheAudioThreadOverlapSavingAndRestoringSafely)
+{
+    TestHost host(library.Entry());
+    ASSERT_TRUE(host.HasInstance());
+    host.Open();
+    host.Resume(44100.0f, blockSize);
+
+    std::atomic<bool> stop{false};
+    AudioThreadLoop audio{host, stop};
+    auto audioDone = std::async(std::launch::async, std::ref(audio));
+
+    // The UI thread: save, restore what was saved, restore a damaged copy, and read
+    // and rename programs, for as long as the audio thread runs.
+    // Requests that returned while the audio thread was inside a block or a program change.
+    int overlaps = 0;
+    int programChangeOverlaps = 0;
+    auto countOverlap = [&]
+    {
+        overlaps += audio.busy ? 1 : 0;
+        programChangeOverlaps += audio.changingProgram ? 1 : 0;
+    };
+    int rounds = 0;
+    auto uiDone = std::async(std::launch::async,
+                             [&]
+                             {
+                                 const auto until = std::chrono::steady_clock::now() + runTime;
+                                 for (; std::chrono::steady_clock::now() < until; ++rounds)
+                                 {
+                                     auto chunk = GetChunk(host);
+                                     countOverlap();
+                                     SetChunk(host, chunk);
+                                     auto damaged = chunk;
+                                     damaged.resize(damaged.size() - 1 -
+                                                    static_cast<size_t>(rounds) % (damaged.size() - 1));
+                                     SetChunk(host, damaged);
+                                     countOverlap();
+                                     char name[32] = "Stress";
+                                     host.Dispatch(vst2::effSetProgramName, 0, 0, name);
+                                     host.Text(vst2::effGetProgramName, 0, 24);
+                                     host.Text(vst2::effGetProgramNameIndexed, rounds % numPrograms, 24);
+                                     host.ClearRequests();
+                                 }
+                                 stop = true;
+                             });
+
+    ASSERT_EQ(uiDone.wait_for(deadlockLimit), std::future_status::ready) << "deadlock";
+    ASSERT_EQ(audioDone.wait_for(deadlockLimit), std::future_status::ready) << "deadlock";
+    std::cout << rounds << " save/restore rounds against " << audio.blocks << " blocks, " << overlaps
+              << " of them overlapping a block or program change, " << programChangeOverlaps
+              << " a program change\n";
+
+    EXPECT_GT(overlaps, 0) << "the two threads never met";
+    EXPECT_TRUE(audio.allFinite);
+    // No damaged chunk got in: all ten programs are still there.
+    std::vector<char> name(64);
+    EXPECT_EQ(host.Dispatch(vst2::effGetProgramNameIndexed, numPrograms - 1, 0, name.data()), 1);
+    EXPECT_EQ(host.Dispatch(vst2::effGetProgramNameIndexed, numPrograms, 0, name.data()), 0);
+}
+
+TEST_F(ProgramStateThreads, AChunkHandedBackAsItWasHandedOutLoads)
+{
+    TestHost host(library.Entry());
+    ASSERT_TRUE(host.HasInstance());
+    char kept[] = "Kept";
+    host.Dispatch(vst2::effSetProgramName, 0, 0, kept);
+    void* data = nullptr;
+    const auto size = host.Dispatch(vst2::effGetChunk, 0, 0, &data);
+    char renamed[] = "Renamed";
+    host.Dispatch(vst2::effSetProgramName, 0, 0, renamed);
+
+    // Some hosts restore straight from the memory we handed them.
+    host.Dispatch(vst2::effSetChunk, 0, size, data);
+    EXPECT_EQ(host.Text(vst2::effGetProgramName, 0, 24), "Kept");
+}
