@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 using namespace render_test;
 
 namespace
@@ -62,9 +64,16 @@ TEST_F(RenderErrors, MidiFilesThatCannotBePlayed)
     for (auto [file, message] : std::vector<std::pair<std::string, std::string>>{
              {"absent.mid", "MIDI file not found"},
              {"broken.mid", "is not a readable standard MIDI file"},
-             {"empty.mid", "holds no notes or other channel messages to play"}})
+             {"empty.mid", "holds no notes or other channel messages to play"},
+             {"", "cannot read the MIDI file " + folder.Path("") + ": it is a folder"}})
         ExpectFailure({folder.Path(file), "-o", output, "--plugin", TEST_INSTRUMENT}, message);
     ExpectFailure({midi, "-o", midi, "--plugin", TEST_INSTRUMENT}, "would overwrite the MIDI file");
+
+    // 25 hours at two beats a second, in a file of a few bytes; --tail keeps its own limit.
+    WriteMidi(folder.Path("day.mid"), {{480 * 2 * 3600 * 25, juce::MidiMessage::noteOn(1, 60, (juce::uint8)1)}});
+    ExpectFailure({folder.Path("day.mid"), "-o", output, "--plugin", TEST_INSTRUMENT},
+                  "has an event at 25 hours; files longer than 24 hours are not rendered");
+    ExpectFailure({midi, "-o", output, "--tail", "3601"}, "--tail wants seconds from 0 to 3600", 2);
 }
 
 TEST_F(RenderErrors, OutputsThatCannotBeWritten)
@@ -75,6 +84,12 @@ TEST_F(RenderErrors, OutputsThatCannotBeWritten)
     ExpectFailure({midi, "-o", folder.Path("taken"), "--plugin", TEST_INSTRUMENT}, "it is a folder");
     ExpectFailure(RenderWith(TEST_INSTRUMENT, {"--save-state", folder.Path("no/such/state.bin")}),
                   "cannot write the state file");
+    // A full disk names itself; the device is written in place, never renamed over.
+    ExpectFailure({midi, "-o", "/dev/full", "--plugin", TEST_INSTRUMENT},
+                  "cannot write the WAV file /dev/full: No space left on device");
+    ExpectFailure({"--list", "--plugin", TEST_INSTRUMENT, "--save-state", "/dev/full"},
+                  "cannot write the state file /dev/full: No space left on device");
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
 }
 
 TEST_F(RenderErrors, SettingsThePluginDoesNotHave)
