@@ -4,6 +4,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <mutex>
+#include <optional>
 #include <set>
 
 namespace
@@ -311,6 +313,32 @@ TEST_F(HostBoundary, EditorRectBeforeOpeningCreatesTheEditorAndGivesItsSize)
     EXPECT_EQ(host.Dispatch(vst2::effEditGetRect, 0, 0, nullptr), 0);
     EXPECT_EQ(host.Dispatch(vst2::effEditIdle), 0);
     EXPECT_EQ(host.Dispatch(vst2::effEditClose), 0);
+}
+
+// A host of its own (one that guards its callbacks with its own lock, say) hooks in front of the
+// host library's answers: it sees every request first and may take it.
+TEST_F(HostBoundary, HostHookSeesEveryRequestFirstAndMayTakeIt)
+{
+    PluginInstance host(Entry());
+    std::mutex seenMutex;
+    std::vector<vst2::VstInt32> seen;
+    host.Callbacks().SetHook(
+        [&](const HostRequest& request) -> std::optional<vst2::VstIntPtr>
+        {
+            const std::lock_guard<std::mutex> lock(seenMutex);
+            seen.push_back(request.opcode);
+            if (request.opcode == vst2::audioMasterAutomate)
+                return 0;
+            return std::nullopt;
+        });
+    host.Callbacks().ClearRequests();
+    host.Dispatch(vst2::effSetProgram, 0, 1);
+    host.Resume(44100.0, 64);
+    std::vector<vst2::VstInt32> expected(4, vst2::audioMasterAutomate); // one per parameter
+    expected.push_back(vst2::audioMasterWantMidi);
+    EXPECT_EQ(seen, expected);
+    EXPECT_EQ(host.Callbacks().CountRequests(vst2::audioMasterAutomate), 0) << "taken by the hook";
+    EXPECT_EQ(host.Callbacks().CountRequests(vst2::audioMasterWantMidi), 1) << "left to the host";
 }
 
 TEST_F(HostBoundary, TwoInstancesSideBySide)
