@@ -1,7 +1,7 @@
 #include "tools/ParameterSetting.h"
 
-#include "vst2host/PluginInstance.h"
 #include "tools/RenderError.h"
+#include "vst2host/PluginInstance.h"
 
 #include <algorithm>
 #include <cctype>
@@ -59,7 +59,8 @@ std::optional<double> ExactNumber(const std::string& text)
 
 std::string Described(const PluginInstance& plugin, int index)
 {
-    return "parameter " + std::to_string(index) + " (" + Trimmed(plugin.Text(vst2::effGetParamName, index)) + ")";
+    return "parameter " + std::to_string(index) + " (" + Trimmed(plugin.Text(vst2::effGetParamName, index)) +
+           ")";
 }
 
 // The plug-in shows the setting n as text; this is what the user sees of it.
@@ -141,7 +142,8 @@ std::optional<float> ScanForWord(PluginInstance& plugin, int index, const std::s
     for (int step = 0; step <= steps && !runEnd; ++step)
     {
         plugin.SetParameter(index, static_cast<float>(step) / steps);
-        const bool shows = Lowered(Trimmed(plugin.Text(vst2::effGetParamDisplay, index))) == Lowered(Trimmed(wanted));
+        const bool shows =
+            Lowered(Trimmed(plugin.Text(vst2::effGetParamDisplay, index))) == Lowered(Trimmed(wanted));
         if (shows && !runStart)
             runStart = step;
         if (!shows && runStart)

@@ -65,7 +65,8 @@ void PrintIdentity(PluginInstance& plugin, const std::string& path, std::ostream
         << "Effect name: " << plugin.Text(vst2::effGetEffectName) << "\n"
         << "Vendor:      " << plugin.Text(vst2::effGetVendorString) << "\n"
         << "Product:     " << plugin.Text(vst2::effGetProductString) << "\n"
-        << "Version:     " << plugin.Dispatch(vst2::effGetVendorVersion) << " (VST " << plugin.Dispatch(vst2::effGetVstVersion) << ")\n"
+        << "Version:     " << plugin.Dispatch(vst2::effGetVendorVersion) << " (VST "
+        << plugin.Dispatch(vst2::effGetVstVersion) << ")\n"
         << "Unique ID:   " << FourCharacters(id) << " (" << hexId.str() << ")\n"
         << "Category:    " << plugin.Category() << " (" << CategoryName(plugin.Category()) << ")\n"
         << "Channels:    " << plugin.Effect()->numInputs << " in, " << plugin.Effect()->numOutputs << " out\n"
@@ -78,8 +79,9 @@ void PrintParameters(PluginInstance& plugin, std::ostream& out)
     for (int index = 0; index < plugin.Effect()->numParams; ++index)
     {
         const std::string label = plugin.Text(vst2::effGetParamLabel, index);
-        out << std::setw(5) << index << "  " << std::left << std::setw(10) << plugin.Text(vst2::effGetParamName, index)
-            << std::right << plugin.Text(vst2::effGetParamDisplay, index) << (label.empty() ? "" : " " + label) << "\n";
+        out << std::setw(5) << index << "  " << std::left << std::setw(10)
+            << plugin.Text(vst2::effGetParamName, index) << std::right
+            << plugin.Text(vst2::effGetParamDisplay, index) << (label.empty() ? "" : " " + label) << "\n";
     }
 }
 

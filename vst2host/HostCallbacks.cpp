@@ -99,7 +99,8 @@ int HostCallbacks::CountRequests(vst2::VstInt32 opcode) const
 {
     const std::lock_guard<std::mutex> lock(mutex);
     return static_cast<int>(std::count_if(requests.begin(), requests.end(),
-                                          [&](const HostRequest& request) { return request.opcode == opcode; }));
+                                          [&](const HostRequest& request)
+                                          { return request.opcode == opcode; }));
 }
 
 void HostCallbacks::ClearRequests()

@@ -34,7 +34,8 @@ public:
     static constexpr vst2::VstIntPtr kHostVersion = 2300;
 
     // Sees every request first, on the thread the plug-in calls from and with no lock of ours held;
-    // an answer it returns is final, nullopt lets the host answer (and record) as usual.
+    // an answer it returns is final (the request is then not recorded), nullopt lets the host
+    // record and answer it as usual.
     using Hook = std::function<std::optional<vst2::VstIntPtr>(const HostRequest&)>;
 
     explicit HostCallbacks(vst2::VstIntPtr versionAnswer = kHostVersion);

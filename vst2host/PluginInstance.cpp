@@ -86,8 +86,9 @@ void PluginInstance::Close()
     effect = nullptr;
 }
 
-vst2::VstIntPtr PluginInstance::CallbackEntry(vst2::AEffect* effect, vst2::VstInt32 opcode, vst2::VstInt32 index,
-                                              vst2::VstIntPtr value, void* ptr, float opt)
+vst2::VstIntPtr PluginInstance::CallbackEntry(vst2::AEffect* effect, vst2::VstInt32 opcode,
+                                              vst2::VstInt32 index, vst2::VstIntPtr value, void* ptr,
+                                              float opt)
 {
     HostCallbacks* target = CallbacksFor(effect);
     if (target == nullptr) // no instance of ours, yet it learns it talks to a VST 2 host

@@ -26,8 +26,8 @@ void VstEventList::Add(int deltaFrames, const uint8_t* bytes, std::size_t size)
 vst2::VstEvents* VstEventList::Events()
 {
     constexpr std::size_t headerSlots = offsetof(vst2::VstEvents, events) / sizeof(vst2::VstIntPtr);
-    storage.assign(std::max(headerSlots + midiEvents.size(), sizeof(vst2::VstEvents) / sizeof(vst2::VstIntPtr)),
-                   0);
+    storage.assign(
+        std::max(headerSlots + midiEvents.size(), sizeof(vst2::VstEvents) / sizeof(vst2::VstIntPtr)), 0);
     auto* header = reinterpret_cast<vst2::VstEvents*>(storage.data());
     header->numEvents = static_cast<vst2::VstInt32>(midiEvents.size());
     // Through the storage rather than the header's two-slot array, which the list outgrows.

@@ -132,7 +132,8 @@ TEST_F(HostBoundary, ParameterNamesDisplaysAndValues)
     for (int index = 0; index < 4; ++index)
         EXPECT_EQ(host.Dispatch(vst2::effCanBeAutomated, index), 1);
     EXPECT_EQ(host.Dispatch(vst2::effCanBeAutomated, 4), 0);
-    EXPECT_EQ(host.Callbacks().CountRequests(vst2::audioMasterAutomate), 0) << "host changes are not reported back";
+    EXPECT_EQ(host.Callbacks().CountRequests(vst2::audioMasterAutomate), 0)
+        << "host changes are not reported back";
 }
 
 TEST_F(HostBoundary, ProgramSelectionSendsOneAutomateRequestPerParameter)

@@ -58,10 +58,13 @@ TEST(SharedMessageThread, TimerEmptiesTheChunkMemoryWithoutHostIdleCalls)
     EXPECT_GT(JuceVSTWrapper::FromEffect(opened.Effect())->GetChunkMemorySize(), 0u);
 
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));
-    EXPECT_GT(JuceVSTWrapper::FromEffect(opened.Effect())->GetChunkMemorySize(), 0u) << "still within its two seconds";
-    EXPECT_TRUE(WaitFor([&] { return JuceVSTWrapper::FromEffect(opened.Effect())->GetChunkMemorySize() == 0; }, 1500))
+    EXPECT_GT(JuceVSTWrapper::FromEffect(opened.Effect())->GetChunkMemorySize(), 0u)
+        << "still within its two seconds";
+    EXPECT_TRUE(
+        WaitFor([&] { return JuceVSTWrapper::FromEffect(opened.Effect())->GetChunkMemorySize() == 0; }, 1500))
         << "three seconds after effGetChunk the memory is gone";
-    EXPECT_GT(JuceVSTWrapper::FromEffect(neverOpened.Effect())->GetChunkMemorySize(), 0u) << "no effOpen, no timer";
+    EXPECT_GT(JuceVSTWrapper::FromEffect(neverOpened.Effect())->GetChunkMemorySize(), 0u)
+        << "no effOpen, no timer";
 }
 
 TEST(SharedMessageThread, FailedCreationLeavesNothingBehind)

@@ -71,7 +71,8 @@ TEST_F(RenderErrors, MidiFilesThatCannotBePlayed)
     ExpectFailure({midi, "-o", midi, "--plugin", TEST_PLUGIN}, "would overwrite the MIDI file");
 
     // 25 hours at two beats a second, in a file of a few bytes; --tail keeps its own limit.
-    WriteMidi(folder.Path("day.mid"), {{480 * 2 * 3600 * 25, juce::MidiMessage::noteOn(1, 60, (juce::uint8)1)}});
+    WriteMidi(folder.Path("day.mid"),
+              {{480 * 2 * 3600 * 25, juce::MidiMessage::noteOn(1, 60, (juce::uint8)1)}});
     ExpectFailure({folder.Path("day.mid"), "-o", output, "--plugin", TEST_PLUGIN},
                   "has an event at 25 hours; files longer than 24 hours are not rendered");
     ExpectFailure({midi, "-o", output, "--tail", "3601"}, "--tail wants seconds from 0 to 3600", 2);
@@ -99,14 +100,11 @@ TEST_F(RenderErrors, SettingsThePluginDoesNotHave)
     ExpectFailure(RenderWith(TEST_PLUGIN, {"--param", "7=0.5"}), "parameter index 7 is out of range");
     ExpectFailure(RenderWith(TEST_PLUGIN, {"--param", "Frequency Offset=30"}),
                   "30 is outside the range of parameter 1 (Frequenc), -24 to 24");
-    ExpectFailure(RenderWith(TEST_PLUGIN, {"--param", "Level=loud"}),
-                  "no setting of parameter 0 (Level)");
-    ExpectFailure(RenderWith(TEST_PLUGIN, {"--param-normalised", "Level=2"}),
-                  "wants a value from 0 to 1");
+    ExpectFailure(RenderWith(TEST_PLUGIN, {"--param", "Level=loud"}), "no setting of parameter 0 (Level)");
+    ExpectFailure(RenderWith(TEST_PLUGIN, {"--param-normalised", "Level=2"}), "wants a value from 0 to 1");
     ExpectFailure(RenderWith(TEST_PLUGIN, {"--program", "3"}),
                   "program 3 is out of range: the plug-in has 3 programs, 0 to 2");
-    ExpectFailure(RenderWith(TEST_PLUGIN, {"--state", folder.Path("absent.bin")}),
-                  "state file not found");
+    ExpectFailure(RenderWith(TEST_PLUGIN, {"--state", folder.Path("absent.bin")}), "state file not found");
 }
 
 TEST_F(RenderErrors, BadCommandLinesExitWithTwo)

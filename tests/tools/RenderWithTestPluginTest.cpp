@@ -19,7 +19,8 @@ constexpr float kInitLevel = 0.5f; // program 0
 // A note from tick 960 (1.5 s) to tick 1440 (2.5 s), after the tempo change.
 std::vector<TimedEvent> OneLongNote()
 {
-    return {{960, juce::MidiMessage::noteOn(1, 69, (juce::uint8)100)}, {1440, juce::MidiMessage::noteOff(1, 69)}};
+    return {{960, juce::MidiMessage::noteOn(1, 69, (juce::uint8)100)},
+            {1440, juce::MidiMessage::noteOff(1, 69)}};
 }
 
 class RenderWithTestPlugin : public ::testing::Test
@@ -113,8 +114,8 @@ TEST_F(RenderWithTestPlugin, SavedStateLoadsBackToTheSameRender)
 {
     const auto midi = Midi();
     const auto saved = folder.Path("state.bin");
-    const auto first = Render(midi, {"--param", "Level=0.3", "--param", "Frequency Offset=5", "--save-state", saved},
-                              "first.wav");
+    const auto first = Render(
+        midi, {"--param", "Level=0.3", "--param", "Frequency Offset=5", "--save-state", saved}, "first.wav");
     EXPECT_NE(first.out.find("Saved the plug-in's state to " + saved), std::string::npos);
     EXPECT_EQ(ListedDisplay({"--state", saved}, "    1  Frequenc  "), "5.0");
 
@@ -155,7 +156,8 @@ TEST_F(RenderWithTestPlugin, ReportsLevelsAndWarnsWhenIntegerOutputClips)
 
 TEST_F(RenderWithTestPlugin, ListShowsIdentityParametersAndProgramsAfterTheOptions)
 {
-    const auto run = RunInProcess({"--list", "--plugin", TEST_PLUGIN, "--program", "1", "--param", "Level=0.125"});
+    const auto run =
+        RunInProcess({"--list", "--plugin", TEST_PLUGIN, "--program", "1", "--param", "Level=0.125"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     for (const char* expected :
          {"Effect name: Brumalux\n", "Vendor:      Quellmark music\n", "Product:     Brumalux\n",
@@ -172,8 +174,8 @@ TEST_F(RenderWithTestPlugin, InterruptedRenderLeavesNothingBehind)
     const auto midi = Midi();
     std::ostringstream out, err;
     std::atomic<bool> stop{true};
-    const int exitCode = render::RunRenderCommand({midi, "-o", folder.Path("out.wav"), "--plugin", TEST_PLUGIN},
-                                                  {out, err, false, &stop});
+    const int exitCode = render::RunRenderCommand(
+        {midi, "-o", folder.Path("out.wav"), "--plugin", TEST_PLUGIN}, {out, err, false, &stop});
     EXPECT_EQ(exitCode, 130);
     EXPECT_NE(err.str().find("interrupted"), std::string::npos);
     EXPECT_EQ(folder.Files(), std::vector<std::string>{"song1.mid"});

@@ -265,8 +265,7 @@ void CheckPluginDll(TestRun& run, const char* dllPath)
     if (entry == nullptr || vstPluginMain == nullptr)
         return;
 
-    run.Check("answers null to a host without a VST version",
-              [&](Expectations& e)
+    run.Check("answers null to a host without a VST version", [&](Expectations& e)
               { e.Expect(!PluginInstance(entry, 0).HasInstance(), "main answered an instance"); });
 
     auto plugin = std::make_unique<PluginInstance>(entry);
