@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <iomanip>
+#include <sstream>
 
 namespace render
 {
@@ -30,8 +32,12 @@ ScheduledMidiEvent Scheduled(const juce::MidiMessage& message, double sampleRate
 void CheckTime(double seconds)
 {
     if (!(seconds <= MidiSchedule::kLongestSeconds))
-        throw RenderError("the MIDI file has an event at " + std::to_string(std::llround(seconds / 3600.0)) +
+    {
+        std::ostringstream hours;
+        hours << std::fixed << std::setprecision(0) << seconds / 3600.0;
+        throw RenderError("the MIDI file has an event at " + hours.str() +
                           " hours; files longer than 24 hours are not rendered");
+    }
 }
 
 uint32_t BigEndianAt(const uint8_t* bytes)

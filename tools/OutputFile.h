@@ -36,6 +36,8 @@ public:
     // Flushes to the disk, closes, and renames the temporary file into place.
     void Commit();
 
+    const std::string& Path() const { return path; }
+
 private:
     class Stream;
 

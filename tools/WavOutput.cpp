@@ -25,8 +25,12 @@ WavOutput::~WavOutput() = default;
 void WavOutput::Write(const std::vector<float*>& channels, int numSamples)
 {
     levels.Add(channels, numSamples);
-    writer->writeFromFloatArrays(channels.data(), static_cast<int>(channels.size()), numSamples);
+    const bool written =
+        writer->writeFromFloatArrays(channels.data(), static_cast<int>(channels.size()), numSamples);
     file.ThrowIfFailed();
+    if (!written)
+        throw RenderError("cannot write the WAV file " + file.Path() +
+                          ": the WAV writer refused the samples");
 }
 
 void WavOutput::Commit()
