@@ -1,8 +1,8 @@
 #include "tools/BlockRenderer.h"
 
 #include "tools/MidiSchedule.h"
-#include "tools/PluginInstance.h"
-#include "tools/VstEventBlock.h"
+#include "vst2host/PluginInstance.h"
+#include "vst2host/VstEventList.h"
 
 #include <algorithm>
 #include <cmath>
@@ -15,29 +15,43 @@ int64_t RenderLength(const MidiSchedule& schedule, double sampleRate, double tai
     return schedule.LastEventSample() + std::max<int64_t>(tail, 1);
 }
 
+namespace
+{
+// A render that stops early (interrupted, a failed write) still suspends the plug-in before it closes.
+class ScopedResume
+{
+public:
+    explicit ScopedResume(PluginInstance& plugin) : plugin(plugin) { plugin.Resume(); }
+    ~ScopedResume() { plugin.Suspend(); }
+    ScopedResume(const ScopedResume&) = delete;
+    ScopedResume& operator=(const ScopedResume&) = delete;
+
+private:
+    PluginInstance& plugin;
+};
+} // namespace
+
 void RenderBlocks(PluginInstance& plugin, const MidiSchedule& schedule, int64_t totalSamples, int blockSize,
                   AudioSink& sink, const BlockObserver& afterBlock)
 {
     const auto& events = schedule.Events();
-    const auto* nextEvent = events.data();
-    const auto* endOfEvents = events.data() + events.size();
-    VstEventBlock eventBlock;
+    auto nextEvent = events.begin();
+    brumalux::vst2host::VstEventList eventList;
 
-    plugin.Resume();
+    const ScopedResume resumed(plugin);
     for (int64_t blockStart = 0; blockStart < totalSamples; blockStart += blockSize)
     {
         const int numSamples = static_cast<int>(std::min<int64_t>(blockSize, totalSamples - blockStart));
-        const auto* blockEnd = std::find_if(nextEvent, endOfEvents,
-                                            [&](const ScheduledMidiEvent& event)
-                                            { return event.sample >= blockStart + numSamples; });
-        eventBlock.Fill(nextEvent, blockEnd, blockStart);
-        nextEvent = blockEnd;
-
-        plugin.ProcessBlock(eventBlock.Events(), numSamples);
+        eventList.Clear();
+        for (; nextEvent != events.end() && nextEvent->sample < blockStart + numSamples; ++nextEvent)
+            eventList.Add(static_cast<int>(nextEvent->sample - blockStart), nextEvent->bytes.data(),
+                          static_cast<std::size_t>(nextEvent->size));
+        if (eventList.Size() > 0)
+            plugin.SendEvents(eventList);
+        plugin.Render(numSamples);
         sink.Write(plugin.Outputs(), numSamples);
         if (afterBlock)
             afterBlock(blockStart + numSamples);
     }
-    plugin.Suspend();
 }
 } // namespace render

@@ -4,10 +4,15 @@
 #include <functional>
 #include <vector>
 
+namespace brumalux::vst2host
+{
+class PluginInstance;
+}
+
 namespace render
 {
 class MidiSchedule;
-class PluginInstance;
+using brumalux::vst2host::PluginInstance;
 
 // Where rendered blocks go, one call per block with the plug-in's output channels.
 class AudioSink

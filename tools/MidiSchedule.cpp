@@ -6,6 +6,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <iomanip>
+#include <sstream>
 
 namespace render
 {
@@ -25,18 +28,62 @@ ScheduledMidiEvent Scheduled(const juce::MidiMessage& message, double sampleRate
     std::copy_n(message.getRawData(), event.size, event.bytes.begin());
     return event;
 }
+// A few bytes can ask for years of sound; such a file is refused before anything is rendered.
+void CheckTime(double seconds)
+{
+    if (!(seconds <= MidiSchedule::kLongestSeconds))
+    {
+        std::ostringstream hours;
+        hours << std::fixed << std::setprecision(0) << seconds / 3600.0;
+        throw RenderError("the MIDI file has an event at " + hours.str() +
+                          " hours; files longer than 24 hours are not rendered");
+    }
+}
+
+uint32_t BigEndianAt(const uint8_t* bytes)
+{
+    return juce::ByteOrder::bigEndianInt(bytes);
+}
+
+// Old sequencers pad their files with zero bytes after the last chunk, which the reader would take
+// for a damaged file. The length up to the end of the chunks the header announces, when only zero
+// bytes follow it; otherwise the whole length, for the reader to judge.
+size_t WithoutZeroPadding(const juce::MemoryBlock& file)
+{
+    const auto* bytes = static_cast<const uint8_t*>(file.getData());
+    const size_t size = file.getSize();
+    if (size < 14 || std::memcmp(bytes, "MThd", 4) != 0)
+        return size;
+    size_t end = 8 + size_t{BigEndianAt(bytes + 4)};
+    const int numChunks = juce::ByteOrder::bigEndianShort(bytes + 10);
+    for (int chunk = 0; chunk < numChunks; ++chunk)
+    {
+        if (end > size - 8)
+            return size;
+        end += 8 + size_t{BigEndianAt(bytes + end + 4)};
+    }
+    if (end >= size || std::any_of(bytes + end, bytes + size, [](uint8_t byte) { return byte != 0; }))
+        return size;
+    return end;
+}
 } // namespace
 
 MidiSchedule MidiSchedule::FromFile(const std::string& path, double sampleRate)
 {
     const juce::File file = juce::File::getCurrentWorkingDirectory().getChildFile(path);
+    if (file.isDirectory())
+        throw RenderError("cannot read the MIDI file " + path + ": it is a folder");
     if (!file.existsAsFile())
         throw RenderError("MIDI file not found: " + path);
-    juce::FileInputStream stream(file);
-    if (!stream.openedOk())
-        throw RenderError("cannot read the MIDI file " + path + ": " +
-                          stream.getStatus().getErrorMessage().toStdString());
+    // MIDI files are small; this keeps a huge file given by mistake from filling the memory.
+    constexpr juce::int64 largestFile = 200 * 1024 * 1024;
+    if (file.getSize() > largestFile)
+        throw RenderError(path + " is not a readable standard MIDI file: it is larger than 200 MB");
+    juce::MemoryBlock bytes;
+    if (!file.loadFileAsData(bytes))
+        throw RenderError("cannot read the MIDI file " + path);
 
+    juce::MemoryInputStream stream(bytes.getData(), WithoutZeroPadding(bytes), false);
     juce::MidiFile midi;
     int format = 0;
     // Unmatched note-ons stay as they are: the tail decides how long they ring, not a made-up note-off.
@@ -59,7 +106,10 @@ MidiSchedule MidiSchedule::FromMidiFile(juce::MidiFile file, double sampleRate)
     for (int track = 0; track < file.getNumTracks(); ++track)
         for (const auto* holder : *file.getTrack(track))
             if (IsChannelMessage(holder->message))
+            {
+                CheckTime(holder->message.getTimeStamp());
                 schedule.events.push_back(Scheduled(holder->message, sampleRate));
+            }
     // Stable, so that messages at one sample keep the order of the file and its tracks.
     std::stable_sort(schedule.events.begin(), schedule.events.end(),
                      [](const auto& a, const auto& b) { return a.sample < b.sample; });

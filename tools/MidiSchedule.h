@@ -26,9 +26,13 @@ struct ScheduledMidiEvent
 class MidiSchedule
 {
 public:
-    // Throws RenderError for a missing, unreadable, format 2 or empty file.
+    // The latest time an event may have: a day of sound is far more than any piece needs.
+    static constexpr double kLongestSeconds = 24.0 * 3600.0;
+
+    // Throws RenderError for a missing, unreadable, format 2, empty or over-long file; zero bytes
+    // after the last chunk are ignored.
     static MidiSchedule FromFile(const std::string& path, double sampleRate);
-    // A file already read, its time stamps still in ticks.
+    // A file already read, its time stamps still in ticks. Throws RenderError for an over-long file.
     static MidiSchedule FromMidiFile(juce::MidiFile file, double sampleRate);
 
     const std::vector<ScheduledMidiEvent>& Events() const { return events; }

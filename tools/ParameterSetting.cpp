@@ -1,7 +1,7 @@
 #include "tools/ParameterSetting.h"
 
-#include "tools/PluginInstance.h"
 #include "tools/RenderError.h"
+#include "vst2host/PluginInstance.h"
 
 #include <algorithm>
 #include <cctype>
@@ -59,14 +59,15 @@ std::optional<double> ExactNumber(const std::string& text)
 
 std::string Described(const PluginInstance& plugin, int index)
 {
-    return "parameter " + std::to_string(index) + " (" + Trimmed(plugin.ParameterName(index)) + ")";
+    return "parameter " + std::to_string(index) + " (" + Trimmed(plugin.Text(vst2::effGetParamName, index)) +
+           ")";
 }
 
 // The plug-in shows the setting n as text; this is what the user sees of it.
 std::optional<double> DisplayedNumber(PluginInstance& plugin, int index, float normalised)
 {
     plugin.SetParameter(index, normalised);
-    return LeadingNumber(plugin.ParameterDisplay(index));
+    return LeadingNumber(plugin.Text(vst2::effGetParamDisplay, index));
 }
 
 // The setting nearest to outside whose display still shows what inside shows, by bisection.
@@ -141,7 +142,8 @@ std::optional<float> ScanForWord(PluginInstance& plugin, int index, const std::s
     for (int step = 0; step <= steps && !runEnd; ++step)
     {
         plugin.SetParameter(index, static_cast<float>(step) / steps);
-        const bool shows = Lowered(Trimmed(plugin.ParameterDisplay(index))) == Lowered(Trimmed(wanted));
+        const bool shows =
+            Lowered(Trimmed(plugin.Text(vst2::effGetParamDisplay, index))) == Lowered(Trimmed(wanted));
         if (shows && !runStart)
             runStart = step;
         if (!shows && runStart)
@@ -157,16 +159,16 @@ int FindParameter(const PluginInstance& plugin, const std::string& nameOrIndex)
 {
     if (const auto index = WholeNumber(nameOrIndex))
     {
-        if (*index < 0 || *index >= plugin.NumParameters())
+        if (*index < 0 || *index >= plugin.Effect()->numParams)
             throw RenderError("parameter index " + nameOrIndex + " is out of range: the plug-in has " +
-                              std::to_string(plugin.NumParameters()) + " parameters");
+                              std::to_string(plugin.Effect()->numParams) + " parameters");
         return *index;
     }
     const std::string wanted = Lowered(Trimmed(nameOrIndex));
     std::vector<int> exact, cut;
-    for (int index = 0; index < plugin.NumParameters(); ++index)
+    for (int index = 0; index < plugin.Effect()->numParams; ++index)
     {
-        const std::string name = Lowered(Trimmed(plugin.ParameterName(index)));
+        const std::string name = Lowered(Trimmed(plugin.Text(vst2::effGetParamName, index)));
         if (name == wanted)
             exact.push_back(index);
         else if (name.size() == vst2::kVstMaxParamStrLen && wanted.size() > name.size() &&

@@ -4,9 +4,14 @@
 
 #include <string>
 
-namespace render
+namespace brumalux::vst2host
 {
 class PluginInstance;
+}
+
+namespace render
+{
+using brumalux::vst2host::PluginInstance;
 
 // The parameter a user names: an index, or a name in any letter case, either in full or cut to the
 // eight characters VST 2 hands to a host. Throws RenderError for an unknown or ambiguous name.

@@ -1,6 +1,6 @@
 #include "tools/PluginReport.h"
 
-#include "tools/PluginInstance.h"
+#include "vst2host/PluginInstance.h"
 
 #include <iomanip>
 #include <sstream>
@@ -57,37 +57,39 @@ std::string CategoryName(int category)
 
 void PrintIdentity(PluginInstance& plugin, const std::string& path, std::ostream& out)
 {
-    const int id = plugin.UniqueId();
+    const int id = plugin.Effect()->uniqueID;
     std::ostringstream hexId;
     hexId << "0x" << std::uppercase << std::hex << std::setw(8) << std::setfill('0')
           << static_cast<unsigned>(id);
     out << "Plug-in:     " << path << "\n"
-        << "Effect name: " << plugin.EffectName() << "\n"
-        << "Vendor:      " << plugin.VendorString() << "\n"
-        << "Product:     " << plugin.ProductString() << "\n"
-        << "Version:     " << plugin.VendorVersion() << " (VST " << plugin.VstVersion() << ")\n"
+        << "Effect name: " << plugin.Text(vst2::effGetEffectName) << "\n"
+        << "Vendor:      " << plugin.Text(vst2::effGetVendorString) << "\n"
+        << "Product:     " << plugin.Text(vst2::effGetProductString) << "\n"
+        << "Version:     " << plugin.Dispatch(vst2::effGetVendorVersion) << " (VST "
+        << plugin.Dispatch(vst2::effGetVstVersion) << ")\n"
         << "Unique ID:   " << FourCharacters(id) << " (" << hexId.str() << ")\n"
         << "Category:    " << plugin.Category() << " (" << CategoryName(plugin.Category()) << ")\n"
-        << "Channels:    " << plugin.NumInputs() << " in, " << plugin.NumOutputs() << " out\n"
-        << "Flags:       " << plugin.Flags() << " (" << FlagNames(plugin.Flags()) << ")\n";
+        << "Channels:    " << plugin.Effect()->numInputs << " in, " << plugin.Effect()->numOutputs << " out\n"
+        << "Flags:       " << plugin.Effect()->flags << " (" << FlagNames(plugin.Effect()->flags) << ")\n";
 }
 
 void PrintParameters(PluginInstance& plugin, std::ostream& out)
 {
-    out << "\nParameters (" << plugin.NumParameters() << "): index, name, value\n";
-    for (int index = 0; index < plugin.NumParameters(); ++index)
+    out << "\nParameters (" << plugin.Effect()->numParams << "): index, name, value\n";
+    for (int index = 0; index < plugin.Effect()->numParams; ++index)
     {
-        const std::string label = plugin.ParameterLabel(index);
-        out << std::setw(5) << index << "  " << std::left << std::setw(10) << plugin.ParameterName(index)
-            << std::right << plugin.ParameterDisplay(index) << (label.empty() ? "" : " " + label) << "\n";
+        const std::string label = plugin.Text(vst2::effGetParamLabel, index);
+        out << std::setw(5) << index << "  " << std::left << std::setw(10)
+            << plugin.Text(vst2::effGetParamName, index) << std::right
+            << plugin.Text(vst2::effGetParamDisplay, index) << (label.empty() ? "" : " " + label) << "\n";
     }
 }
 
 void PrintPrograms(PluginInstance& plugin, std::ostream& out)
 {
     const int current = plugin.CurrentProgram();
-    out << "\nPrograms (" << plugin.NumPrograms() << "), * marks the current one:\n";
-    for (int index = 0; index < plugin.NumPrograms(); ++index)
+    out << "\nPrograms (" << plugin.Effect()->numPrograms << "), * marks the current one:\n";
+    for (int index = 0; index < plugin.Effect()->numPrograms; ++index)
         out << (index == current ? "  * " : "    ") << std::setw(3) << index << "  "
             << plugin.ProgramName(index) << "\n";
 }

@@ -3,9 +3,14 @@
 #include <ostream>
 #include <string>
 
-namespace render
+namespace brumalux::vst2host
 {
 class PluginInstance;
+}
+
+namespace render
+{
+using brumalux::vst2host::PluginInstance;
 
 // A unique ID as the four characters it packs, first character in the top byte ("Zr4m").
 std::string FourCharacters(int uniqueId);

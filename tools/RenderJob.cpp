@@ -4,14 +4,14 @@
 #include "tools/MidiSchedule.h"
 #include "tools/OutputPath.h"
 #include "tools/ParameterSetting.h"
-#include "tools/PluginInstance.h"
-#include "tools/PluginLibrary.h"
 #include "tools/PluginLocation.h"
 #include "tools/PluginReport.h"
 #include "tools/RenderError.h"
 #include "tools/RenderOptions.h"
 #include "tools/StateFile.h"
 #include "tools/WavOutput.h"
+#include "vst2host/PluginInstance.h"
+#include "vst2host/PluginLibrary.h"
 
 #include <cmath>
 #include <filesystem>
@@ -30,18 +30,18 @@ void CheckPlayable(const PluginInstance& plugin, const std::string& path)
     if (!plugin.IsInstrument())
         throw RenderError(path + " is not an instrument: the is-synth flag is clear and its category is " +
                           std::to_string(plugin.Category()) + ", not 2 (synth)");
-    if (plugin.NumOutputs() == 0)
+    if (plugin.Effect()->numOutputs == 0)
         throw RenderError(path + " has no audio outputs");
 }
 
 void CheckProgram(const PluginInstance& plugin, int program)
 {
-    if (plugin.NumPrograms() == 0)
+    if (plugin.Effect()->numPrograms == 0)
         throw RenderError("the plug-in has no programs to select");
-    if (program >= plugin.NumPrograms())
+    if (program >= plugin.Effect()->numPrograms)
         throw RenderError("program " + std::to_string(program) + " is out of range: the plug-in has " +
-                          std::to_string(plugin.NumPrograms()) + " programs, 0 to " +
-                          std::to_string(plugin.NumPrograms() - 1));
+                          std::to_string(plugin.Effect()->numPrograms) + " programs, 0 to " +
+                          std::to_string(plugin.Effect()->numPrograms - 1));
 }
 
 // --state, then --program, then every --param in order: a state is the base that the others change.
@@ -125,7 +125,7 @@ void Render(PluginInstance& plugin, const MidiSchedule& schedule, const RenderOp
             const std::string& outputFile, const RenderEnvironment& environment)
 {
     const int64_t totalSamples = RenderLength(schedule, options.sampleRate, options.tailSeconds);
-    WavOutput output(outputFile, options.sampleRate, plugin.NumOutputs(), options.bitsPerSample);
+    WavOutput output(outputFile, options.sampleRate, plugin.Effect()->numOutputs, options.bitsPerSample);
     {
         ProgressLine progress(environment.err, environment.errIsTerminal && !options.quiet, totalSamples,
                               options.sampleRate);
@@ -143,7 +143,7 @@ void Render(PluginInstance& plugin, const MidiSchedule& schedule, const RenderOp
     if (!options.quiet)
         environment.out << "Wrote " << outputFile << ": " << std::fixed << std::setprecision(2)
                         << static_cast<double>(totalSamples) / options.sampleRate << " s, "
-                        << plugin.NumOutputs() << " channels, " << options.sampleRate << " Hz, "
+                        << plugin.Effect()->numOutputs << " channels, " << options.sampleRate << " Hz, "
                         << options.bitsPerSample << (options.bitsPerSample == 32 ? "-bit float" : "-bit")
                         << "; peak " << Decibels(levels.Peak()) << ", RMS " << Decibels(levels.Rms()) << "\n";
     if (levels.Peak() >= 1.0 && options.bitsPerSample != 32)
@@ -173,9 +173,15 @@ int Run(const RenderOptions& options, const RenderEnvironment& environment)
     if (!options.saveStateFile.empty())
         CheckOutputPath(options.saveStateFile, "the state file");
 
-    const PluginLibrary library(pluginPath);
-    const HostContext context{static_cast<double>(options.sampleRate), options.blockSize};
-    PluginInstance plugin(library, context);
+    const brumalux::vst2host::PluginLibrary library(pluginPath);
+    if (!library.IsLoaded())
+        throw RenderError(library.Error());
+    PluginInstance plugin(library.Entry());
+    if (!plugin.HasInstance())
+        throw RenderError(library.Path() + " " + plugin.Problem());
+    plugin.Callbacks().KeepRecord(false);
+    plugin.Open();
+    plugin.SetProcessing(options.sampleRate, options.blockSize);
     CheckPlayable(plugin, library.Path());
     ApplySettings(plugin, options);
 

@@ -1,6 +1,6 @@
 #include "tools/StateFile.h"
 
-#include "tools/OutputPath.h"
+#include "tools/OutputFile.h"
 #include "tools/RenderError.h"
 
 #include <juce_core/juce_core.h>
@@ -23,18 +23,8 @@ std::vector<uint8_t> ReadStateFile(const std::string& path)
 
 void WriteStateFile(const std::string& path, const std::vector<uint8_t>& state)
 {
-    CheckOutputPath(path, "the state file");
-    const juce::File file = juce::File::getCurrentWorkingDirectory().getChildFile(path);
-    juce::TemporaryFile temporary(file, juce::TemporaryFile::useHiddenFile);
-    {
-        juce::FileOutputStream stream(temporary.getFile());
-        const bool written = !stream.failedToOpen() && stream.write(state.data(), state.size());
-        stream.flush();
-        if (!written || stream.getStatus().failed())
-            throw RenderError("cannot write the state file " + path + ": " +
-                              stream.getStatus().getErrorMessage().toStdString());
-    }
-    if (!temporary.overwriteTargetFileWithTemporary())
-        throw RenderError("cannot move the state file into place as " + path);
+    OutputFile file(path, "the state file");
+    file.NewStream()->write(state.data(), state.size());
+    file.Commit();
 }
 } // namespace render

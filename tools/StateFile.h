@@ -10,6 +10,6 @@ namespace render
 // Throws RenderError for a missing or empty file.
 std::vector<uint8_t> ReadStateFile(const std::string& path);
 
-// Written whole to a temporary file and renamed into place; throws RenderError when it cannot be.
+// Written whole or not at all (see OutputFile); throws RenderError when it cannot be.
 void WriteStateFile(const std::string& path, const std::vector<uint8_t>& state);
 } // namespace render

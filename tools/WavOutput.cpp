@@ -1,65 +1,42 @@
 #include "tools/WavOutput.h"
 
-#include "tools/OutputPath.h"
 #include "tools/RenderError.h"
 
 #include <juce_audio_formats/juce_audio_formats.h>
 
 namespace render
 {
-namespace
-{
-juce::File TargetFile(const std::string& path)
-{
-    CheckOutputPath(path, "the WAV file");
-    return juce::File::getCurrentWorkingDirectory().getChildFile(path);
-}
-} // namespace
-
 WavOutput::WavOutput(const std::string& path, double sampleRate, int numChannels, int bitsPerSample)
-    : path(path),
-      temporary(std::make_unique<juce::TemporaryFile>(TargetFile(path), juce::TemporaryFile::useHiddenFile))
+    : file(path, "the WAV file")
 {
-    auto fileStream = std::make_unique<juce::FileOutputStream>(temporary->getFile());
-    if (fileStream->failedToOpen())
-        throw RenderError("cannot write " + path + ": " +
-                          fileStream->getStatus().getErrorMessage().toStdString());
-    stream = fileStream.get();
-
+    auto stream = file.NewStream();
     juce::WavAudioFormat wav;
-    writer.reset(wav.createWriterFor(fileStream.get(), sampleRate, static_cast<unsigned>(numChannels),
+    writer.reset(wav.createWriterFor(stream.get(), sampleRate, static_cast<unsigned>(numChannels),
                                      bitsPerSample, {}, 0));
     if (writer == nullptr)
         throw RenderError("cannot write " + std::to_string(numChannels) + " channels of " +
                           std::to_string(bitsPerSample) + "-bit samples to a WAV file");
-    fileStream.release(); // the writer owns it now
+    stream.release(); // the writer owns it now
+    file.ThrowIfFailed();
 }
 
-WavOutput::~WavOutput()
-{
-    // Closes the stream before the temporary file, if still there, is deleted.
-    writer.reset();
-}
+WavOutput::~WavOutput() = default;
 
 void WavOutput::Write(const std::vector<float*>& channels, int numSamples)
 {
     levels.Add(channels, numSamples);
-    if (!writer->writeFromFloatArrays(channels.data(), static_cast<int>(channels.size()), numSamples) ||
-        stream->getStatus().failed())
-        throw RenderError("writing " + path +
-                          " failed: " + stream->getStatus().getErrorMessage().toStdString());
+    const bool written =
+        writer->writeFromFloatArrays(channels.data(), static_cast<int>(channels.size()), numSamples);
+    file.ThrowIfFailed();
+    if (!written)
+        throw RenderError("cannot write the WAV file " + file.Path() +
+                          ": the WAV writer refused the samples");
 }
 
 void WavOutput::Commit()
 {
-    // The buffered end of the data and the final header reach the disk here; a full disk shows now.
-    writer->flush();
-    stream->flush();
-    if (stream->getStatus().failed())
-        throw RenderError("writing " + path +
-                          " failed: " + stream->getStatus().getErrorMessage().toStdString());
+    // The writer finishes the header when it goes.
     writer.reset();
-    if (!temporary->overwriteTargetFileWithTemporary())
-        throw RenderError("cannot move the finished file into place as " + path);
+    file.Commit();
 }
 } // namespace render

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "tools/BlockRenderer.h"
+#include "tools/OutputFile.h"
 #include "tools/OutputLevels.h"
 
 #include <memory>
@@ -9,15 +10,11 @@
 namespace juce
 {
 class AudioFormatWriter;
-class FileOutputStream;
-class TemporaryFile;
 } // namespace juce
 
 namespace render
 {
-// A WAV file written block by block to a hidden temporary file next to its final place and renamed
-// into place by Commit, so that a failed or interrupted render never leaves a half-written file or
-// spoils an older one. Destroyed without Commit, it removes the temporary file.
+// A WAV file written block by block as an OutputFile: whole or not at all.
 class WavOutput : public AudioSink
 {
 public:
@@ -32,9 +29,7 @@ public:
     const OutputLevels& Levels() const { return levels; }
 
 private:
-    std::string path;
-    std::unique_ptr<juce::TemporaryFile> temporary;
-    juce::FileOutputStream* stream = nullptr; // owned by the writer
+    OutputFile file;
     std::unique_ptr<juce::AudioFormatWriter> writer;
     OutputLevels levels;
 };

@@ -15,7 +15,7 @@ protected:
     void SetUp() override
     {
         TestPluginFixture::SetUp();
-        host = std::make_unique<TestHost>(Entry());
+        host = std::make_unique<PluginInstance>(Entry());
         ASSERT_TRUE(host->HasInstance());
         host->Open();
         host->Resume(44100.0f, 64);
@@ -40,7 +40,7 @@ protected:
         return out[0][static_cast<size_t>(numFrames - 1)];
     }
 
-    std::unique_ptr<TestHost> host;
+    std::unique_ptr<PluginInstance> host;
 };
 
 constexpr int badIndices[] = {-1, 4, 1000, std::numeric_limits<int>::max(), std::numeric_limits<int>::min()};
@@ -51,9 +51,9 @@ TEST_F(BadHostInput, ParameterIndicesOutOfRange)
     {
         SetParameter(index, 0.9f);
         EXPECT_EQ(Parameter(index), 0.0f);
-        EXPECT_EQ(host->Text(vst2::effGetParamName, index, 8), "Unknown ");
-        EXPECT_EQ(host->Text(vst2::effGetParamDisplay, index, 64), "Unknown Parameter");
-        EXPECT_EQ(host->Text(vst2::effGetParamLabel, index, 8), "");
+        EXPECT_EQ(host->CheckedText(vst2::effGetParamName, index, 8), "Unknown ");
+        EXPECT_EQ(host->CheckedText(vst2::effGetParamDisplay, index, 64), "Unknown Parameter");
+        EXPECT_EQ(host->CheckedText(vst2::effGetParamLabel, index, 8), "");
         EXPECT_EQ(host->Dispatch(vst2::effCanBeAutomated, index), 0);
     }
     for (int index = 0; index < 3; ++index)
@@ -67,7 +67,7 @@ TEST_F(BadHostInput, NonFiniteParameterValuesAreIgnored)
          {std::nanf(""), std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity()})
         SetParameter(levelIndex, value);
     EXPECT_EQ(Parameter(levelIndex), 0.25f);
-    EXPECT_EQ(host->CountRequests(vst2::audioMasterAutomate), 0);
+    EXPECT_EQ(host->Callbacks().CountRequests(vst2::audioMasterAutomate), 0);
 }
 
 TEST_F(BadHostInput, NullTextPointers)
@@ -80,7 +80,7 @@ TEST_F(BadHostInput, NullTextPointers)
         EXPECT_LE(host->Dispatch(opcode, 0, 16, nullptr), 1) << "opcode " << opcode;
     EXPECT_EQ(host->Dispatch(vst2::effGetEffectName, 0, 0, nullptr), 0);
     EXPECT_EQ(host->Dispatch(vst2::effGetChunk, 0, 0, nullptr), 0);
-    EXPECT_EQ(host->Text(vst2::effGetProgramName, 0, 24), "Init");
+    EXPECT_EQ(host->CheckedText(vst2::effGetProgramName, 0, 24), "Init");
 }
 
 TEST_F(BadHostInput, UnknownRequestsAnswerZeroWithoutTouchingTheirArguments)
@@ -109,7 +109,7 @@ TEST_F(BadHostInput, ProgramNumbersThatDoNotNameAProgram)
         host->Dispatch(vst2::effSetProgram, 0, number);
         EXPECT_EQ(host->Dispatch(vst2::effGetProgram), 0) << number;
     }
-    EXPECT_EQ(host->CountRequests(vst2::audioMasterAutomate), 0);
+    EXPECT_EQ(host->Callbacks().CountRequests(vst2::audioMasterAutomate), 0);
 }
 
 TEST_F(BadHostInput, BadEventLists)
@@ -184,7 +184,7 @@ TEST_F(BadHostInput, ChunksWithoutData)
     EXPECT_EQ(host->Dispatch(vst2::effSetChunk, 0, 100, nullptr), 0);
     EXPECT_EQ(Parameter(levelIndex), 0.75f);
     EXPECT_EQ(host->Dispatch(vst2::effGetNumProgramCategories), 1);
-    EXPECT_EQ(host->Text(vst2::effGetProgramNameIndexed, 2, 24), "Third");
+    EXPECT_EQ(host->CheckedText(vst2::effGetProgramNameIndexed, 2, 24), "Third");
 }
 
 TEST_F(BadHostInput, GarbageChunkLeavesAWorkingPlugin)

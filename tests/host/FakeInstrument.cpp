@@ -189,7 +189,12 @@ juce::String FakeInstrument::GetParameterText(int index)
         return Diagnostics();
     if (!IsValidParameter(index))
         return "Unknown Parameter";
-    return juce::String::formatted("%.9g", static_cast<double>(values[static_cast<size_t>(index)].load()));
+    const auto value = static_cast<double>(values[static_cast<size_t>(index)].load());
+    // In semitones from -24 to 24, rounded, as real plug-ins show their settings: a host that
+    // searches for a setting by its text must cope with that.
+    if (index == frequencyOffsetIndex)
+        return juce::String::formatted("%.1f", -24.0 + 48.0 * value);
+    return juce::String::formatted("%.9g", value);
 }
 
 void FakeInstrument::SetNormalisedParameter(int index, float normalisedValue)
@@ -229,6 +234,10 @@ void FakeInstrument::ChangeProgramName(int number, const juce::String& name)
 // Chunk: program count, then per program its UTF-8 name's length, the name and the values.
 void FakeInstrument::SaveState(juce::MemoryBlock& destination)
 {
+    // The current program remembers the edits made while it is selected, as the organ's do.
+    for (int i = 0; i < numParameters; ++i)
+        programs[static_cast<size_t>(currentProgram)].values[static_cast<size_t>(i)] =
+            values[static_cast<size_t>(i)];
     AppendInt(destination, GetNumPrograms());
     for (const auto& program : programs)
     {

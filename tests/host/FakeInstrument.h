@@ -13,12 +13,15 @@
 // that a wrapper must keep (block longer than prepared, MIDI outside the block, malformed
 // MIDI, missing channels, blocks before preparation, non-finite parameter values). Its
 // fourth parameter, "Diagnostics", shows those counts as its display text, so a test
-// host can read them through the plug-in interface.
+// host can read them through the plug-in interface. Built into the test plug-in, it is
+// also the instrument the render tool's tests play; "Frequency Offset" shows its setting
+// in semitones, rounded, for the tool's search of a setting by its text.
 class FakeInstrument : public AudioFilterBase
 {
 public:
     static constexpr int numParameters = 4;
     static constexpr int levelIndex = 0;
+    static constexpr int frequencyOffsetIndex = 1;
     static constexpr int diagnosticsIndex = 3;
 
     struct Options

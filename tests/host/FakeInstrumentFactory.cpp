@@ -1,4 +1,5 @@
-// The factory the test plug-in's entry point calls in place of the organ's.
+// The factory the test plug-in's entry point calls in place of the organ's; built as an effect
+// too, for a host that must refuse effects.
 
 #include "FakeInstrument.h"
 #include "engine/CreateBrumalux.h"
@@ -7,5 +8,8 @@ AudioFilterBase* CreateBrumalux()
 {
     FakeInstrument::Options options;
     options.withEditor = true;
+#ifdef FAKE_INSTRUMENT_AS_EFFECT
+    options.isInstrument = false;
+#endif
     return new FakeInstrument(options);
 }

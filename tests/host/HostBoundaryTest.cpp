@@ -4,6 +4,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <mutex>
+#include <optional>
 #include <set>
 
 namespace
@@ -32,7 +34,7 @@ TEST_F(HostBoundary, ExportsExactlyMainAndVSTPluginMain)
 {
     EXPECT_EQ(ExportedSymbols(BRUMALUX_TEST_PLUGIN), (std::set<std::string>{"VSTPluginMain", "main"}));
 
-    TestHost viaMain(library.Entry("main"));
+    PluginInstance viaMain(library.Entry("main"));
     ASSERT_TRUE(viaMain.HasInstance());
     EXPECT_EQ(viaMain.Effect()->magic, vst2::kEffectMagic);
 }
@@ -40,9 +42,9 @@ TEST_F(HostBoundary, ExportsExactlyMainAndVSTPluginMain)
 TEST_F(HostBoundary, HostWithoutVersionGetsNoInstanceAndNothingStaysBehind)
 {
     const auto threadsBefore = CountThreads();
-    TestHost unversioned(Entry(), 0);
+    PluginInstance unversioned(Entry(), 0);
     EXPECT_FALSE(unversioned.HasInstance());
-    EXPECT_EQ(unversioned.CountRequests(vst2::audioMasterVersion), 1);
+    EXPECT_EQ(unversioned.Callbacks().CountRequests(vst2::audioMasterVersion), 1);
     EXPECT_EQ(CountThreads(), threadsBefore);
 
     EXPECT_EQ(Entry()(nullptr), nullptr);
@@ -50,7 +52,7 @@ TEST_F(HostBoundary, HostWithoutVersionGetsNoInstanceAndNothingStaysBehind)
 
 TEST_F(HostBoundary, RecordAndIdentityAnswers)
 {
-    TestHost host(Entry());
+    PluginInstance host(Entry());
     ASSERT_TRUE(host.HasInstance());
     const auto& effect = *host.Effect();
     EXPECT_EQ(effect.magic, 0x56737450);
@@ -73,9 +75,9 @@ TEST_F(HostBoundary, RecordAndIdentityAnswers)
     EXPECT_EQ(host.Dispatch(vst2::effGetNumProgramCategories), 1);
     EXPECT_EQ(host.Dispatch(vst2::effGetVu), 0);
     EXPECT_EQ(host.Dispatch(vst2::effGetTailSize), 0);
-    EXPECT_EQ(host.Text(vst2::effGetEffectName, 0, 64), "Brumalux");
-    EXPECT_EQ(host.Text(vst2::effGetProductString, 0, 64), "Brumalux");
-    EXPECT_EQ(host.Text(vst2::effGetVendorString, 0, 64), "Quellmark music");
+    EXPECT_EQ(host.CheckedText(vst2::effGetEffectName, 0, 64), "Brumalux");
+    EXPECT_EQ(host.CheckedText(vst2::effGetProductString, 0, 64), "Brumalux");
+    EXPECT_EQ(host.CheckedText(vst2::effGetVendorString, 0, 64), "Quellmark music");
     char name[65];
     EXPECT_EQ(host.Dispatch(vst2::effGetEffectName, 0, 0, name), 1);
     EXPECT_EQ(host.Dispatch(vst2::effGetVendorString, 0, 0, name), 1);
@@ -83,23 +85,23 @@ TEST_F(HostBoundary, RecordAndIdentityAnswers)
 
 TEST_F(HostBoundary, AsksForVersionThenMidiAtCreationAndMidiAgainAtEveryResume)
 {
-    TestHost host(Entry());
-    auto requests = host.Requests();
+    PluginInstance host(Entry());
+    auto requests = host.Callbacks().Requests();
     ASSERT_EQ(requests.size(), 2u);
     EXPECT_EQ(requests[0].opcode, vst2::audioMasterVersion);
     EXPECT_EQ(requests[1].opcode, vst2::audioMasterWantMidi);
     EXPECT_EQ(requests[1].value, 1);
 
-    host.ClearRequests();
-    host.Resume();
+    host.Callbacks().ClearRequests();
+    host.Resume(44100.0, 512);
     host.Suspend();
-    host.Resume();
-    EXPECT_EQ(host.CountRequests(vst2::audioMasterWantMidi), 2);
+    host.Resume(44100.0, 512);
+    EXPECT_EQ(host.Callbacks().CountRequests(vst2::audioMasterWantMidi), 2);
 }
 
 TEST_F(HostBoundary, CapabilityTableMatchesWholeStringsOnly)
 {
-    TestHost host(Entry());
+    PluginInstance host(Entry());
     const auto canDo = [&](const char* query)
     { return host.Dispatch(vst2::effCanDo, 0, 0, const_cast<char*>(query)); };
     EXPECT_EQ(canDo("receiveVstEvents"), 1);
@@ -116,39 +118,40 @@ TEST_F(HostBoundary, CapabilityTableMatchesWholeStringsOnly)
 
 TEST_F(HostBoundary, ParameterNamesDisplaysAndValues)
 {
-    TestHost host(Entry());
-    EXPECT_EQ(host.Text(vst2::effGetParamName, 0, 8), "Level");
-    EXPECT_EQ(host.Text(vst2::effGetParamName, 1, 8), "Frequenc");
-    EXPECT_EQ(host.Text(vst2::effGetParamName, 4, 8), "Unknown ");
-    EXPECT_EQ(host.Text(vst2::effGetParamLabel, 0, 8), "");
-    EXPECT_EQ(host.Text(vst2::effGetParamDisplay, 0, 64), "0.5");
+    PluginInstance host(Entry());
+    EXPECT_EQ(host.CheckedText(vst2::effGetParamName, 0, 8), "Level");
+    EXPECT_EQ(host.CheckedText(vst2::effGetParamName, 1, 8), "Frequenc");
+    EXPECT_EQ(host.CheckedText(vst2::effGetParamName, 4, 8), "Unknown ");
+    EXPECT_EQ(host.CheckedText(vst2::effGetParamLabel, 0, 8), "");
+    EXPECT_EQ(host.CheckedText(vst2::effGetParamDisplay, 0, 64), "0.5");
 
     host.Effect()->setParameter(host.Effect(), 0, 0.3f);
     EXPECT_EQ(host.Effect()->getParameter(host.Effect(), 0), 0.3f);
-    EXPECT_EQ(host.Text(vst2::effGetParamDisplay, 0, 64), "0.300000012");
+    EXPECT_EQ(host.CheckedText(vst2::effGetParamDisplay, 0, 64), "0.300000012");
 
     for (int index = 0; index < 4; ++index)
         EXPECT_EQ(host.Dispatch(vst2::effCanBeAutomated, index), 1);
     EXPECT_EQ(host.Dispatch(vst2::effCanBeAutomated, 4), 0);
-    EXPECT_EQ(host.CountRequests(vst2::audioMasterAutomate), 0) << "host changes are not reported back";
+    EXPECT_EQ(host.Callbacks().CountRequests(vst2::audioMasterAutomate), 0)
+        << "host changes are not reported back";
 }
 
 TEST_F(HostBoundary, ProgramSelectionSendsOneAutomateRequestPerParameter)
 {
-    TestHost host(Entry());
+    PluginInstance host(Entry());
     EXPECT_EQ(host.Dispatch(vst2::effGetProgram), 0);
-    EXPECT_EQ(host.Text(vst2::effGetProgramName, 0, 24), "Init");
+    EXPECT_EQ(host.CheckedText(vst2::effGetProgramName, 0, 24), "Init");
 
-    host.ClearRequests();
+    host.Callbacks().ClearRequests();
     host.Dispatch(vst2::effSetProgram, 0, 3);
     EXPECT_EQ(host.Dispatch(vst2::effGetProgram), 0) << "a number beyond the bank is ignored";
-    EXPECT_EQ(host.CountRequests(vst2::audioMasterAutomate), 0);
+    EXPECT_EQ(host.Callbacks().CountRequests(vst2::audioMasterAutomate), 0);
 
     host.Dispatch(vst2::effSetProgram, 0, 2);
     EXPECT_EQ(host.Dispatch(vst2::effGetProgram), 2);
     const float expected[] = {0.125f, 0.5f, 0.0f, 0.0f};
     std::vector<HostRequest> automation;
-    for (const auto& request : host.Requests())
+    for (const auto& request : host.Callbacks().Requests())
         if (request.opcode == vst2::audioMasterAutomate)
             automation.push_back(request);
     ASSERT_EQ(automation.size(), 4u);
@@ -162,24 +165,24 @@ TEST_F(HostBoundary, ProgramSelectionSendsOneAutomateRequestPerParameter)
 
 TEST_F(HostBoundary, ProgramNamesAreCutTo24Characters)
 {
-    TestHost host(Entry());
+    PluginInstance host(Entry());
     char name[25];
     EXPECT_EQ(host.Dispatch(vst2::effGetProgramNameIndexed, 0, 0, name), 1);
     EXPECT_STREQ(name, "Init");
-    EXPECT_EQ(host.Text(vst2::effGetProgramNameIndexed, 1, 24), "Bright pad with a rather");
+    EXPECT_EQ(host.CheckedText(vst2::effGetProgramNameIndexed, 1, 24), "Bright pad with a rather");
     EXPECT_EQ(host.Dispatch(vst2::effGetProgramNameIndexed, 3, 0, name), 0);
     EXPECT_EQ(host.Dispatch(vst2::effGetProgramNameIndexed, -1, 0, name), 0);
 
     host.Dispatch(vst2::effSetProgram, 0, 1);
-    EXPECT_EQ(host.Text(vst2::effGetProgramName, 0, 24), "Bright pad with a rather");
+    EXPECT_EQ(host.CheckedText(vst2::effGetProgramName, 0, 24), "Bright pad with a rather");
     char newName[] = "A name longer than twenty-four characters";
     host.Dispatch(vst2::effSetProgramName, 0, 0, newName);
-    EXPECT_EQ(host.Text(vst2::effGetProgramNameIndexed, 1, 24), "A name longer than twent");
+    EXPECT_EQ(host.CheckedText(vst2::effGetProgramNameIndexed, 1, 24), "A name longer than twent");
 }
 
 TEST_F(HostBoundary, StateChunkCarriesTheBankAndRoundTrips)
 {
-    TestHost host(Entry());
+    PluginInstance host(Entry());
     void* data = nullptr;
     const auto size = host.Dispatch(vst2::effGetChunk, 0, 0, &data);
     // Three programs: count, then per program a name length, the name and four floats.
@@ -198,7 +201,7 @@ TEST_F(HostBoundary, StateChunkCarriesTheBankAndRoundTrips)
     auto copy = saved;
     EXPECT_EQ(host.Dispatch(vst2::effSetChunk, 0, static_cast<vst2::VstIntPtr>(copy.size()), copy.data()), 0);
     EXPECT_EQ(host.Effect()->getParameter(host.Effect(), levelIndex), defaultLevel);
-    EXPECT_EQ(host.Text(vst2::effGetProgramName, 0, 24), "Init");
+    EXPECT_EQ(host.CheckedText(vst2::effGetProgramName, 0, 24), "Init");
 
     void* again = nullptr;
     ASSERT_EQ(host.Dispatch(vst2::effGetChunk, 1, 0, &again), expectedSize) << "bank and preset alike";
@@ -207,7 +210,7 @@ TEST_F(HostBoundary, StateChunkCarriesTheBankAndRoundTrips)
 
 TEST_F(HostBoundary, NoteAtOffset100SoundsFromSample100)
 {
-    TestHost host(Entry());
+    PluginInstance host(Entry());
     host.Resume(44100.0f, 512);
     EXPECT_EQ(host.SendMidi({{100, {noteOn, 60, 100}}}), 1);
     auto out = Stereo(512, 9.0f);
@@ -226,7 +229,7 @@ TEST_F(HostBoundary, NoteAtOffset100SoundsFromSample100)
 
 TEST_F(HostBoundary, EventsAtOneOffsetKeepTheHostsOrder)
 {
-    TestHost host(Entry());
+    PluginInstance host(Entry());
     host.Resume(44100.0f, 256);
     host.SendMidi({{0, {noteOn, 60, 100}}});
     auto out = Stereo(256);
@@ -244,7 +247,7 @@ TEST_F(HostBoundary, EventsAtOneOffsetKeepTheHostsOrder)
 
 TEST_F(HostBoundary, ProcessAddsAndProcessReplacingOverwrites)
 {
-    TestHost host(Entry());
+    PluginInstance host(Entry());
     host.Resume(44100.0f, 64);
     host.SendMidi({{0, {noteOn, 64, 100}}});
     auto replaced = Stereo(64, 1.0f);
@@ -260,24 +263,24 @@ TEST_F(HostBoundary, ProcessAddsAndProcessReplacingOverwrites)
 
 TEST_F(HostBoundary, FirstBlockWithoutResumePreparesWithTheHostsSettings)
 {
-    TestHost defaults(Entry());
+    PluginInstance defaults(Entry());
     auto out = Stereo(256);
     defaults.ProcessReplacing(out, 256);
     EXPECT_EQ(Diagnostics(defaults).rfind("prepared 44100/1024 x1 blocks 1", 0), 0u) << Diagnostics(defaults);
 
-    TestHost configured(Entry());
+    PluginInstance configured(Entry());
     configured.Dispatch(vst2::effSetSampleRate, 0, 0, nullptr, 48000.0f);
     configured.Dispatch(vst2::effSetBlockSize, 0, 128);
     configured.ProcessReplacing(out, 128);
     EXPECT_EQ(Diagnostics(configured).rfind("prepared 48000/128 x1 blocks 1", 0), 0u)
         << Diagnostics(configured);
-    EXPECT_EQ(configured.CountRequests(vst2::audioMasterWantMidi), 2)
+    EXPECT_EQ(configured.Callbacks().CountRequests(vst2::audioMasterWantMidi), 2)
         << "the implicit resume asks for MIDI too";
 }
 
 TEST_F(HostBoundary, NotesSentBeforeAFirstBlockWithoutResumeArePlayed)
 {
-    TestHost host(Entry());
+    PluginInstance host(Entry());
     host.SendMidi({{20, {noteOn, 60, 100}}});
     auto out = Stereo(64);
     host.ProcessReplacing(out, 64);
@@ -287,7 +290,7 @@ TEST_F(HostBoundary, NotesSentBeforeAFirstBlockWithoutResumeArePlayed)
 
 TEST_F(HostBoundary, SuspendReleasesAndTheNextBlockPreparesAgain)
 {
-    TestHost host(Entry());
+    PluginInstance host(Entry());
     host.Resume(44100.0f, 64);
     host.SendMidi({{0, {noteOn, 60, 100}}});
     host.Suspend();
@@ -300,7 +303,7 @@ TEST_F(HostBoundary, SuspendReleasesAndTheNextBlockPreparesAgain)
 
 TEST_F(HostBoundary, EditorRectBeforeOpeningCreatesTheEditorAndGivesItsSize)
 {
-    TestHost host(Entry());
+    PluginInstance host(Entry());
     vst2::ERect* rect = nullptr;
     EXPECT_NE(host.Dispatch(vst2::effEditGetRect, 0, 0, &rect), 0);
     ASSERT_NE(rect, nullptr);
@@ -313,10 +316,36 @@ TEST_F(HostBoundary, EditorRectBeforeOpeningCreatesTheEditorAndGivesItsSize)
     EXPECT_EQ(host.Dispatch(vst2::effEditClose), 0);
 }
 
+// A host of its own (one that guards its callbacks with its own lock, say) hooks in front of the
+// host library's answers: it sees every request first and may take it.
+TEST_F(HostBoundary, HostHookSeesEveryRequestFirstAndMayTakeIt)
+{
+    PluginInstance host(Entry());
+    std::mutex seenMutex;
+    std::vector<vst2::VstInt32> seen;
+    host.Callbacks().SetHook(
+        [&](const HostRequest& request) -> std::optional<vst2::VstIntPtr>
+        {
+            const std::lock_guard<std::mutex> lock(seenMutex);
+            seen.push_back(request.opcode);
+            if (request.opcode == vst2::audioMasterAutomate)
+                return 0;
+            return std::nullopt;
+        });
+    host.Callbacks().ClearRequests();
+    host.Dispatch(vst2::effSetProgram, 0, 1);
+    host.Resume(44100.0, 64);
+    std::vector<vst2::VstInt32> expected(4, vst2::audioMasterAutomate); // one per parameter
+    expected.push_back(vst2::audioMasterWantMidi);
+    EXPECT_EQ(seen, expected);
+    EXPECT_EQ(host.Callbacks().CountRequests(vst2::audioMasterAutomate), 0) << "taken by the hook";
+    EXPECT_EQ(host.Callbacks().CountRequests(vst2::audioMasterWantMidi), 1) << "left to the host";
+}
+
 TEST_F(HostBoundary, TwoInstancesSideBySide)
 {
-    TestHost first(Entry());
-    TestHost second(Entry());
+    PluginInstance first(Entry());
+    PluginInstance second(Entry());
     ASSERT_TRUE(first.HasInstance());
     ASSERT_TRUE(second.HasInstance());
     first.Open();

@@ -36,18 +36,18 @@ protected:
         return connection.get();
     }
 
-    std::unique_ptr<TestHost> MakeHost()
+    std::unique_ptr<PluginInstance> MakeHost()
     {
-        auto host = std::make_unique<TestHost>(Entry());
-        host->SetCanDoAnswer("sizeWindow", 1);
-        host->SetAnswer(vst2::audioMasterSizeWindow, 1);
+        auto host = std::make_unique<PluginInstance>(Entry());
+        host->Callbacks().SetCanDoAnswer("sizeWindow", 1);
+        host->Callbacks().SetAnswer(vst2::audioMasterSizeWindow, 1);
         host->Open();
         return host;
     }
 
     // Waits until the window holds one child editor window of the fake editor's size that
     // shows its colour, calling effEditIdle in between when asked to.
-    bool ShowsTheEditor(X11TestDisplay::WindowId window, TestHost* idlingHost = nullptr)
+    bool ShowsTheEditor(X11TestDisplay::WindowId window, PluginInstance* idlingHost = nullptr)
     {
         for (int attempt = 0; attempt < 300; ++attempt)
         {
@@ -73,11 +73,11 @@ TEST_F(HostEditor, OpensAsAChildOfTheHostsWindowAndPaintsWithoutHostIdle)
 {
     auto host = MakeHost();
     const auto window = display->CreateTopLevelWindow(600, 500, "BrumaluxTestHost");
-    host->ClearRequests();
+    host->Callbacks().ClearRequests();
     EXPECT_EQ(host->Dispatch(vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(window)), 1);
     EXPECT_TRUE(ShowsTheEditor(window));
 
-    const auto requests = host->Requests();
+    const auto requests = host->Callbacks().Requests();
     ASSERT_GE(requests.size(), 2u);
     EXPECT_EQ(requests[0].opcode, vst2::audioMasterCanDo);
     EXPECT_EQ(requests[0].text, "sizeWindow");
@@ -189,7 +189,7 @@ TEST_F(HostEditor, WindowIdsThatNameNoWindowAreRefused)
     EXPECT_EQ(host->Dispatch(vst2::effEditOpen, 0, 0, nullptr), 0);
     EXPECT_EQ(host->Dispatch(vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(0x3fffff01)), 0);
     EXPECT_EQ(host->Dispatch(vst2::effEditClose), 0);
-    EXPECT_EQ(host->Text(vst2::effGetEffectName, 0, 64), "Brumalux") << "the plug-in lives on";
+    EXPECT_EQ(host->CheckedText(vst2::effGetEffectName, 0, 64), "Brumalux") << "the plug-in lives on";
 }
 
 TEST_F(HostEditor, HostWindowDestroyedBeforeTheEditorIsClosed)
@@ -211,14 +211,15 @@ TEST_F(HostEditor, HostWindowDestroyedBeforeTheEditorIsClosed)
 
 TEST_F(HostEditor, ItsOwnWindowsAreResizedWhenTheHostWillNot)
 {
-    TestHost host(Entry());
+    PluginInstance host(Entry());
     host.Open();
     const auto window = display->CreateTopLevelWindow(440, 485, "BrumaluxTestHost");
-    host.ClearRequests();
+    host.Callbacks().ClearRequests();
     EXPECT_EQ(host.Dispatch(vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(window)), 1);
     EXPECT_TRUE(ShowsTheEditor(window));
-    EXPECT_EQ(host.CountRequests(vst2::audioMasterCanDo), 1);
-    EXPECT_EQ(host.CountRequests(vst2::audioMasterSizeWindow), 0) << "a host that cannot is not asked";
+    EXPECT_EQ(host.Callbacks().CountRequests(vst2::audioMasterCanDo), 1);
+    EXPECT_EQ(host.Callbacks().CountRequests(vst2::audioMasterSizeWindow), 0)
+        << "a host that cannot is not asked";
     EXPECT_EQ(display->SizeOf(window), std::make_pair(440, 485));
     host.Dispatch(vst2::effEditClose);
     display->DestroyWindow(window);
@@ -230,19 +231,19 @@ TEST_F(HostEditor, AsksForIdleCallsWhileAMouseButtonIsHeld)
     const auto window = display->CreateTopLevelWindow(440, 485, "BrumaluxTestHost");
     host->Dispatch(vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(window));
     ASSERT_TRUE(ShowsTheEditor(window));
-    host->ClearRequests();
+    host->Callbacks().ClearRequests();
     std::this_thread::sleep_for(std::chrono::milliseconds(600));
-    EXPECT_EQ(host->CountRequests(vst2::audioMasterIdle), 0) << "no button held";
+    EXPECT_EQ(host->Callbacks().CountRequests(vst2::audioMasterIdle), 0) << "no button held";
 
     if (!display->SetMouseButton(true))
         GTEST_SKIP() << "no XTEST";
     std::this_thread::sleep_for(std::chrono::milliseconds(800));
     display->SetMouseButton(false);
-    const auto whileHeld = host->CountRequests(vst2::audioMasterIdle);
+    const auto whileHeld = host->Callbacks().CountRequests(vst2::audioMasterIdle);
     EXPECT_GE(whileHeld, 2) << "one per timer tick at least";
     EXPECT_LE(whileHeld, 800 / 20 + 1);
     std::this_thread::sleep_for(std::chrono::milliseconds(600));
-    EXPECT_LE(host->CountRequests(vst2::audioMasterIdle), whileHeld + 1) << "released: no more";
+    EXPECT_LE(host->Callbacks().CountRequests(vst2::audioMasterIdle), whileHeld + 1) << "released: no more";
     host->Dispatch(vst2::effEditClose);
     display->DestroyWindow(window);
 }

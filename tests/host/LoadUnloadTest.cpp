@@ -1,7 +1,13 @@
 // A host may load and unload the plug-in binary many times in one process; each time the
 // library must leave no thread and no mapping behind.
 
-#include "TestHost.h"
+#include "ProcessProbes.h"
+#include "vst2host/PluginInstance.h"
+#include "vst2host/PluginLibrary.h"
+
+using brumalux::vst2host::HostRequest;
+using brumalux::vst2host::PluginInstance;
+using brumalux::vst2host::PluginLibrary;
 
 #include <gtest/gtest.h>
 
@@ -20,11 +26,11 @@ int ThreadsAfterSettling(int expected)
 
 void RunOneSession(const vst2::PluginEntryProc entry)
 {
-    TestHost host(entry);
+    PluginInstance host(entry);
     ASSERT_TRUE(host.HasInstance());
     host.Open();
     host.Resume(44100.0f, 128);
-    TestHost::Channels out(2, std::vector<float>(128));
+    PluginInstance::Channels out(2, std::vector<float>(128));
     host.SendMidi({{3, {0x90, 60, 100}}});
     host.ProcessReplacing(out, 128);
     EXPECT_NE(out[0][127], 0.0f);
@@ -56,12 +62,12 @@ TEST(LoadUnload, InstancesMayOutliveEachOtherInAnyOrder)
     const auto threadsBefore = CountThreads();
     {
         PluginLibrary library(path);
-        auto first = std::make_unique<TestHost>(library.Entry());
-        auto second = std::make_unique<TestHost>(library.Entry());
+        auto first = std::make_unique<PluginInstance>(library.Entry());
+        auto second = std::make_unique<PluginInstance>(library.Entry());
         first->Open();
         second->Open();
         first.reset();
-        auto third = std::make_unique<TestHost>(library.Entry());
+        auto third = std::make_unique<PluginInstance>(library.Entry());
         third->Open();
         second.reset();
         EXPECT_GT(CountThreads(), threadsBefore) << "the shared message loop runs while an instance lives";

@@ -1,6 +1,12 @@
 // The organ plug-in as a host sees it: build/brumalux.so loaded through its entry point.
 
-#include "TestHost.h"
+#include "ProcessProbes.h"
+#include "vst2host/PluginInstance.h"
+#include "vst2host/PluginLibrary.h"
+
+using brumalux::vst2host::HostRequest;
+using brumalux::vst2host::PluginInstance;
+using brumalux::vst2host::PluginLibrary;
 
 #include <gtest/gtest.h>
 
@@ -20,9 +26,9 @@ class OrganBoundary : public ::testing::Test
 protected:
     void SetUp() override { ASSERT_TRUE(library.IsLoaded()) << library.Error(); }
 
-    static TestHost::Channels Stereo(int numFrames, float fill = 0.0f)
+    static PluginInstance::Channels Stereo(int numFrames, float fill = 0.0f)
     {
-        return TestHost::Channels(2, std::vector<float>(static_cast<size_t>(numFrames), fill));
+        return PluginInstance::Channels(2, std::vector<float>(static_cast<size_t>(numFrames), fill));
     }
 
     static float Peak(const std::vector<float>& channel, size_t from, size_t to)
@@ -38,7 +44,7 @@ protected:
 
 TEST_F(OrganBoundary, IdentityAsTheHostSeesIt)
 {
-    TestHost host(library.Entry());
+    PluginInstance host(library.Entry());
     ASSERT_TRUE(host.HasInstance());
     const auto& effect = *host.Effect();
     EXPECT_EQ(effect.flags, 305);
@@ -49,8 +55,8 @@ TEST_F(OrganBoundary, IdentityAsTheHostSeesIt)
     EXPECT_EQ(effect.numOutputs, 2);
     EXPECT_EQ(effect.initialDelay, 0);
     EXPECT_EQ(host.Dispatch(vst2::effGetPlugCategory), 2);
-    EXPECT_EQ(host.Text(vst2::effGetEffectName, 0, 64), "Brumalux");
-    EXPECT_EQ(host.Text(vst2::effGetVendorString, 0, 64), "Quellmark music");
+    EXPECT_EQ(host.CheckedText(vst2::effGetEffectName, 0, 64), "Brumalux");
+    EXPECT_EQ(host.CheckedText(vst2::effGetVendorString, 0, 64), "Quellmark music");
     EXPECT_EQ(host.Dispatch(vst2::effKeysRequired), 0);
 
     const auto canDo = [&](const char* query)
@@ -63,29 +69,29 @@ TEST_F(OrganBoundary, IdentityAsTheHostSeesIt)
 
 TEST_F(OrganBoundary, ParameterNamesAndDisplays)
 {
-    TestHost host(library.Entry());
-    EXPECT_EQ(host.Text(vst2::effGetParamName, 17, 8), "Distorti");
-    EXPECT_EQ(host.Text(vst2::effGetParamName, 0, 8), "Osc");
-    EXPECT_EQ(host.Text(vst2::effGetParamName, 22, 8), "FSpkr1Sp");
-    EXPECT_EQ(host.Text(vst2::effGetParamDisplay, 1, 64), "0.300000012") << "Perc Lvl of program 0";
-    EXPECT_EQ(host.Text(vst2::effGetParamDisplay, 16, 64), "12000") << "Tone of program 0";
-    EXPECT_EQ(host.Text(vst2::effGetParamLabel, 16, 8), "");
+    PluginInstance host(library.Entry());
+    EXPECT_EQ(host.CheckedText(vst2::effGetParamName, 17, 8), "Distorti");
+    EXPECT_EQ(host.CheckedText(vst2::effGetParamName, 0, 8), "Osc");
+    EXPECT_EQ(host.CheckedText(vst2::effGetParamName, 22, 8), "FSpkr1Sp");
+    EXPECT_EQ(host.CheckedText(vst2::effGetParamDisplay, 1, 64), "0.300000012") << "Perc Lvl of program 0";
+    EXPECT_EQ(host.CheckedText(vst2::effGetParamDisplay, 16, 64), "12000") << "Tone of program 0";
+    EXPECT_EQ(host.CheckedText(vst2::effGetParamLabel, 16, 8), "");
 }
 
 TEST_F(OrganBoundary, ProgramSelectionReportsAll27Parameters)
 {
-    TestHost host(library.Entry());
-    EXPECT_EQ(host.Text(vst2::effGetProgramNameIndexed, 9, 24), "Breathy");
-    host.ClearRequests();
+    PluginInstance host(library.Entry());
+    EXPECT_EQ(host.CheckedText(vst2::effGetProgramNameIndexed, 9, 24), "Breathy");
+    host.Callbacks().ClearRequests();
     host.Dispatch(vst2::effSetProgram, 0, 10);
     EXPECT_EQ(host.Dispatch(vst2::effGetProgram), 0);
-    EXPECT_EQ(host.CountRequests(vst2::audioMasterAutomate), 0);
+    EXPECT_EQ(host.Callbacks().CountRequests(vst2::audioMasterAutomate), 0);
 
     host.Dispatch(vst2::effSetProgram, 0, 3);
     EXPECT_EQ(host.Dispatch(vst2::effGetProgram), 3);
-    EXPECT_EQ(host.Text(vst2::effGetProgramName, 0, 24), "Organ pad");
-    const auto requests = host.Requests();
-    ASSERT_EQ(host.CountRequests(vst2::audioMasterAutomate), numOrganParameters);
+    EXPECT_EQ(host.CheckedText(vst2::effGetProgramName, 0, 24), "Organ pad");
+    const auto requests = host.Callbacks().Requests();
+    ASSERT_EQ(host.Callbacks().CountRequests(vst2::audioMasterAutomate), numOrganParameters);
     int expectedIndex = 0;
     for (const auto& request : requests)
     {
@@ -100,7 +106,7 @@ TEST_F(OrganBoundary, ProgramSelectionReportsAll27Parameters)
 
 TEST_F(OrganBoundary, FactoryChunkIs1262BytesAndRoundTrips)
 {
-    TestHost host(library.Entry());
+    PluginInstance host(library.Entry());
     void* data = nullptr;
     ASSERT_EQ(host.Dispatch(vst2::effGetChunk, 0, 0, &data), 1262);
     const auto* bytes = static_cast<const unsigned char*>(data);
@@ -116,8 +122,8 @@ TEST_F(OrganBoundary, FactoryChunkIs1262BytesAndRoundTrips)
     host.Dispatch(vst2::effSetProgramName, 0, 0, name);
     auto copy = saved;
     host.Dispatch(vst2::effSetChunk, 0, static_cast<vst2::VstIntPtr>(copy.size()), copy.data());
-    EXPECT_EQ(host.Text(vst2::effGetParamDisplay, 16, 64), "12000");
-    EXPECT_EQ(host.Text(vst2::effGetProgramName, 0, 24), "A little churchy");
+    EXPECT_EQ(host.CheckedText(vst2::effGetParamDisplay, 16, 64), "12000");
+    EXPECT_EQ(host.CheckedText(vst2::effGetProgramName, 0, 24), "A little churchy");
     void* again = nullptr;
     ASSERT_EQ(host.Dispatch(vst2::effGetChunk, 0, 0, &again), 1262);
     EXPECT_EQ(std::memcmp(again, saved.data(), saved.size()), 0);
@@ -125,7 +131,7 @@ TEST_F(OrganBoundary, FactoryChunkIs1262BytesAndRoundTrips)
 
 TEST_F(OrganBoundary, NoteAtOffset100SoundsFromSample100)
 {
-    TestHost host(library.Entry());
+    PluginInstance host(library.Entry());
     host.Resume(44100.0f, 512);
     auto silent = Stereo(512, 9.0f);
     host.ProcessReplacing(silent, 512);
@@ -143,8 +149,8 @@ TEST_F(OrganBoundary, NoteAtOffset100SoundsFromSample100)
 
 TEST_F(OrganBoundary, ProcessAddsWhatProcessReplacingWrites)
 {
-    TestHost replacing(library.Entry());
-    TestHost adding(library.Entry());
+    PluginInstance replacing(library.Entry());
+    PluginInstance adding(library.Entry());
     for (auto* host : {&replacing, &adding})
     {
         host->Effect()->setParameter(host->Effect(), clickLevelIndex, 0.0f);
@@ -172,7 +178,7 @@ TEST_F(OrganBoundary, ProcessAddsWhatProcessReplacingWrites)
 
 TEST_F(OrganBoundary, FirstBlockWithoutResumeStillPlays)
 {
-    TestHost host(library.Entry());
+    PluginInstance host(library.Entry());
     host.SendMidi({{0, {0x90, 60, 100}}});
     auto out = Stereo(1024);
     host.ProcessReplacing(out, 1024);
@@ -181,7 +187,7 @@ TEST_F(OrganBoundary, FirstBlockWithoutResumeStillPlays)
 
 TEST_F(OrganBoundary, LongerBlocksThanAnnouncedAndMissingChannels)
 {
-    TestHost host(library.Entry());
+    PluginInstance host(library.Entry());
     host.Resume(44100.0f, 64);
     host.SendMidi({{3000, {0x90, 60, 100}}});
     auto out = Stereo(4096);
@@ -197,8 +203,8 @@ TEST_F(OrganBoundary, LongerBlocksThanAnnouncedAndMissingChannels)
 
 TEST_F(OrganBoundary, TwoOrgansSideBySide)
 {
-    TestHost first(library.Entry());
-    TestHost second(library.Entry());
+    PluginInstance first(library.Entry());
+    PluginInstance second(library.Entry());
     first.Open();
     second.Open();
     first.Resume(48000.0f, 128);
@@ -216,7 +222,7 @@ TEST_F(OrganBoundary, TwoOrgansSideBySide)
 
 TEST_F(OrganBoundary, ChunkMemoryHandedOutStaysReadableForAWhile)
 {
-    TestHost host(library.Entry());
+    PluginInstance host(library.Entry());
     host.Open();
     void* data = nullptr;
     ASSERT_EQ(host.Dispatch(vst2::effGetChunk, 0, 0, &data), 1262);
@@ -232,10 +238,10 @@ TEST(OrganLoadUnload, ThreeRoundsLeaveNoThreadBehind)
     {
         PluginLibrary library(BRUMALUX_PLUGIN);
         ASSERT_TRUE(library.IsLoaded());
-        TestHost host(library.Entry());
+        PluginInstance host(library.Entry());
         host.Open();
-        host.Resume();
-        TestHost::Channels out(2, std::vector<float>(512));
+        host.Resume(44100.0, 512);
+        PluginInstance::Channels out(2, std::vector<float>(512));
         host.SendMidi({{0, {0x90, 60, 100}}});
         host.ProcessReplacing(out, 512);
     }

@@ -1,6 +1,12 @@
 // The organ's own editor in a host's X window (skipped without a display).
 
-#include "TestHost.h"
+#include "ProcessProbes.h"
+#include "vst2host/PluginInstance.h"
+#include "vst2host/PluginLibrary.h"
+
+using brumalux::vst2host::HostRequest;
+using brumalux::vst2host::PluginInstance;
+using brumalux::vst2host::PluginLibrary;
 #include "X11TestDisplay.h"
 
 #include <gtest/gtest.h>
@@ -50,7 +56,7 @@ protected:
 
 TEST_F(OrganEditor, ReportsItsSizeAndShowsInTheHostsWindow)
 {
-    TestHost host(library.Entry());
+    PluginInstance host(library.Entry());
     host.Open();
     vst2::ERect* rect = nullptr;
     ASSERT_NE(host.Dispatch(vst2::effEditGetRect, 0, 0, &rect), 0);
@@ -66,7 +72,7 @@ TEST_F(OrganEditor, ReportsItsSizeAndShowsInTheHostsWindow)
 
 TEST_F(OrganEditor, OpensAndClosesWhileNotesSound)
 {
-    TestHost host(library.Entry());
+    PluginInstance host(library.Entry());
     host.Open();
     host.Resume(44100.0f, 128);
     const auto window = display->CreateTopLevelWindow(440, 485, "BrumaluxTestHost");
@@ -74,7 +80,7 @@ TEST_F(OrganEditor, OpensAndClosesWhileNotesSound)
     std::thread audio(
         [&]
         {
-            TestHost::Channels out(2, std::vector<float>(128));
+            PluginInstance::Channels out(2, std::vector<float>(128));
             for (unsigned char note = 36; playing;
                  note = static_cast<unsigned char>(note < 96 ? note + 1 : 36))
             {

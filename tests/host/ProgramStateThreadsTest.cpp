@@ -1,7 +1,8 @@
 // The organ's program and state requests as hosts really make them: program changes on
 // the audio thread between blocks while the UI thread saves, restores and renames.
 
-#include "TestHost.h"
+#include "vst2host/PluginInstance.h"
+#include "vst2host/PluginLibrary.h"
 
 #include <gtest/gtest.h>
 
@@ -15,6 +16,9 @@
 #include <thread>
 #include <vector>
 
+using brumalux::vst2host::PluginInstance;
+using brumalux::vst2host::PluginLibrary;
+
 namespace
 {
 constexpr int numPrograms = 10;
@@ -22,7 +26,7 @@ constexpr int blockSize = 64;
 constexpr auto runTime = std::chrono::milliseconds(1500);
 constexpr auto deadlockLimit = std::chrono::seconds(60);
 
-std::vector<unsigned char> GetChunk(TestHost& host)
+std::vector<unsigned char> GetChunk(PluginInstance& host)
 {
     void* data = nullptr;
     const auto size = host.Dispatch(vst2::effGetChunk, 0, 0, &data);
@@ -32,7 +36,7 @@ std::vector<unsigned char> GetChunk(TestHost& host)
     return {bytes, bytes + size};
 }
 
-void SetChunk(TestHost& host, std::vector<unsigned char>& chunk)
+void SetChunk(PluginInstance& host, std::vector<unsigned char>& chunk)
 {
     host.Dispatch(vst2::effSetChunk, 0, static_cast<vst2::VstIntPtr>(chunk.size()), chunk.data());
 }
@@ -51,7 +55,7 @@ struct AudioThreadLoop
 {
     void operator()()
     {
-        auto outputs = TestHost::Channels(2, std::vector<float>(blockSize));
+        auto outputs = PluginInstance::Channels(2, std::vector<float>(blockSize));
         for (int block = 0; !stop.load(); ++block)
         {
             busy = true;
@@ -71,7 +75,7 @@ struct AudioThreadLoop
         }
     }
 
-    TestHost& host;
+    PluginInstance& host;
     std::atomic<bool>& stop;
     std::atomic<bool> busy{false};
     std::atomic<bool> changingProgram{false};
@@ -82,10 +86,10 @@ struct AudioThreadLoop
 
 TEST_F(ProgramStateThreads, ProgramChangesOnTheAudioThreadOverlapSavingAndRestoringSafely)
 {
-    TestHost host(library.Entry());
+    PluginInstance host(library.Entry());
     ASSERT_TRUE(host.HasInstance());
     host.Open();
-    host.Resume(44100.0f, blockSize);
+    host.Resume(44100.0, blockSize);
 
     std::atomic<bool> stop{false};
     AudioThreadLoop audio{host, stop};
@@ -118,9 +122,9 @@ TEST_F(ProgramStateThreads, ProgramChangesOnTheAudioThreadOverlapSavingAndRestor
                                      countOverlap();
                                      char name[32] = "Stress";
                                      host.Dispatch(vst2::effSetProgramName, 0, 0, name);
-                                     host.Text(vst2::effGetProgramName, 0, 24);
-                                     host.Text(vst2::effGetProgramNameIndexed, rounds % numPrograms, 24);
-                                     host.ClearRequests();
+                                     host.CheckedText(vst2::effGetProgramName, 0, 24);
+                                     host.CheckedText(vst2::effGetProgramNameIndexed, rounds % numPrograms, 24);
+                                     host.Callbacks().ClearRequests();
                                  }
                                  stop = true;
                              });
@@ -141,7 +145,7 @@ TEST_F(ProgramStateThreads, ProgramChangesOnTheAudioThreadOverlapSavingAndRestor
 
 TEST_F(ProgramStateThreads, AChunkHandedBackAsItWasHandedOutLoads)
 {
-    TestHost host(library.Entry());
+    PluginInstance host(library.Entry());
     ASSERT_TRUE(host.HasInstance());
     char kept[] = "Kept";
     host.Dispatch(vst2::effSetProgramName, 0, 0, kept);
@@ -152,5 +156,5 @@ TEST_F(ProgramStateThreads, AChunkHandedBackAsItWasHandedOutLoads)
 
     // Some hosts restore straight from the memory we handed them.
     host.Dispatch(vst2::effSetChunk, 0, size, data);
-    EXPECT_EQ(host.Text(vst2::effGetProgramName, 0, 24), "Kept");
+    EXPECT_EQ(host.CheckedText(vst2::effGetProgramName, 0, 24), "Kept");
 }

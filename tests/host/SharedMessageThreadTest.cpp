@@ -23,10 +23,10 @@ template <typename Condition> bool WaitFor(Condition condition, int timeoutMs)
 TEST(SharedMessageThread, RunsWhileInstancesLiveAndStepsAsideForHostThreads)
 {
     EXPECT_FALSE(SharedMessageThread::IsRunning());
-    auto* first = CreateVst2Instance(&RecordedRequests::Callback);
-    auto* second = CreateVst2Instance(&RecordedRequests::Callback);
-    ASSERT_NE(first, nullptr);
-    ASSERT_NE(second, nullptr);
+    auto first = std::make_unique<PluginInstance>(CreateVst2Instance);
+    auto second = std::make_unique<PluginInstance>(CreateVst2Instance);
+    ASSERT_TRUE(first->HasInstance());
+    ASSERT_TRUE(second->HasInstance());
     EXPECT_TRUE(SharedMessageThread::IsRunning());
 
     std::atomic<bool> deliveredOnLoop{false};
@@ -40,9 +40,9 @@ TEST(SharedMessageThread, RunsWhileInstancesLiveAndStepsAsideForHostThreads)
     }
     EXPECT_TRUE(SharedMessageThread::IsRunning());
 
-    Close(first);
+    first.reset();
     EXPECT_TRUE(SharedMessageThread::IsRunning()) << "the second instance still uses the loop";
-    Close(second);
+    second.reset();
     EXPECT_FALSE(SharedMessageThread::IsRunning());
     EXPECT_EQ(juce::MessageManager::getInstanceWithoutCreating(), nullptr)
         << "JUCE went with the last instance";
@@ -50,28 +50,26 @@ TEST(SharedMessageThread, RunsWhileInstancesLiveAndStepsAsideForHostThreads)
 
 TEST(SharedMessageThread, TimerEmptiesTheChunkMemoryWithoutHostIdleCalls)
 {
-    auto* opened = CreateVst2Instance(&RecordedRequests::Callback);
-    auto* neverOpened = CreateVst2Instance(&RecordedRequests::Callback);
-    Dispatch(opened, vst2::effOpen);
-    void* data = nullptr;
-    ASSERT_GT(Dispatch(opened, vst2::effGetChunk, 0, 0, &data), 0);
-    ASSERT_GT(Dispatch(neverOpened, vst2::effGetChunk, 0, 0, &data), 0);
-    EXPECT_GT(JuceVSTWrapper::FromEffect(opened)->GetChunkMemorySize(), 0u);
+    PluginInstance opened(CreateVst2Instance);
+    PluginInstance neverOpened(CreateVst2Instance);
+    opened.Open();
+    ASSERT_FALSE(opened.State().empty());
+    ASSERT_FALSE(neverOpened.State().empty());
+    EXPECT_GT(JuceVSTWrapper::FromEffect(opened.Effect())->GetChunkMemorySize(), 0u);
 
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));
-    EXPECT_GT(JuceVSTWrapper::FromEffect(opened)->GetChunkMemorySize(), 0u) << "still within its two seconds";
-    EXPECT_TRUE(WaitFor([&] { return JuceVSTWrapper::FromEffect(opened)->GetChunkMemorySize() == 0; }, 1500))
+    EXPECT_GT(JuceVSTWrapper::FromEffect(opened.Effect())->GetChunkMemorySize(), 0u)
+        << "still within its two seconds";
+    EXPECT_TRUE(
+        WaitFor([&] { return JuceVSTWrapper::FromEffect(opened.Effect())->GetChunkMemorySize() == 0; }, 1500))
         << "three seconds after effGetChunk the memory is gone";
-    EXPECT_GT(JuceVSTWrapper::FromEffect(neverOpened)->GetChunkMemorySize(), 0u) << "no effOpen, no timer";
-    Close(opened);
-    Close(neverOpened);
+    EXPECT_GT(JuceVSTWrapper::FromEffect(neverOpened.Effect())->GetChunkMemorySize(), 0u)
+        << "no effOpen, no timer";
 }
 
 TEST(SharedMessageThread, FailedCreationLeavesNothingBehind)
 {
-    const auto noVersion = [](vst2::AEffect*, vst2::VstInt32, vst2::VstInt32, vst2::VstIntPtr, void*,
-                              float) -> vst2::VstIntPtr { return 0; };
-    EXPECT_EQ(CreateVst2Instance(noVersion), nullptr);
+    EXPECT_FALSE(PluginInstance(CreateVst2Instance, 0).HasInstance()) << "a host without a version";
     EXPECT_EQ(CreateVst2Instance(nullptr), nullptr);
     EXPECT_FALSE(SharedMessageThread::IsRunning());
     EXPECT_EQ(juce::MessageManager::getInstanceWithoutCreating(), nullptr);

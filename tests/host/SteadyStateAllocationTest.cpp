@@ -76,7 +76,7 @@ struct HostBlock
 
     void Play(vst2::AEffect* effect)
     {
-        Dispatch(effect, vst2::effProcessEvents, 0, 0, list.data());
+        effect->dispatcher(effect, vst2::effProcessEvents, 0, 0, list.data(), 0.0f);
         effect->processReplacing(effect, nullptr, outputs.data(), static_cast<vst2::VstInt32>(left.size()));
     }
 };
@@ -86,9 +86,10 @@ TEST(SteadyState, AudioThreadWorkAllocatesNothing)
 #ifdef BRUMALUX_MALLOC_REPLACED
     GTEST_SKIP() << "the sanitizer owns malloc";
 #else
-    auto* effect = CreateWrapped({});
-    Dispatch(effect, vst2::effSetBlockSize, 0, 256);
-    Dispatch(effect, vst2::effMainsChanged, 0, 1);
+    auto host = HostWrapped({});
+    host->Dispatch(vst2::effSetBlockSize, 0, 256);
+    host->Resume();
+    auto* effect = host->Effect();
     std::vector<HostBlock> blocks;
     for (int i = 0; i < 64; ++i)
         blocks.emplace_back(i % 3 == 0 ? 1000 : 256, 40 + i % 40); // some longer than announced
@@ -107,7 +108,6 @@ TEST(SteadyState, AudioThreadWorkAllocatesNothing)
 
     EXPECT_EQ(allocations, 0);
     EXPECT_NE(blocks.back().left[1], 0.0f) << "the blocks did play";
-    Close(effect);
 #endif
 }
 } // namespace

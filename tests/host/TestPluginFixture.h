@@ -1,6 +1,12 @@
 #pragma once
 
-#include "TestHost.h"
+#include "ProcessProbes.h"
+#include "vst2host/PluginInstance.h"
+#include "vst2host/PluginLibrary.h"
+
+using brumalux::vst2host::HostRequest;
+using brumalux::vst2host::PluginInstance;
+using brumalux::vst2host::PluginLibrary;
 
 #include <gtest/gtest.h>
 
@@ -19,18 +25,18 @@ protected:
     vst2::PluginEntryProc Entry() const { return library.Entry(); }
 
     // The fake instrument's own account of its preparation and contract breaches.
-    static std::string Diagnostics(TestHost& host)
+    static std::string Diagnostics(PluginInstance& host)
     {
-        return host.Text(vst2::effGetParamDisplay, diagnosticsIndex, 64);
+        return host.CheckedText(vst2::effGetParamDisplay, diagnosticsIndex, 64);
     }
-    static bool NoViolations(TestHost& host)
+    static bool NoViolations(PluginInstance& host)
     {
         return Diagnostics(host).find("violations 0") != std::string::npos;
     }
 
-    static TestHost::Channels Stereo(int numFrames, float fill = 0.0f)
+    static PluginInstance::Channels Stereo(int numFrames, float fill = 0.0f)
     {
-        return TestHost::Channels(2, std::vector<float>(static_cast<size_t>(numFrames), fill));
+        return PluginInstance::Channels(2, std::vector<float>(static_cast<size_t>(numFrames), fill));
     }
 
     PluginLibrary library{BRUMALUX_TEST_PLUGIN};

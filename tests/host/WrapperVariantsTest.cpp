@@ -9,9 +9,9 @@
 
 namespace
 {
-vst2::VstIntPtr CanDo(vst2::AEffect* effect, const char* query)
+vst2::VstIntPtr CanDo(PluginInstance& host, const char* query)
 {
-    return Dispatch(effect, vst2::effCanDo, 0, 0, const_cast<char*>(query));
+    return host.Dispatch(vst2::effCanDo, 0, 0, const_cast<char*>(query));
 }
 
 TEST(WrapperVariants, EffectWithoutMidi)
@@ -19,13 +19,13 @@ TEST(WrapperVariants, EffectWithoutMidi)
     FakeInstrument::Options options;
     options.isInstrument = false;
     options.wantsMidiInput = false;
-    RecordedRequests::Clear();
-    auto* effect = CreateWrapped(options);
+    auto host = HostWrapped(options);
+    auto* effect = host->Effect();
     EXPECT_EQ(effect->flags, 1 + 16 + 32);
-    EXPECT_EQ(Dispatch(effect, vst2::effGetPlugCategory), 1);
-    EXPECT_EQ(CanDo(effect, "receiveVstEvents"), -1);
-    EXPECT_EQ(CanDo(effect, "receiveVstMidiEvents"), -1);
-    EXPECT_EQ(RecordedRequests::Count(vst2::audioMasterWantMidi), 0);
+    EXPECT_EQ(host->Dispatch(vst2::effGetPlugCategory), 1);
+    EXPECT_EQ(CanDo(*host, "receiveVstEvents"), -1);
+    EXPECT_EQ(CanDo(*host, "receiveVstMidiEvents"), -1);
+    EXPECT_EQ(host->Callbacks().CountRequests(vst2::audioMasterWantMidi), 0);
 
     vst2::VstMidiEvent note{};
     note.type = vst2::kVstMidiType;
@@ -33,24 +33,23 @@ TEST(WrapperVariants, EffectWithoutMidi)
     note.midiData[1] = 60;
     note.midiData[2] = 100;
     vst2::VstEvents list{1, 0, {reinterpret_cast<vst2::VstEvent*>(&note), nullptr}};
-    EXPECT_EQ(Dispatch(effect, vst2::effProcessEvents, 0, 0, &list), 0);
-    Dispatch(effect, vst2::effMainsChanged, 0, 1);
-    EXPECT_EQ(RecordedRequests::Count(vst2::audioMasterWantMidi), 0);
+    EXPECT_EQ(host->Dispatch(vst2::effProcessEvents, 0, 0, &list), 0);
+    host->Dispatch(vst2::effMainsChanged, 0, 1);
+    EXPECT_EQ(host->Callbacks().CountRequests(vst2::audioMasterWantMidi), 0);
     std::vector<float> left(32), right(32);
     float* outputs[] = {left.data(), right.data()};
     effect->processReplacing(effect, nullptr, outputs, 32);
     EXPECT_EQ(left[31], 0.0f) << "the events were dropped";
-    Close(effect);
 }
 
 TEST(WrapperVariants, FilterThatSendsMidi)
 {
     FakeInstrument::Options options;
     options.producesMidiOutput = true;
-    RecordedRequests::Clear();
-    auto* effect = CreateWrapped(options);
-    EXPECT_EQ(CanDo(effect, "sendVstEvents"), 1);
-    EXPECT_EQ(CanDo(effect, "sendVstMidiEvent"), 1);
+    auto host = HostWrapped(options);
+    auto* effect = host->Effect();
+    EXPECT_EQ(CanDo(*host, "sendVstEvents"), 1);
+    EXPECT_EQ(CanDo(*host, "sendVstMidiEvent"), 1);
 
     vst2::VstMidiEvent note{};
     note.type = vst2::kVstMidiType;
@@ -59,41 +58,37 @@ TEST(WrapperVariants, FilterThatSendsMidi)
     note.midiData[1] = 60;
     note.midiData[2] = 100;
     vst2::VstEvents list{1, 0, {reinterpret_cast<vst2::VstEvent*>(&note), nullptr}};
-    EXPECT_EQ(Dispatch(effect, vst2::effProcessEvents, 0, 0, &list), 1);
+    EXPECT_EQ(host->Dispatch(vst2::effProcessEvents, 0, 0, &list), 1);
     std::vector<float> left(32), right(32);
     float* outputs[] = {left.data(), right.data()};
     effect->processReplacing(effect, nullptr, outputs, 32);
-    EXPECT_EQ(RecordedRequests::Count(vst2::audioMasterProcessEvents), 1);
+    EXPECT_EQ(host->Callbacks().CountRequests(vst2::audioMasterProcessEvents), 1);
     effect->processReplacing(effect, nullptr, outputs, 32);
-    EXPECT_EQ(RecordedRequests::Count(vst2::audioMasterProcessEvents), 1) << "nothing new to send";
-    Close(effect);
+    EXPECT_EQ(host->Callbacks().CountRequests(vst2::audioMasterProcessEvents), 1) << "nothing new to send";
 }
 
 TEST(WrapperVariants, FilterThatNeedsNoKeys)
 {
     FakeInstrument::Options options;
     options.keysRequired = false;
-    auto* effect = CreateWrapped(options);
-    EXPECT_EQ(Dispatch(effect, vst2::effKeysRequired), 1);
-    Close(effect);
+    EXPECT_EQ(HostWrapped(options)->Dispatch(vst2::effKeysRequired), 1);
 }
 
 TEST(WrapperVariants, ChangesFromTheFilterAreAppliedThenReportedAsAutomation)
 {
-    RecordedRequests::Clear();
-    auto* effect = CreateWrapped({});
+    auto host = HostWrapped({});
+    auto* effect = host->Effect();
     auto* wrapper = JuceVSTWrapper::FromEffect(effect);
     ASSERT_NE(wrapper, nullptr);
     FakeInstrument unused;
     wrapper->SetParameterAndTellHost(unused, 0, 0.625f);
     EXPECT_EQ(effect->getParameter(effect, 0), 0.625f);
-    ASSERT_EQ(RecordedRequests::Count(vst2::audioMasterAutomate), 1);
-    EXPECT_EQ(RecordedRequests::requests.back().index, 0);
-    EXPECT_EQ(RecordedRequests::requests.back().opt, 0.625f);
+    ASSERT_EQ(host->Callbacks().CountRequests(vst2::audioMasterAutomate), 1);
+    EXPECT_EQ(host->Callbacks().Requests().back().index, 0);
+    EXPECT_EQ(host->Callbacks().Requests().back().opt, 0.625f);
 
     wrapper->SetParameterAndTellHost(unused, 99, 0.5f);
     wrapper->SetParameterAndTellHost(unused, 1, std::nanf(""));
-    EXPECT_EQ(RecordedRequests::Count(vst2::audioMasterAutomate), 1) << "nothing to report";
-    Close(effect);
+    EXPECT_EQ(host->Callbacks().CountRequests(vst2::audioMasterAutomate), 1) << "nothing to report";
 }
 } // namespace

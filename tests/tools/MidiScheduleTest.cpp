@@ -1,7 +1,7 @@
 #include "tools/MidiSchedule.h"
 #include "tests/tools/RenderTestSupport.h"
 #include "tools/RenderError.h"
-#include "tools/VstEventBlock.h"
+#include "vst2host/VstEventList.h"
 
 #include <gtest/gtest.h>
 
@@ -93,15 +93,35 @@ TEST(MidiSchedule, RefusesMissingBrokenEmptyAndFormat2Files)
     EXPECT_THROW(MidiSchedule::FromFile(folder.Path("format2.mid"), 44100.0), RenderError);
 }
 
-TEST(VstEventBlock, LaysOutMoreEventsThanTheHeaderDeclaresAtTheirOffsetsInTheBlock)
+TEST(MidiSchedule, PlaysFilesPaddedWithZeroBytesButNotOtherTrailingBytes)
 {
-    std::vector<render::ScheduledMidiEvent> scheduled(5);
-    for (int i = 0; i < 5; ++i)
-        scheduled[static_cast<std::size_t>(i)] = {1000 + 7 * i, {0x80, static_cast<uint8_t>(60 + i), 33}, 3};
-    render::VstEventBlock block;
-    block.Fill(scheduled.data(), scheduled.data() + 5, 1000);
+    ScratchFolder folder;
+    const auto path = folder.Path("padded.mid");
+    WriteMidi(path, {{480, juce::MidiMessage::noteOn(1, 60, (juce::uint8)100)}});
+    juce::MemoryBlock file;
+    juce::File(path).loadFileAsData(file);
+    const auto original = file;
+    file.append(std::vector<char>(300, 0).data(), 300);
+    juce::File(path).replaceWithData(file.getData(), file.getSize());
+    const auto schedule = MidiSchedule::FromFile(path, 44100.0);
+    ASSERT_EQ(schedule.Events().size(), 1u);
+    EXPECT_EQ(schedule.Events()[0].sample, 22050);
 
-    const vst2::VstEvents* events = block.Events();
+    file = original;
+    file.append("\0\0junk", 6);
+    juce::File(path).replaceWithData(file.getData(), file.getSize());
+    EXPECT_THROW(MidiSchedule::FromFile(path, 44100.0), RenderError);
+}
+
+TEST(VstEventList, LaysOutMoreEventsThanTheHeaderDeclaresWithTheirOffsets)
+{
+    brumalux::vst2host::VstEventList list;
+    for (int i = 0; i < 5; ++i)
+    {
+        const uint8_t noteOff[] = {0x80, static_cast<uint8_t>(60 + i), 33};
+        list.Add(7 * i, noteOff, 3);
+    }
+    const vst2::VstEvents* events = list.Events();
     ASSERT_EQ(events->numEvents, 5);
     const vst2::VstEvent* const* pointers = &events->events[0];
     for (int i = 0; i < 5; ++i)
@@ -114,6 +134,6 @@ TEST(VstEventBlock, LaysOutMoreEventsThanTheHeaderDeclaresAtTheirOffsetsInTheBlo
         EXPECT_EQ(event->midiData[1], 60 + i);
         EXPECT_EQ(event->noteOffVelocity, 33);
     }
-    block.Fill(scheduled.data(), scheduled.data(), 0);
-    EXPECT_EQ(block.Events()->numEvents, 0);
+    list.Clear();
+    EXPECT_EQ(list.Events()->numEvents, 0);
 }

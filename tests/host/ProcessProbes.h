@@ -1,0 +1,8 @@
+#pragma once
+
+#include <string>
+
+// Threads of this process right now (entries of /proc/self/task).
+int CountThreads();
+// Whether a library whose path contains this text is mapped into the process.
+bool IsMapped(const std::string& pathPart);
