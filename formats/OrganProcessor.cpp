@@ -52,6 +52,7 @@ OrganProcessor::OrganProcessor(std::unique_ptr<QuellmarkFilterBase> filterToOwn)
 
 OrganProcessor::~OrganProcessor()
 {
+    cancelPendingUpdate();
     filter->SetCallbacks(nullptr);
 }
 
@@ -147,8 +148,10 @@ int OrganProcessor::getCurrentProgram()
 
 void OrganProcessor::setCurrentProgram(int index)
 {
-    if (index >= 0 && index < numPrograms)
-        filter->SetCurrentProgram(index);
+    if (index < 0 || index >= numPrograms || index == filter->GetCurrentProgram())
+        return;
+    filter->SetCurrentProgram(index);
+    triggerAsyncUpdate();
 }
 
 const juce::String OrganProcessor::getProgramName(int index)
@@ -172,8 +175,17 @@ void OrganProcessor::getStateInformation(juce::MemoryBlock& destination)
 
 void OrganProcessor::setStateInformation(const void* data, int sizeInBytes)
 {
-    if (data != nullptr && sizeInBytes > 0)
-        filter->LoadState(data, sizeInBytes);
+    if (data == nullptr || sizeInBytes <= 0)
+        return;
+    filter->LoadState(data, sizeInBytes);
+    triggerAsyncUpdate();
+}
+
+void OrganProcessor::handleAsyncUpdate()
+{
+    for (auto* parameter : organParameters)
+        parameter->sendValueChangedMessageToListeners(parameter->getValue());
+    updateHostDisplay(ChangeDetails().withProgramChanged(true));
 }
 
 // Editor.

@@ -23,7 +23,7 @@ namespace brumalux
 // Threads: processBlock runs on the audio thread; prepareToPlay and releaseResources on
 // the client's control thread; state, program and editor calls on the message thread;
 // parameter values may be read and written from any thread.
-class OrganProcessor : public juce::AudioProcessor, private FilterNativeCallbacks
+class OrganProcessor : public juce::AudioProcessor, private FilterNativeCallbacks, private juce::AsyncUpdater
 {
 public:
     // Host announcements outside these ranges leave the organ silent until a usable one.
@@ -72,6 +72,12 @@ private:
     void SetParameterAndTellHost(AudioFilterBase& filter, int index, float normalisedValue) override;
 
     void RenderSilence(juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midiMessages);
+
+    // After a program switch or a loaded state, every value is reported to the host once
+    // more, from the message thread: a client may mute the reports the filter makes while
+    // the host itself is switching (JUCE's VST3 client does), and the host would go on
+    // showing the old program's values.
+    void handleAsyncUpdate() override;
 
     const std::unique_ptr<QuellmarkFilterBase> filter;
     PluginProperties properties;
