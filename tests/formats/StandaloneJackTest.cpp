@@ -195,6 +195,7 @@ TEST(Standalone, PlaysFromJackMidiIntoJackAudioAndQuitsOnClose)
         GTEST_SKIP() << "needs an X display";
     if (!OnPath("jackd"))
         GTEST_SKIP() << "needs jackd (Debian's jackd2)";
+    ASSERT_TRUE(TopLevelWindows::InternWindowManagerAtoms());
 
     const auto home = fs::temp_directory_path() / ("brumalux-standalone-" + std::to_string(getpid()));
     fs::remove_all(home);

@@ -51,6 +51,18 @@ Window FindMapped(Display* display, Window parent, const std::string& title)
 }
 } // namespace
 
+bool InternWindowManagerAtoms()
+{
+    static Display* const keptOpen = XOpenDisplay(nullptr);
+    if (keptOpen == nullptr)
+        return false;
+    for (const char* name : {"WM_PROTOCOLS", "WM_DELETE_WINDOW", "WM_TAKE_FOCUS", "_NET_WM_PING", "WM_STATE",
+                             "WM_CHANGE_STATE", "_NET_WM_STATE", "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_NORMAL"})
+        XInternAtom(keptOpen, name, False);
+    XSync(keptOpen, False);
+    return true;
+}
+
 unsigned long WaitForTitle(const std::string& title, int timeoutMs)
 {
     const DisplayConnection connection;
