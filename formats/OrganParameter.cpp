@@ -19,7 +19,8 @@ juce::String OrganParameter::IdentifierFor(const juce::String& name)
 {
     juce::String identifier;
     for (auto character : name.toLowerCase())
-        identifier += juce::CharacterFunctions::isLetterOrDigit(character) ? character : juce::juce_wchar('_');
+        identifier +=
+            juce::CharacterFunctions::isLetterOrDigit(character) ? character : juce::juce_wchar('_');
     return identifier;
 }
 
@@ -37,7 +38,9 @@ void OrganParameter::setValue(float newValue)
 
 juce::String OrganParameter::getText(float normalisedValue, int maximumLength) const
 {
-    return filter.GetParameterManager().GetParameterTextFor(index, normalisedValue).substring(0, juce::jmax(0, maximumLength));
+    return filter.GetParameterManager()
+        .GetParameterTextFor(index, normalisedValue)
+        .substring(0, juce::jmax(0, maximumLength));
 }
 
 float OrganParameter::getValueForText(const juce::String& text) const

@@ -86,7 +86,8 @@ void OrganProcessor::prepareToPlay(double sampleRate, int maximumExpectedSamples
     if (!IsUsableConfiguration(sampleRate, maximumExpectedSamplesPerBlock))
         return;
     filter->SetPlayConfiguration(sampleRate, maximumExpectedSamplesPerBlock);
-    renderer.Prepare(properties.numInputChannels, properties.numOutputChannels, maximumExpectedSamplesPerBlock);
+    renderer.Prepare(properties.numInputChannels, properties.numOutputChannels,
+                     maximumExpectedSamplesPerBlock);
     filter->PrepareToPlay(sampleRate, maximumExpectedSamplesPerBlock);
     prepared = true;
 }
@@ -108,11 +109,13 @@ void OrganProcessor::processBlock(juce::AudioBuffer<float>& buffer, juce::MidiBu
     }
     // Channels the host did not give are rendered and dropped, extra ones stay silent.
     for (size_t i = 0; i < outputChannels.size(); ++i)
-        outputChannels[i] = static_cast<int>(i) < buffer.getNumChannels() ? buffer.getWritePointer(static_cast<int>(i))
-                                                                           : nullptr;
+        outputChannels[i] = static_cast<int>(i) < buffer.getNumChannels()
+                                ? buffer.getWritePointer(static_cast<int>(i))
+                                : nullptr;
     for (int extra = properties.numOutputChannels; extra < buffer.getNumChannels(); ++extra)
         buffer.clear(extra, 0, buffer.getNumSamples());
-    renderer.Render(*filter, nullptr, outputChannels.data(), buffer.getNumSamples(), false, midiMessages, nullptr);
+    renderer.Render(*filter, nullptr, outputChannels.data(), buffer.getNumSamples(), false, midiMessages,
+                    nullptr);
 }
 
 void OrganProcessor::RenderSilence(juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midiMessages)

@@ -6,8 +6,11 @@
 
 namespace brumalux
 {
-OrganProcessorEditor::OrganProcessorEditor(OrganProcessor& processor, std::unique_ptr<AudioFilterEditor> editorToOwn)
-    : juce::AudioProcessorEditor(processor), organ(processor), editor(std::move(editorToOwn))
+OrganProcessorEditor::OrganProcessorEditor(OrganProcessor& processor,
+                                           std::unique_ptr<AudioFilterEditor> editorToOwn)
+    : juce::AudioProcessorEditor(processor),
+      organ(processor),
+      editor(std::move(editorToOwn))
 {
     if (processor.wrapperType == juce::AudioProcessor::wrapperType_Standalone)
     {

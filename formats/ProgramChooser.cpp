@@ -13,7 +13,8 @@ ProgramChooser::ProgramChooser(juce::AudioProcessor& processorToUse) : processor
     addAndMakeVisible(label);
     addAndMakeVisible(menu);
     FillMenu();
-    menu.onChange = [this] {
+    menu.onChange = [this]
+    {
         const auto chosen = menu.getSelectedItemIndex();
         if (chosen >= 0 && chosen != processor.getCurrentProgram())
             processor.setCurrentProgram(chosen);

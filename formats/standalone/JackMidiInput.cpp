@@ -17,7 +17,8 @@ JackMidiInput::JackMidiInput(juce::MidiMessageCollector& targetToUse) : target(t
     if (client == nullptr)
         return;
     port = jack_port_register(client, portName, JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
-    if (port == nullptr || jack_set_process_callback(client, &Process, this) != 0 || jack_activate(client) != 0)
+    if (port == nullptr || jack_set_process_callback(client, &Process, this) != 0 ||
+        jack_activate(client) != 0)
         Close();
 }
 
@@ -53,7 +54,8 @@ void JackMidiInput::PassOnEvents(jack_nframes_t numFrames)
     for (jack_nframes_t i = 0; i < count; ++i)
     {
         jack_midi_event_t event;
-        if (jack_midi_event_get(&event, buffer, i) != 0 || event.size == 0 || event.size > longestChannelMessage)
+        if (jack_midi_event_get(&event, buffer, i) != 0 || event.size == 0 ||
+            event.size > longestChannelMessage)
             continue;
         // The collector places messages by their time stamps; the event's offset in this
         // period keeps notes of one period apart.

@@ -43,8 +43,8 @@ public:
     {
         const auto background =
             juce::LookAndFeel::getDefaultLookAndFeel().findColour(juce::ResizableWindow::backgroundColourId);
-        mainWindow = std::make_unique<juce::StandaloneFilterWindow>(
-            getApplicationName(), background, appProperties.getUserSettings(), false);
+        mainWindow = std::make_unique<juce::StandaloneFilterWindow>(getApplicationName(), background,
+                                                                    appProperties.getUserSettings(), false);
         mainWindow->setVisible(true);
 
         auto& holder = *mainWindow->pluginHolder;

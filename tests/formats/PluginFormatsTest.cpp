@@ -29,7 +29,8 @@ constexpr int speakerOnIndex = 19;
 constexpr int clickLevelIndex = 26;
 const char* const lv2Uri = "https://quellmark.music/plugins/brumalux";
 
-std::unique_ptr<juce::AudioPluginInstance> Instantiate(juce::AudioPluginFormat& format, const juce::String& file)
+std::unique_ptr<juce::AudioPluginInstance> Instantiate(juce::AudioPluginFormat& format,
+                                                       const juce::String& file)
 {
     juce::OwnedArray<juce::PluginDescription> found;
     format.findAllTypesForFile(found, file);
@@ -45,6 +46,11 @@ struct Form
     const char* name;
     std::function<std::unique_ptr<juce::AudioPluginInstance>()> load;
 };
+
+void PrintTo(const Form& form, std::ostream* stream)
+{
+    *stream << form.name;
+}
 
 std::unique_ptr<juce::AudioPluginInstance> LoadVst3()
 {
@@ -65,7 +71,8 @@ std::unique_ptr<juce::AudioPluginInstance> LoadLv2()
 juce::MemoryBlock OrganBytesFromVst3State(const juce::MemoryBlock& hostState)
 {
     juce::MemoryBlock component;
-    if (auto xml = juce::AudioProcessor::getXmlFromBinary(hostState.getData(), static_cast<int>(hostState.getSize())))
+    if (auto xml = juce::AudioProcessor::getXmlFromBinary(hostState.getData(),
+                                                          static_cast<int>(hostState.getSize())))
         if (auto* element = xml->getChildByName("IComponent"))
             component.fromBase64Encoding(element->getAllSubText());
     const juce::String marker = "JUCEPrivateData";
@@ -92,7 +99,8 @@ juce::MemoryBlock Vst3StateWithOrganBytes(const juce::MemoryBlock& organBytes)
 juce::String Lv2StateString(const juce::MemoryBlock& hostState)
 {
     const auto text = hostState.toString();
-    const auto afterKey = text.fromFirstOccurrenceOf("StateString>", false, false).fromFirstOccurrenceOf("\"", false, false);
+    const auto afterKey =
+        text.fromFirstOccurrenceOf("StateString>", false, false).fromFirstOccurrenceOf("\"", false, false);
     return afterKey.upToFirstOccurrenceOf("\"", false, false);
 }
 
@@ -103,7 +111,8 @@ juce::MemoryBlock OrganBytesFromLv2State(const juce::MemoryBlock& hostState)
     return organBytes;
 }
 
-juce::MemoryBlock Lv2StateWithOrganBytes(const juce::MemoryBlock& hostState, const juce::MemoryBlock& organBytes)
+juce::MemoryBlock Lv2StateWithOrganBytes(const juce::MemoryBlock& hostState,
+                                         const juce::MemoryBlock& organBytes)
 {
     const auto text = hostState.toString().replace(Lv2StateString(hostState), organBytes.toBase64Encoding());
     return juce::MemoryBlock(text.toRawUTF8(), text.getNumBytesAsUTF8());
@@ -111,7 +120,8 @@ juce::MemoryBlock Lv2StateWithOrganBytes(const juce::MemoryBlock& hostState, con
 
 juce::MemoryBlock OrganBytesFromState(const char* form, const juce::MemoryBlock& hostState)
 {
-    return juce::String(form) == "VST3" ? OrganBytesFromVst3State(hostState) : OrganBytesFromLv2State(hostState);
+    return juce::String(form) == "VST3" ? OrganBytesFromVst3State(hostState)
+                                        : OrganBytesFromLv2State(hostState);
 }
 
 juce::MemoryBlock StateWithOrganBytes(const char* form, juce::AudioPluginInstance& instance,
@@ -173,10 +183,7 @@ std::vector<std::vector<float>> ProgramsAsVst2ReadsThem(PluginLibrary& vst2Libra
 class PluginFormats : public ::testing::TestWithParam<Form>
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        juceRuntime = new juce::ScopedJuceInitialiser_GUI();
-    }
+    static void SetUpTestSuite() { juceRuntime = new juce::ScopedJuceInitialiser_GUI(); }
     static void TearDownTestSuite() { delete juceRuntime; }
 
     void SetUp() override
@@ -271,7 +278,8 @@ TEST_P(PluginFormats, IdentityParametersAndPrograms)
     // Names were matched in SetUp; LV2 hosts show their own texts for plain values.
     if (juce::String(GetParam().name) == "VST3")
         for (int i = 0; i < numParameters; ++i)
-            EXPECT_EQ(Parameter(i).getCurrentValueAsText(), juce::String(vst2->Text(vst2::effGetParamDisplay, i, 64)))
+            EXPECT_EQ(Parameter(i).getCurrentValueAsText(),
+                      juce::String(vst2->Text(vst2::effGetParamDisplay, i, 64)))
                 << "parameter " << i;
 
     ASSERT_EQ(instance->getNumPrograms(), numPrograms);
@@ -329,8 +337,10 @@ TEST_P(PluginFormats, StateRoundTripsAndMovesToAndFromTheVst2Plugin)
     Settle(*second);
     juce::MemoryBlock secondState;
     second->getStateInformation(secondState);
-    const auto savedBank = ProgramsAsVst2ReadsThem(vst2Library, OrganBytesFromState(GetParam().name, hostState));
-    EXPECT_EQ(ProgramsAsVst2ReadsThem(vst2Library, OrganBytesFromState(GetParam().name, secondState)), savedBank);
+    const auto savedBank =
+        ProgramsAsVst2ReadsThem(vst2Library, OrganBytesFromState(GetParam().name, hostState));
+    EXPECT_EQ(ProgramsAsVst2ReadsThem(vst2Library, OrganBytesFromState(GetParam().name, secondState)),
+              savedBank);
     // And the VST 2 plug-in reads the form's edit.
     EXPECT_NEAR(savedBank[3][2], 0.5f, 1e-6f);
 }
@@ -400,7 +410,8 @@ TEST_P(PluginFormats, ChordRendersAsTheVst2PluginRendersIt)
     EXPECT_GT(loudest, 0.01f) << "the chord sounded";
 }
 
-INSTANTIATE_TEST_SUITE_P(Forms, PluginFormats, ::testing::Values(Form{"VST3", LoadVst3}, Form{"LV2", LoadLv2}),
+INSTANTIATE_TEST_SUITE_P(Forms, PluginFormats,
+                         ::testing::Values(Form{"VST3", LoadVst3}, Form{"LV2", LoadLv2}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Vst3Bundle, ClassIdStaysTheSame)

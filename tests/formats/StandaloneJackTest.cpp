@@ -92,7 +92,8 @@ public:
         const auto deadline = std::chrono::steady_clock::now() + 15s;
         while (client == nullptr && std::chrono::steady_clock::now() < deadline)
         {
-            client = jack_client_open("brumalux-test", static_cast<jack_options_t>(JackNoStartServer | JackServerName),
+            client = jack_client_open("brumalux-test",
+                                      static_cast<jack_options_t>(JackNoStartServer | JackServerName),
                                       nullptr, server.c_str());
             if (client == nullptr)
                 std::this_thread::sleep_for(200ms);
@@ -131,7 +132,10 @@ public:
     {
         return jack_connect(client, from.c_str(), to.c_str()) == 0;
     }
-    std::string Name(const char* port) const { return std::string(jack_get_client_name(client)) + ":" + port; }
+    std::string Name(const char* port) const
+    {
+        return std::string(jack_get_client_name(client)) + ":" + port;
+    }
 
     void Send(unsigned char status, unsigned char note, unsigned char velocity)
     {
@@ -186,7 +190,8 @@ void WriteSettings(const fs::path& home)
     std::ofstream(home / ".config" / "Brumalux.settings")
         << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<PROPERTIES>\n  <VALUE name=\"audioSetup\">\n"
            "    <DEVICESETUP deviceType=\"JACK\" audioOutputDeviceName=\"system\" audioInputDeviceName=\"\"\n"
-           "                 audioDeviceRate=\"48000\" audioDeviceBufferSize=\"512\"/>\n  </VALUE>\n</PROPERTIES>\n";
+           "                 audioDeviceRate=\"48000\" audioDeviceBufferSize=\"512\"/>\n  "
+           "</VALUE>\n</PROPERTIES>\n";
 }
 
 TEST(Standalone, PlaysFromJackMidiIntoJackAudioAndQuitsOnClose)

@@ -41,8 +41,8 @@ Window FindMapped(Display* display, Window parent, const std::string& title)
     for (unsigned int i = 0; i < count && found == 0; ++i)
     {
         XWindowAttributes attributes;
-        if (XGetWindowAttributes(display, children[i], &attributes) != 0 && attributes.map_state == IsViewable &&
-            TitleOf(display, children[i]) == title)
+        if (XGetWindowAttributes(display, children[i], &attributes) != 0 &&
+            attributes.map_state == IsViewable && TitleOf(display, children[i]) == title)
             found = children[i];
     }
     if (children != nullptr)
@@ -56,8 +56,9 @@ bool InternWindowManagerAtoms()
     static Display* const keptOpen = XOpenDisplay(nullptr);
     if (keptOpen == nullptr)
         return false;
-    for (const char* name : {"WM_PROTOCOLS", "WM_DELETE_WINDOW", "WM_TAKE_FOCUS", "_NET_WM_PING", "WM_STATE",
-                             "WM_CHANGE_STATE", "_NET_WM_STATE", "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_NORMAL"})
+    for (const char* name :
+         {"WM_PROTOCOLS", "WM_DELETE_WINDOW", "WM_TAKE_FOCUS", "_NET_WM_PING", "WM_STATE", "WM_CHANGE_STATE",
+          "_NET_WM_STATE", "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_NORMAL"})
         XInternAtom(keptOpen, name, False);
     XSync(keptOpen, False);
     return true;
