@@ -253,8 +253,12 @@ protected:
     {
         ASSERT_EQ(expected.size(), actual.size());
         for (size_t i = 0; i < expected.size(); ++i)
+        {
             if (i != 18) // the engine writes "Unused" itself while it renders
+            {
                 EXPECT_NEAR(expected[i], actual[i], 1e-6f) << "parameter " << i;
+            }
+        }
     }
 
     static juce::ScopedJuceInitialiser_GUI* juceRuntime;
@@ -277,10 +281,14 @@ TEST_P(PluginFormats, IdentityParametersAndPrograms)
 
     // Names were matched in SetUp; LV2 hosts show their own texts for plain values.
     if (juce::String(GetParam().name) == "VST3")
+    {
         for (int i = 0; i < numParameters; ++i)
+        {
             EXPECT_EQ(Parameter(i).getCurrentValueAsText(),
                       juce::String(vst2->Text(vst2::effGetParamDisplay, i, 64)))
                 << "parameter " << i;
+        }
+    }
 
     ASSERT_EQ(instance->getNumPrograms(), numPrograms);
     juce::StringArray hostedNames, vst2Names;
