@@ -79,6 +79,13 @@ juce::String PluginParameterManager::GetParameterText(int index) const
                              : juce::String(unknownParameterName);
 }
 
+juce::String PluginParameterManager::GetParameterTextFor(int index, float normalisedValue) const
+{
+    const auto* record = FindRecord(index);
+    return record != nullptr ? FormatParameterValue(record->ValueFromNormalised(normalisedValue))
+                             : juce::String(unknownParameterName);
+}
+
 float PluginParameterManager::GetValue(int index) const noexcept
 {
     const auto* record = FindRecord(index);

@@ -40,6 +40,8 @@ public:
     juce::String GetParameterName(int index) const;
     // The value in its own units with nine significant digits and a "." decimal point.
     juce::String GetParameterText(int index) const;
+    // The text the parameter would show at this normalised value, without setting it.
+    juce::String GetParameterTextFor(int index, float normalisedValue) const;
     float GetValue(int index) const noexcept;
     float GetNormalisedValue(int index) const noexcept;
 

@@ -9,6 +9,7 @@ packages=(
   libfreetype-dev libpng-dev libjpeg-dev zlib1g-dev fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb x11-utils
+  libasound2-dev libjack-jackd2-dev jackd2 lilv-utils
   clang libclang-rt-14-dev
   locales
 )

@@ -1,0 +1,203 @@
+#include "OrganProcessor.h"
+
+#include "OrganProcessorEditor.h"
+#include "engine/CreateBrumalux.h"
+#include "framework/AudioFilterEditor.h"
+#include "host/PluginIdentity.h"
+#include "params/QuellmarkFilterBase.h"
+
+#include <cmath>
+
+namespace brumalux
+{
+namespace
+{
+bool IsUsableConfiguration(double sampleRate, int blockSize)
+{
+    return std::isfinite(sampleRate) && sampleRate >= OrganProcessor::minSampleRate &&
+           sampleRate <= OrganProcessor::maxSampleRate && blockSize >= 1 &&
+           blockSize <= OrganProcessor::maxBlockSize;
+}
+
+PluginProperties PropertiesOf(AudioFilterBase& filter)
+{
+    PluginProperties properties;
+    filter.FillProperties(properties);
+    properties.numInputChannels = juce::jmax(0, properties.numInputChannels);
+    properties.numOutputChannels = juce::jmax(0, properties.numOutputChannels);
+    return properties;
+}
+} // namespace
+
+juce::AudioProcessor::BusesProperties OrganProcessor::OutputBus()
+{
+    return BusesProperties().withOutput("Output", juce::AudioChannelSet::stereo(), true);
+}
+
+OrganProcessor::OrganProcessor(std::unique_ptr<QuellmarkFilterBase> filterToOwn)
+    : juce::AudioProcessor(OutputBus()),
+      filter(std::move(filterToOwn)),
+      properties(PropertiesOf(*filter)),
+      numPrograms(juce::jmax(0, filter->GetNumPrograms()))
+{
+    for (int index = 0; index < filter->GetNumParameters(); ++index)
+    {
+        auto parameter = std::make_unique<OrganParameter>(*filter, index);
+        organParameters.push_back(parameter.get());
+        addParameter(parameter.release());
+    }
+    outputChannels.assign(static_cast<size_t>(properties.numOutputChannels), nullptr);
+    filter->SetCallbacks(this);
+}
+
+OrganProcessor::~OrganProcessor()
+{
+    cancelPendingUpdate();
+    filter->SetCallbacks(nullptr);
+}
+
+std::unique_ptr<OrganProcessor> OrganProcessor::Create()
+{
+    std::unique_ptr<AudioFilterBase> created(CreateBrumalux());
+    auto* organ = dynamic_cast<QuellmarkFilterBase*>(created.get());
+    if (organ == nullptr)
+        return nullptr;
+    created.release();
+    return std::make_unique<OrganProcessor>(std::unique_ptr<QuellmarkFilterBase>(organ));
+}
+
+const juce::String OrganProcessor::getName() const
+{
+    return PluginIdentity::effectName;
+}
+
+bool OrganProcessor::isBusesLayoutSupported(const BusesLayout& layout) const
+{
+    return layout.inputBuses.isEmpty() && layout.outputBuses.size() == 1 &&
+           layout.getMainOutputChannelSet() == juce::AudioChannelSet::stereo();
+}
+
+// Audio.
+
+void OrganProcessor::prepareToPlay(double sampleRate, int maximumExpectedSamplesPerBlock)
+{
+    const juce::ScopedLock lock(filter->GetCallbackLock());
+    prepared = false;
+    if (!IsUsableConfiguration(sampleRate, maximumExpectedSamplesPerBlock))
+        return;
+    filter->SetPlayConfiguration(sampleRate, maximumExpectedSamplesPerBlock);
+    renderer.Prepare(properties.numInputChannels, properties.numOutputChannels,
+                     maximumExpectedSamplesPerBlock);
+    filter->PrepareToPlay(sampleRate, maximumExpectedSamplesPerBlock);
+    prepared = true;
+}
+
+void OrganProcessor::releaseResources()
+{
+    const juce::ScopedLock lock(filter->GetCallbackLock());
+    prepared = false;
+    filter->ReleaseResources();
+}
+
+void OrganProcessor::processBlock(juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midiMessages)
+{
+    const juce::ScopedLock lock(filter->GetCallbackLock());
+    if (!prepared)
+    {
+        RenderSilence(buffer, midiMessages);
+        return;
+    }
+    // Channels the host did not give are rendered and dropped, extra ones stay silent.
+    for (size_t i = 0; i < outputChannels.size(); ++i)
+        outputChannels[i] = static_cast<int>(i) < buffer.getNumChannels()
+                                ? buffer.getWritePointer(static_cast<int>(i))
+                                : nullptr;
+    for (int extra = properties.numOutputChannels; extra < buffer.getNumChannels(); ++extra)
+        buffer.clear(extra, 0, buffer.getNumSamples());
+    renderer.Render(*filter, nullptr, outputChannels.data(), buffer.getNumSamples(), false, midiMessages,
+                    nullptr);
+}
+
+void OrganProcessor::RenderSilence(juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midiMessages)
+{
+    buffer.clear();
+    midiMessages.clear();
+}
+
+// Parameters.
+
+void OrganProcessor::SetParameterAndTellHost(AudioFilterBase&, int index, float normalisedValue)
+{
+    if (!std::isfinite(normalisedValue))
+        return;
+    if (index >= 0 && index < static_cast<int>(organParameters.size()))
+        organParameters[static_cast<size_t>(index)]->setValueNotifyingHost(normalisedValue);
+    else
+        filter->SetNormalisedParameter(index, normalisedValue);
+}
+
+// Programs.
+
+int OrganProcessor::getNumPrograms()
+{
+    // JUCE's clients expect at least one.
+    return juce::jmax(1, numPrograms);
+}
+
+int OrganProcessor::getCurrentProgram()
+{
+    return juce::jlimit(0, getNumPrograms() - 1, filter->GetCurrentProgram());
+}
+
+void OrganProcessor::setCurrentProgram(int index)
+{
+    if (index < 0 || index >= numPrograms || index == filter->GetCurrentProgram())
+        return;
+    filter->SetCurrentProgram(index);
+    triggerAsyncUpdate();
+}
+
+const juce::String OrganProcessor::getProgramName(int index)
+{
+    return index >= 0 && index < numPrograms ? filter->GetProgramName(index) : juce::String();
+}
+
+void OrganProcessor::changeProgramName(int index, const juce::String& newName)
+{
+    if (index >= 0 && index < numPrograms)
+        filter->ChangeProgramName(index, newName);
+}
+
+// State: the bytes the VST 2 plug-in hands its host, so a saved organ moves between forms.
+
+void OrganProcessor::getStateInformation(juce::MemoryBlock& destination)
+{
+    destination.reset();
+    filter->SaveState(destination);
+}
+
+void OrganProcessor::setStateInformation(const void* data, int sizeInBytes)
+{
+    if (data == nullptr || sizeInBytes <= 0)
+        return;
+    filter->LoadState(data, sizeInBytes);
+    triggerAsyncUpdate();
+}
+
+void OrganProcessor::handleAsyncUpdate()
+{
+    for (auto* parameter : organParameters)
+        parameter->sendValueChangedMessageToListeners(parameter->getValue());
+    updateHostDisplay(ChangeDetails().withProgramChanged(true));
+}
+
+// Editor.
+
+juce::AudioProcessorEditor* OrganProcessor::createEditor()
+{
+    std::unique_ptr<AudioFilterEditor> editor(filter->CreateEditorAndMakeActive());
+    if (editor == nullptr)
+        return nullptr;
+    return new OrganProcessorEditor(*this, std::move(editor));
+}
+} // namespace brumalux

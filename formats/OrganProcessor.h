@@ -1,0 +1,93 @@
+#pragma once
+
+#include "OrganParameter.h"
+#include "framework/FilterNativeCallbacks.h"
+#include "framework/PluginProperties.h"
+#include "host/HostBlockRenderer.h"
+
+#include <juce_audio_processors/juce_audio_processors.h>
+
+#include <atomic>
+#include <memory>
+#include <vector>
+
+class QuellmarkFilterBase;
+
+namespace brumalux
+{
+// The organ as a juce::AudioProcessor, for JUCE's VST3, LV2 and standalone clients. It
+// owns the organ filter and forwards every request to it, as the VST 2 wrapper does: the
+// parameters, the programs, the state chunk (the same bytes in every form), MIDI in and
+// stereo out rendered under the filter's callback lock, and the filter's own editor.
+//
+// Threads: processBlock runs on the audio thread; prepareToPlay and releaseResources on
+// the client's control thread; state, program and editor calls on the message thread;
+// parameter values may be read and written from any thread.
+class OrganProcessor : public juce::AudioProcessor, private FilterNativeCallbacks, private juce::AsyncUpdater
+{
+public:
+    // Host announcements outside these ranges leave the organ silent until a usable one.
+    static constexpr double minSampleRate = 8000.0;
+    static constexpr double maxSampleRate = 768000.0;
+    static constexpr int maxBlockSize = 1 << 16;
+
+    explicit OrganProcessor(std::unique_ptr<QuellmarkFilterBase> filter);
+    ~OrganProcessor() override;
+
+    // A new organ, or null when the filter cannot be created.
+    static std::unique_ptr<OrganProcessor> Create();
+
+    QuellmarkFilterBase& GetFilter() const noexcept { return *filter; }
+
+    const juce::String getName() const override;
+    bool acceptsMidi() const override { return properties.wantsMidiInput; }
+    bool producesMidi() const override { return properties.producesMidiOutput; }
+    bool isMidiEffect() const override { return false; }
+    double getTailLengthSeconds() const override { return 0.0; }
+    bool isBusesLayoutSupported(const BusesLayout& layout) const override;
+
+    void prepareToPlay(double sampleRate, int maximumExpectedSamplesPerBlock) override;
+    void releaseResources() override;
+    void processBlock(juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midiMessages) override;
+    using juce::AudioProcessor::processBlock;
+
+    bool hasEditor() const override { return true; }
+    juce::AudioProcessorEditor* createEditor() override;
+
+    int getNumPrograms() override;
+    int getCurrentProgram() override;
+    void setCurrentProgram(int index) override;
+    const juce::String getProgramName(int index) override;
+    void changeProgramName(int index, const juce::String& newName) override;
+
+    void getStateInformation(juce::MemoryBlock& destination) override;
+    void setStateInformation(const void* data, int sizeInBytes) override;
+
+private:
+    // An instrument has no audio input bus; its output is stereo.
+    static BusesProperties OutputBus();
+
+    // FilterNativeCallbacks: a change from the editor or a program reaches the host
+    // through the JUCE parameter. Any thread.
+    void SetParameterAndTellHost(AudioFilterBase& filter, int index, float normalisedValue) override;
+
+    void RenderSilence(juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midiMessages);
+
+    // After a program switch or a loaded state, every value is reported to the host once
+    // more, from the message thread: a client may mute the reports the filter makes while
+    // the host itself is switching (JUCE's VST3 client does), and the host would go on
+    // showing the old program's values.
+    void handleAsyncUpdate() override;
+
+    const std::unique_ptr<QuellmarkFilterBase> filter;
+    PluginProperties properties;
+    std::vector<OrganParameter*> organParameters;
+    const int numPrograms;
+
+    std::atomic<bool> prepared{false};
+    HostBlockRenderer renderer;
+    std::vector<float*> outputChannels;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(OrganProcessor)
+};
+} // namespace brumalux

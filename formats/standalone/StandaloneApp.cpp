@@ -1,0 +1,82 @@
+// The standalone organ: JUCE's standalone window around the organ, plus a JACK MIDI
+// input and a clear word when no audio device could be opened.
+
+#include "JackMidiInput.h"
+
+#include <juce_audio_plugin_client/juce_audio_plugin_client.h>
+#include <juce_audio_utils/juce_audio_utils.h>
+#include <juce_gui_extra/juce_gui_extra.h>
+
+#include <juce_audio_plugin_client/Standalone/juce_StandaloneFilterWindow.h>
+
+namespace brumalux
+{
+namespace
+{
+const char* const noAudioDeviceMessage =
+    "Brumalux could not open an audio device, so it plays no sound for now.\n\n"
+    "Start a JACK server or connect a sound card, then choose a device with the window's "
+    "Options button, under \"Audio/MIDI Settings...\".";
+
+juce::PropertiesFile::Options SettingsFileOptions()
+{
+    juce::PropertiesFile::Options options;
+    options.applicationName = JucePlugin_Name;
+    options.filenameSuffix = ".settings";
+    options.folderName = "~/.config";
+    return options;
+}
+} // namespace
+
+// Message thread throughout.
+class StandaloneApp : public juce::JUCEApplication
+{
+public:
+    StandaloneApp() { appProperties.setStorageParameters(SettingsFileOptions()); }
+
+    const juce::String getApplicationName() override { return JucePlugin_Name; }
+    const juce::String getApplicationVersion() override { return JucePlugin_VersionString; }
+    bool moreThanOneInstanceAllowed() override { return true; }
+    void anotherInstanceStarted(const juce::String&) override {}
+
+    void initialise(const juce::String&) override
+    {
+        const auto background =
+            juce::LookAndFeel::getDefaultLookAndFeel().findColour(juce::ResizableWindow::backgroundColourId);
+        mainWindow = std::make_unique<juce::StandaloneFilterWindow>(getApplicationName(), background,
+                                                                    appProperties.getUserSettings(), false);
+        mainWindow->setVisible(true);
+
+        auto& holder = *mainWindow->pluginHolder;
+        jackMidi = std::make_unique<JackMidiInput>(holder.player.getMidiMessageCollector());
+        if (holder.deviceManager.getCurrentAudioDevice() == nullptr)
+            juce::AlertWindow::showMessageBoxAsync(juce::MessageBoxIconType::WarningIcon, "No audio device",
+                                                   noAudioDeviceMessage, "OK", mainWindow.get());
+    }
+
+    void shutdown() override
+    {
+        jackMidi = nullptr;
+        mainWindow = nullptr;
+        appProperties.saveIfNeeded();
+    }
+
+    void systemRequestedQuit() override
+    {
+        if (mainWindow != nullptr)
+            mainWindow->pluginHolder->savePluginState();
+        quit();
+    }
+
+private:
+    juce::ApplicationProperties appProperties;
+    std::unique_ptr<juce::StandaloneFilterWindow> mainWindow;
+    std::unique_ptr<JackMidiInput> jackMidi;
+};
+} // namespace brumalux
+
+juce::JUCEApplicationBase* juce_CreateApplication();
+juce::JUCEApplicationBase* juce_CreateApplication()
+{
+    return new brumalux::StandaloneApp();
+}

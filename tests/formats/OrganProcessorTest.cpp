@@ -1,0 +1,179 @@
+// The adapter in-process: what every JUCE plug-in client relies on, and how it takes bad
+// input from a host.
+
+#include "formats/OrganProcessor.h"
+#include "params/QuellmarkFilterBase.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace
+{
+using brumalux::OrganProcessor;
+
+constexpr int numParameters = 27;
+constexpr int toneIndex = 16;
+constexpr int speakerOnIndex = 19;
+
+float Peak(const juce::AudioBuffer<float>& buffer)
+{
+    return buffer.getMagnitude(0, buffer.getNumSamples());
+}
+
+// Records what a host hears from the processor.
+struct HostListener : juce::AudioProcessorListener
+{
+    void audioProcessorParameterChanged(juce::AudioProcessor*, int index, float value) override
+    {
+        changes.emplace_back(index, value);
+    }
+    void audioProcessorChanged(juce::AudioProcessor*, const ChangeDetails&) override {}
+    std::vector<std::pair<int, float>> changes;
+};
+
+class OrganProcessorTest : public ::testing::Test
+{
+protected:
+    // Renders blocks with a note held from the first; returns the loudest sample.
+    float PlayNote(int numBlocks, int samplesPerBlock)
+    {
+        float peak = 0.0f;
+        for (int block = 0; block < numBlocks; ++block)
+        {
+            juce::AudioBuffer<float> buffer(2, samplesPerBlock);
+            buffer.clear();
+            juce::MidiBuffer midi;
+            if (block == 0)
+                midi.addEvent(juce::MidiMessage::noteOn(1, 60, 0.8f), 0);
+            organ->processBlock(buffer, midi);
+            peak = std::max(peak, Peak(buffer));
+        }
+        return peak;
+    }
+
+    juce::ScopedJuceInitialiser_GUI juceRuntime;
+    std::unique_ptr<OrganProcessor> organ = OrganProcessor::Create();
+};
+
+TEST_F(OrganProcessorTest, ParametersShowTheFiltersNamesValuesAndTexts)
+{
+    auto& filter = organ->GetFilter();
+    const auto& parameters = organ->getParameters();
+    ASSERT_EQ(parameters.size(), numParameters);
+    for (int i = 0; i < numParameters; ++i)
+    {
+        EXPECT_EQ(parameters[i]->getName(100), filter.GetParameterName(i));
+        EXPECT_EQ(parameters[i]->getValue(), filter.GetNormalisedParameter(i));
+        EXPECT_EQ(parameters[i]->getCurrentValueAsText(), filter.GetParameterText(i));
+    }
+    // The text for a value the parameter does not hold is the one it would show holding it.
+    auto& tone = *parameters[toneIndex];
+    const auto textAtQuarter = tone.getText(0.25f, 100);
+    tone.setValue(0.25f);
+    EXPECT_EQ(textAtQuarter, filter.GetParameterText(toneIndex));
+    EXPECT_EQ(textAtQuarter, "3075");
+    EXPECT_NEAR(tone.getValueForText("3075"), 0.25f, 1e-6f);
+    EXPECT_NEAR(tone.getValueForText("100"), 0.0f, 1e-6f);
+
+    // A NaN from a host is ignored, as the VST 2 plug-in ignores it.
+    tone.setValue(std::nanf(""));
+    EXPECT_EQ(filter.GetParameterText(toneIndex), "3075");
+}
+
+TEST_F(OrganProcessorTest, ChangesFromTheOrganReachTheHost)
+{
+    HostListener host;
+    organ->addListener(&host);
+    organ->GetFilter().SetParameterAndTellHost(toneIndex, 0.5f);
+    ASSERT_EQ(host.changes.size(), 1u);
+    EXPECT_EQ(host.changes[0], std::make_pair(toneIndex, 0.5f));
+    EXPECT_EQ(organ->getParameters()[toneIndex]->getValue(), 0.5f);
+
+    // A program switch reports every value it writes.
+    host.changes.clear();
+    organ->setCurrentProgram(2);
+    EXPECT_EQ(organ->getCurrentProgram(), 2);
+    EXPECT_EQ(host.changes.size(), static_cast<size_t>(numParameters));
+    organ->removeListener(&host);
+}
+
+TEST_F(OrganProcessorTest, ProgramsAndBadProgramNumbers)
+{
+    EXPECT_EQ(organ->getNumPrograms(), 10);
+    EXPECT_EQ(organ->getProgramName(9), "Breathy");
+    EXPECT_EQ(organ->getProgramName(10), "");
+    organ->setCurrentProgram(10);
+    organ->setCurrentProgram(-1);
+    EXPECT_EQ(organ->getCurrentProgram(), 0);
+    organ->changeProgramName(0, "Chapel");
+    EXPECT_EQ(organ->getProgramName(0), "Chapel");
+}
+
+TEST_F(OrganProcessorTest, StateIsTheFiltersChunkAndForeignStatesAreRefused)
+{
+    juce::MemoryBlock filterChunk;
+    organ->GetFilter().SaveState(filterChunk);
+    juce::MemoryBlock state;
+    organ->getStateInformation(state);
+    EXPECT_EQ(state, filterChunk);
+
+    auto other = OrganProcessor::Create();
+    other->getParameters()[toneIndex]->setValue(0.1f);
+    juce::MemoryBlock edited;
+    other->getStateInformation(edited);
+    organ->setStateInformation(edited.getData(), static_cast<int>(edited.getSize()));
+    EXPECT_EQ(organ->getParameters()[toneIndex]->getValue(), 0.1f);
+
+    const juce::String foreign = "<?xml version=\"1.0\"?><SOMEONE_ELSES_STATE gain=\"0.5\"/>";
+    organ->setStateInformation(foreign.toRawUTF8(), static_cast<int>(foreign.getNumBytesAsUTF8()));
+    organ->setStateInformation(nullptr, 100);
+    organ->setStateInformation(edited.getData(), -5);
+    organ->setStateInformation(edited.getData(), 7);
+    EXPECT_EQ(organ->getParameters()[toneIndex]->getValue(), 0.1f);
+}
+
+TEST_F(OrganProcessorTest, UnpreparedOrBadlyPreparedOrganIsSilent)
+{
+    EXPECT_EQ(PlayNote(4, 256), 0.0f) << "before any prepare";
+    for (const auto& [rate, block] : {std::pair{0.0, 0}, std::pair{44100.0, 0}, std::pair{44100.0, 1 << 20},
+                                      std::pair{-1.0, 512}, std::pair{1e12, 512}})
+    {
+        organ->prepareToPlay(rate, block);
+        EXPECT_EQ(PlayNote(2, 256), 0.0f) << rate << " Hz, " << block;
+    }
+    organ->prepareToPlay(44100.0, 256);
+    EXPECT_GT(PlayNote(8, 256), 1e-3f);
+    organ->releaseResources();
+    EXPECT_EQ(PlayNote(2, 256), 0.0f) << "after release";
+}
+
+TEST_F(OrganProcessorTest, BlocksLongerThanPreparedAndOddChannelCounts)
+{
+    organ->getParameters()[speakerOnIndex]->setValue(0.0f);
+    organ->prepareToPlay(44100.0, 64);
+    EXPECT_GT(PlayNote(2, 4096), 1e-3f);
+
+    juce::AudioBuffer<float> mono(1, 64);
+    juce::MidiBuffer midi;
+    organ->processBlock(mono, midi);
+    EXPECT_GT(Peak(mono), 1e-4f);
+
+    juce::AudioBuffer<float> wide(4, 64);
+    wide.clear();
+    wide.setSample(3, 10, 0.5f);
+    organ->processBlock(wide, midi);
+    EXPECT_EQ(wide.getMagnitude(3, 0, 64), 0.0f) << "channels beyond stereo are cleared";
+}
+
+TEST_F(OrganProcessorTest, EditorHoldsTheOrgansEditorAndIsForgottenWhenDeleted)
+{
+    std::unique_ptr<juce::AudioProcessorEditor> editor(organ->createEditor());
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->getWidth(), 440);
+    EXPECT_EQ(editor->getHeight(), 485) << "no program menu outside the standalone program";
+    EXPECT_NE(organ->GetFilter().GetActiveEditor(), nullptr);
+    editor.reset();
+    EXPECT_EQ(organ->GetFilter().GetActiveEditor(), nullptr);
+}
+} // namespace

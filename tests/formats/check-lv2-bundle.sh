@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Checks the LV2 bundle in the given folder as Debian's LV2 tools (lilv-utils) read it:
+# listed, described without a warning, with its ports, the ten programs as presets, and
+# only required features that common hosts provide. Exits 77 (skipped) without the tools.
+set -euo pipefail
+folder=$(realpath "$1")
+uri=https://quellmark.music/plugins/brumalux
+# Features that every common LV2 host (Ardour, Carla, Qtractor, jalv, ...) provides.
+provided=(
+  http://lv2plug.in/ns/ext/urid#map
+  http://lv2plug.in/ns/ext/options#options
+  http://lv2plug.in/ns/ext/buf-size#boundedBlockLength
+)
+if ! command -v lv2ls > /dev/null || ! command -v lv2info > /dev/null; then
+  echo "lv2ls and lv2info (Debian's lilv-utils) are not installed" >&2
+  exit 77
+fi
+export LV2_PATH=$folder
+fail() {
+  echo "FAILED: $*" >&2
+  exit 1
+}
+
+listed=$(timeout 60 lv2ls 2>&1)
+grep -qx "$uri" <<< "$listed" || fail "lv2ls does not list $uri: $listed"
+
+errors=$(mktemp)
+trap 'rm -f "$errors"' EXIT
+info=$(timeout 60 lv2info "$uri" 2> "$errors")
+if [ -s "$errors" ]; then
+  cat "$errors" >&2
+  fail "lv2info printed warnings or errors"
+fi
+grep -q "Name:[[:space:]]*Brumalux" <<< "$info" || fail "no name: $info"
+grep -q "a lv2:InstrumentPlugin" "$folder/Brumalux.lv2/dsp.ttl" || fail "not described as an instrument"
+
+# Ports: MIDI (atom) in, two audio outputs.
+grep -q "Type:.*#AtomPort" <<< "$info" || fail "no atom port for MIDI"
+[ "$(grep -c "Type:.*#AudioPort" <<< "$info")" -eq 2 ] || fail "not two audio ports: $info"
+
+# Presets: the ten programs by name.
+for program in "A little churchy" "Mellow Doubt" "Rock Organ" "Organ pad" "Fuzzy triangle" \
+  "Smooth percussion" "Distorto-matic" "Abandoned theatre" "Cheese Organ" "Breathy"; do
+  grep -qF "$program" <<< "$info" || fail "preset \"$program\" missing"
+done
+
+# Required features: only those listed above.
+required=$(awk '/Required Features:/ { on = 1; sub(/.*Required Features:/, "") }
+                on && /^[[:space:]]*[A-Z][a-zA-Z ]*:/ && !/Required Features:/ { on = 0 }
+                on { print }' <<< "$info" | tr -s ' \t' '\n' | grep -v '^$' || true)
+for feature in $required; do
+  printf '%s\n' "${provided[@]}" | grep -qx "$feature" || fail "requires $feature, which hosts may lack"
+done
+echo "lv2ls lists Brumalux; lv2info describes it without warnings; required features: $(echo ${required:-none})"
