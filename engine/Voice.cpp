@@ -4,8 +4,6 @@
 #include "engine/OrganShapes.h"
 #include "engine/ParameterLimits.h"
 
-#include "dsp/WhiteNoise.h"
-
 #include <algorithm>
 
 namespace
@@ -143,7 +141,7 @@ void Voice::RenderSamples(VoiceBlockSettings& block, float mainGain, float percu
                 : 0.0f;
         const float clickEnvelopeLevel = t >= clickSilentBefore ? clickEnvelope.LevelAt(t) : 0.0f;
         const float click = clickEnvelopeLevel > audibleEnvelope
-                                ? WhiteNoise() * block.clickLevel * clickEnvelopeLevel * 0.1f
+                                ? block.noise->Next() * block.clickLevel * clickEnvelopeLevel * 0.1f
                                 : 0.0f;
         const float tone = mainOscillator.Tick() * mainGain * amplitudeEnvelope.LevelAt(t);
         mix[j] += tone + percussion + click;

@@ -25,47 +25,43 @@ juce::MidiMessage ChannelPressure(int value)
 // blocks of uneven lengths; halfway through, the waveform and a drawbar change, which refills tables.
 std::vector<float> RenderScene(bool speakerOn)
 {
-    return InFreshThread(
-        [speakerOn]
+    auto organ = MakeOrgan(44100.0, 512);
+    organ->Parameters().speakerOn = speakerOn ? 1.0f : 0.0f;
+    OrganDriver driver(*organ);
+    const std::vector<int> blocks{256, 100, 333, 512};
+    auto first = driver.Render(sceneLength / 2,
+                               {{0, NoteOn(60, 127)},
+                                {37, NoteOn(64, 80)},
+                                {300, NoteOn(67, 40)},
+                                {2000, PitchWheel(12000)},
+                                {3000, ChannelPressure(100)},
+                                {4000, Controller(1, 127)},
+                                {5000, Controller(64, 127)},
+                                {5500, NoteOff(64)},
+                                {6000, PitchWheel(3000)},
+                                {7000, NoteOff(60)},
+                                {8000, NoteOn(72, 100)},
+                                {8500, NoteOn(67, 90)},
+                                {9000, Controller(64, 0)},
+                                {10000, ChannelPressure(0)}},
+                               blocks);
+    organ->Parameters().oscillator = 0.0f;
+    organ->Parameters().drawbars[4] = 0.7f;
+    auto second = driver.Render(sceneLength / 2,
+                                {{100, NoteOn(48, 110)},
+                                 {2000, NoteOff(72)},
+                                 {2100, NoteOff(67)},
+                                 {3000, Controller(1, 0)},
+                                 {6000, NoteOff(48)}},
+                                blocks);
+    std::vector<float> kept;
+    for (const auto* half : {&first, &second})
+        for (size_t i = 0; i < half->left.size(); i += stride)
         {
-            auto organ = MakeOrgan(44100.0, 512);
-            organ->Parameters().speakerOn = speakerOn ? 1.0f : 0.0f;
-            OrganDriver driver(*organ);
-            const std::vector<int> blocks{256, 100, 333, 512};
-            auto first = driver.Render(sceneLength / 2,
-                                       {{0, NoteOn(60, 127)},
-                                        {37, NoteOn(64, 80)},
-                                        {300, NoteOn(67, 40)},
-                                        {2000, PitchWheel(12000)},
-                                        {3000, ChannelPressure(100)},
-                                        {4000, Controller(1, 127)},
-                                        {5000, Controller(64, 127)},
-                                        {5500, NoteOff(64)},
-                                        {6000, PitchWheel(3000)},
-                                        {7000, NoteOff(60)},
-                                        {8000, NoteOn(72, 100)},
-                                        {8500, NoteOn(67, 90)},
-                                        {9000, Controller(64, 0)},
-                                        {10000, ChannelPressure(0)}},
-                                       blocks);
-            organ->Parameters().oscillator = 0.0f;
-            organ->Parameters().drawbars[4] = 0.7f;
-            auto second = driver.Render(sceneLength / 2,
-                                        {{100, NoteOn(48, 110)},
-                                         {2000, NoteOff(72)},
-                                         {2100, NoteOff(67)},
-                                         {3000, Controller(1, 0)},
-                                         {6000, NoteOff(48)}},
-                                        blocks);
-            std::vector<float> kept;
-            for (const auto* half : {&first, &second})
-                for (size_t i = 0; i < half->left.size(); i += stride)
-                {
-                    kept.push_back(half->left[i]);
-                    kept.push_back(half->right[i]);
-                }
-            return kept;
-        });
+            kept.push_back(half->left[i]);
+            kept.push_back(half->right[i]);
+        }
+    return kept;
 }
 
 std::vector<float> ReadRecording(std::ifstream& file)
@@ -114,7 +110,7 @@ TEST(RecordedSound, TheOrganPlaysWhatItPlayedWhenRecorded)
     EXPECT_LE(onDeviation, 1e-4);
     // A scene gone silent would match a silent recording; this one plays throughout.
     EXPECT_GT(Rms(speakerOn, 0, static_cast<int>(speakerOn.size())), 0.01);
-    std::cout << "deviation from the recording: speaker off " << offDeviation << ", speaker on " << onDeviation
-              << '\n';
+    std::cout << "deviation from the recording: speaker off " << offDeviation << ", speaker on "
+              << onDeviation << '\n';
 }
 } // namespace
