@@ -1,12 +1,8 @@
 #include "dsp/BiQuadFilters.h"
 
-#include <cmath>
+#include "dsp/TwoPi.h"
 
-namespace
-{
-constexpr double twoPiSingle = 6.2831854820251465; // 2 pi as a float, the constant the tunings were made with
-constexpr double piSingle = 3.1415927410125732;
-} // namespace
+#include <cmath>
 
 void DSPModule_BiQuadFilterBase::RecomputeCoefficients()
 {
@@ -18,7 +14,7 @@ void DSPModule_BiQuadFilterBase::SetOmega(float cyclesPerSample)
 {
     if (cyclesPerSample > 1.0f)
         cyclesPerSample = 1.0f;
-    omega = static_cast<double>(cyclesPerSample) * twoPiSingle;
+    omega = static_cast<double>(cyclesPerSample) * twoPiAsFloat;
 }
 
 void DSPModule_BiQuadFilterBase::SetFrequency(float cyclesPerSample)
@@ -42,7 +38,7 @@ void DSPModule_BiQuadFilterBase::Tune(float cyclesPerSample, float newDesignPara
 
 DSPModule_HighLowPassFilterBase::DSPModule_HighLowPassFilterBase()
 {
-    omega = piSingle;
+    omega = twoPiAsFloat / 2.0;
     designParameter = 0.5;
     DSPModule_HighLowPassFilterBase::RecomputeCoefficients();
 }

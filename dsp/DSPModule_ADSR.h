@@ -20,6 +20,13 @@ public:
     // The fraction of the decay spent on the first half of the drop (0.5: a straight line).
     void SetDecayKnee(float knee) { decayKnee = knee; }
 
+    int AttackSamples() const { return attackLength; }
+    int DecaySamples() const { return decayLength; }
+    int ReleaseSamples() const { return releaseLength; }
+    bool IsReleased() const { return released; }
+    // The index of the latest release; meaningful once released.
+    int ReleaseStart() const { return releaseStart; }
+
 private:
     float DecayLevel(int sampleIndex) const;
 

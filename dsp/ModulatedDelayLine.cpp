@@ -1,12 +1,9 @@
 #include "dsp/ModulatedDelayLine.h"
 
+#include "dsp/TwoPi.h"
+
 #include <cmath>
 #include <new>
-
-namespace
-{
-constexpr double twoPiSingle = 6.2831854820251465; // 2 pi as a float
-} // namespace
 
 void ModulatedDelayLine::Allocate(int newSize)
 {
@@ -41,7 +38,7 @@ void ModulatedDelayLine::SetDepth(float samples)
 
 void ModulatedDelayLine::UpdateDelay()
 {
-    const double sweep = std::sin(lfoPhaseOffset * twoPiSingle + lfoPhase * twoPiSingle);
+    const double sweep = std::sin(lfoPhaseOffset * twoPiAsFloat + lfoPhase * twoPiAsFloat);
     // The added sample keeps the shortest delay at one sample when the centre is half the depth.
     currentDelay = static_cast<float>(sweep * depth * 0.5 + centreDelay + 1.0);
     // Owners keep the delay in range; clamping here keeps every read inside the buffer whatever they pass
