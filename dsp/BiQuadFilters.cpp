@@ -1,13 +1,15 @@
 #include "dsp/BiQuadFilters.h"
 
+#include "dsp/SineCosine.h"
 #include "dsp/TwoPi.h"
 
 #include <cmath>
 
 void DSPModule_BiQuadFilterBase::RecomputeCoefficients()
 {
-    cosOmega = std::cos(omega);
-    sinOmega = std::sin(omega);
+    const SineCosine angle = SineCosineOf(omega);
+    cosOmega = angle.cosine;
+    sinOmega = angle.sine;
 }
 
 void DSPModule_BiQuadFilterBase::SetOmega(float cyclesPerSample)

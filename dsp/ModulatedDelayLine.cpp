@@ -1,7 +1,9 @@
 #include "dsp/ModulatedDelayLine.h"
 
+#include "dsp/SineCosine.h"
 #include "dsp/TwoPi.h"
 
+#include <algorithm>
 #include <cmath>
 #include <new>
 
@@ -10,6 +12,7 @@ void ModulatedDelayLine::Allocate(int newSize)
     buffer = std::vector<float>(); // free the old buffer before asking for the new one
     size = 0;
     writePosition = 0;
+    positionInInterval = 0;
     if (newSize <= 0)
         return;
     try
@@ -20,6 +23,60 @@ void ModulatedDelayLine::Allocate(int newSize)
     catch (const std::bad_alloc&)
     {
         // An absurd sample rate must not take the host down; the line then passes only the dry part.
+    }
+}
+
+void ModulatedDelayLine::ProcessBlock(const float* in, float* out, int count, const float* increments)
+{
+    if (count <= 0)
+        return;
+    lfoIncrement = increments[count - 1];
+    if (buffer.empty())
+    {
+        for (int k = 0; k < count; ++k)
+            out[k] = in[k] * dry;
+        return;
+    }
+    for (int k = 0; k < count;)
+    {
+        if (positionInInterval == 0)
+            UpdateDelay();
+        const int run = std::min({count - k, delayUpdateInterval - positionInInterval, size - writePosition});
+        ProcessStretch(in + k, out + k, run, increments + k);
+        k += run;
+    }
+}
+
+void ModulatedDelayLine::ProcessStretch(const float* in, float* out, int run, const float* increments)
+{
+    // Within the stretch the delay stands still and the write position does not wrap, so the read index
+    // moves on by one per sample (wrapping with the buffer) and the fraction stays what it was.
+    double readPosition = writePosition - static_cast<double>(currentDelay);
+    if (readPosition < 0.0)
+        readPosition += size;
+    int i = static_cast<int>(readPosition);
+    if (i >= size)
+        i = size - 1;
+    const auto fraction = static_cast<float>(readPosition - i);
+    float* const write = buffer.data() + writePosition;
+    for (int m = 0; m < run; ++m)
+    {
+        const int j = i + 1 < size ? i + 1 : 0;
+        out[m] = (buffer[i] + (buffer[j] - buffer[i]) * fraction) * wet + in[m] * dry;
+        write[m] = in[m];
+        i = j;
+        lfoPhase += increments[m];
+        if (lfoPhase >= 1.0f)
+            lfoPhase -= 1.0f;
+    }
+    writePosition += run;
+    positionInInterval += run;
+    if (positionInInterval == delayUpdateInterval)
+        positionInInterval = 0;
+    if (writePosition >= size)
+    {
+        writePosition = 0;
+        positionInInterval = 0;
     }
 }
 
@@ -38,7 +95,7 @@ void ModulatedDelayLine::SetDepth(float samples)
 
 void ModulatedDelayLine::UpdateDelay()
 {
-    const double sweep = std::sin(lfoPhaseOffset * twoPiAsFloat + lfoPhase * twoPiAsFloat);
+    const double sweep = SineCosineOf(lfoPhaseOffset * twoPiAsFloat + lfoPhase * twoPiAsFloat).sine;
     // The added sample keeps the shortest delay at one sample when the centre is half the depth.
     currentDelay = static_cast<float>(sweep * depth * 0.5 + centreDelay + 1.0);
     // Owners keep the delay in range; clamping here keeps every read inside the buffer whatever they pass

@@ -31,6 +31,10 @@ public:
         return sample;
     }
 
+    // Adds the next count samples into out, each multiplied by gain and then by level: what count Ticks
+    // give, in one tight loop.
+    void AddTicks(float* out, int count, float gain, float level);
+
 private:
     void Retune();
     static double WrapStrayPhase(double strayPhase);

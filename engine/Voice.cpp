@@ -164,8 +164,7 @@ void Voice::RenderSamples(VoiceBlockSettings& block, float mainGain, float percu
     const float level = amplitudeEnvelope.LevelAt(t);
     if (level == 0.0f)
         return;
-    for (; j < end; ++j)
-        mix[j] += mainOscillator.Tick() * mainGain * level;
+    mainOscillator.AddTicks(mix + j, end - j, mainGain, level);
 }
 
 void Voice::AdvanceTime(int numSamples)
