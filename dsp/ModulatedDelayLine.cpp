@@ -58,17 +58,23 @@ void ModulatedDelayLine::ProcessStretch(const float* in, float* out, int run, co
     if (i >= size)
         i = size - 1;
     const auto fraction = static_cast<float>(readPosition - i);
-    float* const write = buffer.data() + writePosition;
+    // Locals, so that the stores to out and the buffer need no reloads of the members.
+    float* const samples = buffer.data();
+    float* const write = samples + writePosition;
+    const int length = size;
+    const float wetGain = wet, dryGain = dry;
+    float phase = lfoPhase;
     for (int m = 0; m < run; ++m)
     {
-        const int j = i + 1 < size ? i + 1 : 0;
-        out[m] = (buffer[i] + (buffer[j] - buffer[i]) * fraction) * wet + in[m] * dry;
+        const int j = i + 1 < length ? i + 1 : 0;
+        out[m] = (samples[i] + (samples[j] - samples[i]) * fraction) * wetGain + in[m] * dryGain;
         write[m] = in[m];
         i = j;
-        lfoPhase += increments[m];
-        if (lfoPhase >= 1.0f)
-            lfoPhase -= 1.0f;
+        phase += increments[m];
+        if (phase >= 1.0f)
+            phase -= 1.0f;
     }
+    lfoPhase = phase;
     writePosition += run;
     positionInInterval += run;
     if (positionInInterval == delayUpdateInterval)

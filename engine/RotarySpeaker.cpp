@@ -35,7 +35,7 @@ void RotarySpeaker::Prepare(float newSampleRate, bool rateChanged, OscillatorSha
         }
     }
     const int rate = static_cast<int>(sampleRate);
-    for (auto* rotor : {&bassRotorA, &bassRotorB, &trebleRotorA, &trebleRotorB, &speedWobble})
+    for (auto* rotor : {&bassRotor, &trebleRotor, &speedWobble})
     {
         rotor->SetSampleRate(rate);
         rotor->SetShape(lfoShape);
@@ -54,10 +54,6 @@ void RotarySpeaker::ApplyBlockSettings(const OrganParameters& parameters, int mo
         if (line >= 2)
             rotorDelays[line].SetCentreDelay(sampleRate * 0.01f);
     }
-    bassRotorA.SetPhaseOffset(0.0f);
-    trebleRotorA.SetPhaseOffset(0.0f);
-    bassRotorB.SetPhaseOffset(0.25f);
-    trebleRotorB.SetPhaseOffset(0.25f);
     crossoverLow.SetFrequency(ParameterLimits::FilterFrequency(400.0f / sampleRate));
     crossoverHigh.SetFrequency(ParameterLimits::FilterFrequency(400.0f / sampleRate));
     cabinetLeft.SetFrequency(ParameterLimits::FilterFrequency(800.0f / sampleRate));
@@ -117,22 +113,18 @@ void RotarySpeaker::TurnRotorsAndSplit(float* mix, Chunk& chunk)
         chunk.trebleRate[k] = trebleLineRate;
         if (phaseOfUpdate == 1)
         {
-            bassRotorA.SetFrequency(bassWobble * rotor1Speed);
-            bassRotorB.SetFrequency(bassWobble * rotor1Speed);
-            trebleRotorA.SetFrequency(trebleWobble * rotor2Speed);
-            trebleRotorB.SetFrequency(trebleWobble * rotor2Speed);
+            bassRotor.SetFrequency(bassWobble * rotor1Speed);
+            trebleRotor.SetFrequency(trebleWobble * rotor2Speed);
         }
-        chunk.bassRotation[k] = bassRotorA.Tick();
-        chunk.trebleRotation[k] = trebleRotorA.Tick();
-        chunk.bassSweep[k] = bassRotorB.Tick();
-        chunk.trebleSweep[k] = trebleRotorB.Tick();
+        chunk.bassRotation[k] = bassRotor.Tick();
+        chunk.trebleRotation[k] = trebleRotor.Tick();
         if (phaseOfUpdate == 0)
         {
             // 200 to 800 Hz for the bass rotor, 6 to 12 kHz for the treble rotor (kept below half the rate).
             bassRotorFilter.SetFrequency(
-                ParameterLimits::FilterFrequency((chunk.bassSweep[k] * 300.0f + 500.0f) / sampleRate));
+                ParameterLimits::FilterFrequency((chunk.bassRotation[k] * 300.0f + 500.0f) / sampleRate));
             trebleRotorFilter.SetFrequency(
-                ParameterLimits::FilterFrequency((chunk.trebleSweep[k] * 3000.0f + 9000.0f) / sampleRate));
+                ParameterLimits::FilterFrequency((chunk.trebleRotation[k] * 3000.0f + 9000.0f) / sampleRate));
         }
         float& in = mix[chunk.start + k];
         const float x = Saturate(driveGain * in);
@@ -170,8 +162,10 @@ void RotarySpeaker::MixToOutput(const Chunk& chunk, const OrganParameters& param
         const float treble = chunk.treble[k];
         const float bassRotation = chunk.bassRotation[k];
         const float trebleRotation = chunk.trebleRotation[k];
-        const float bassDepth = (chunk.bassSweep[k] * 0.4f + 1.0f) * depth;
-        const float trebleDepth = (chunk.trebleSweep[k] * 0.2f + 1.0f) * depth;
+        // The sweeps were once meant to lag the rotation by a quarter turn, an offset that was never applied:
+        // sweep and rotation are one wave.
+        const float bassDepth = (bassRotation * 0.4f + 1.0f) * depth;
+        const float trebleDepth = (trebleRotation * 0.2f + 1.0f) * depth;
         const float bassWeight = bassDepth * 0.1f + 0.9f;
         const float trebleWeight = trebleDepth * 0.2f + 0.5f;
         const float bassWidth = bass * bassRotation * width * 0.65f;

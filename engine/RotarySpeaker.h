@@ -36,7 +36,6 @@ private:
         int length = 0;
         float bassRate[chunkLength], trebleRate[chunkLength]; // the lines' sweep rates, per sample
         float bassRotation[chunkLength], trebleRotation[chunkLength];
-        float bassSweep[chunkLength], trebleSweep[chunkLength];
         float low[chunkLength], high[chunkLength];           // the crossover's bands after the rotor filters
         float bass[chunkLength], treble[chunkLength];        // the rotors' direct sound
         float cabinetFeeds[numRotorDelays - 2][chunkLength]; // lines 2 to 7
@@ -56,8 +55,7 @@ private:
     DSPModule_LowPassFilter trebleRotorFilter;
     DSPModule_LowPassFilter cabinetLeft;
     DSPModule_LowPassFilter cabinetRight;
-    ShapeOscillator bassRotorA, bassRotorB;
-    ShapeOscillator trebleRotorA, trebleRotorB;
+    ShapeOscillator bassRotor, trebleRotor; // their waves both turn the sound and sweep the filters
     ShapeOscillator speedWobble;
 
     float sampleRate = 0.0f;
