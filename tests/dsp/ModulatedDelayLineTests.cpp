@@ -6,8 +6,6 @@
 
 #include <limits>
 
-using dsptest::twoPi;
-
 namespace
 {
 // Feeding a ramp (sample n has value n) turns the output into n minus the delay in force at sample n.

@@ -8,8 +8,6 @@
 
 #include <limits>
 
-using dsptest::twoPi;
-
 namespace
 {
 double DistanceToWholeCycle(double phase)
