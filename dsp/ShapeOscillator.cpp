@@ -23,27 +23,12 @@ void ShapeOscillator::Retune()
 
 void ShapeOscillator::AddTicks(float* out, int count, float gain, float level)
 {
-    // With the phase and its step inside [0, 1), one subtraction keeps the phase there and no stray phase
-    // can arise; anything else, and a shape without a table, takes the general path.
-    const bool inRange = phase >= 0.0 && phase < 1.0 && increment >= 0.0 && increment < 1.0;
-    if (shape == nullptr || shape->Table().empty() || !inRange)
-    {
-        for (int k = 0; k < count; ++k)
-            out[k] += Tick() * gain * level;
-        return;
-    }
-    const float* table = shape->Table().data();
-    const int intervals = shape->TableCount();
-    double runningPhase = phase;
-    for (int k = 0; k < count; ++k)
-    {
-        out[k] += OscillatorShape_Base::InterpolateCycle(table, intervals, static_cast<float>(runningPhase)) *
-                  gain * level;
-        runningPhase += increment;
-        if (runningPhase >= 1.0)
-            runningPhase -= 1.0;
-    }
-    phase = runningPhase;
+    RunTicks(count, [out, gain, level](int k, float sample) { out[k] += sample * gain * level; });
+}
+
+void ShapeOscillator::TicksInto(float* out, int count)
+{
+    RunTicks(count, [out](int k, float sample) { out[k] = sample; });
 }
 
 double ShapeOscillator::WrapStrayPhase(double strayPhase)

@@ -76,5 +76,8 @@ struct Voice
 
 private:
     void RenderSamples(VoiceBlockSettings& block, float mainGain, float percussionLevel);
+    // The samples from..to of the block while an envelope still moves or the percussion or click sounds.
+    void RenderMovingSamples(VoiceBlockSettings& block, int from, int to, float mainGain,
+                             float percussionLevel);
     void AdvanceTime(int numSamples);
 };
