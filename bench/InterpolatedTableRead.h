@@ -1,5 +1,7 @@
 #pragma once
 
+#include "dsp/TwoPi.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -13,7 +15,7 @@ public:
     explicit InterpolatedTableRead(double cyclesPerSample) : increment(cyclesPerSample), table(intervals + 1)
     {
         for (size_t i = 0; i < table.size(); ++i)
-            table[i] = static_cast<float>(std::sin(6.283185307179586 * static_cast<double>(i) / intervals));
+            table[i] = static_cast<float>(std::sin(twoPi * static_cast<double>(i) / intervals));
     }
 
     void ReadBlock(int numSamples)

@@ -1,78 +1,14 @@
 #include "dsp/BiQuadFilters.h"
 
+#include "dsp/TwoPi.h"
+
 #include <cmath>
-
-namespace
-{
-constexpr double twoPiSingle = 6.2831854820251465; // 2 pi as a float, the constant the tunings were made with
-constexpr double piSingle = 3.1415927410125732;
-} // namespace
-
-void DSPModule_BiQuadFilterBase::RecomputeCoefficients()
-{
-    cosOmega = std::cos(omega);
-    sinOmega = std::sin(omega);
-}
-
-void DSPModule_BiQuadFilterBase::SetOmega(float cyclesPerSample)
-{
-    if (cyclesPerSample > 1.0f)
-        cyclesPerSample = 1.0f;
-    omega = static_cast<double>(cyclesPerSample) * twoPiSingle;
-}
-
-void DSPModule_BiQuadFilterBase::SetFrequency(float cyclesPerSample)
-{
-    SetOmega(cyclesPerSample);
-    RecomputeCoefficients();
-}
-
-void DSPModule_BiQuadFilterBase::SetQ(float newDesignParameter)
-{
-    designParameter = newDesignParameter;
-    RecomputeCoefficients();
-}
-
-void DSPModule_BiQuadFilterBase::Tune(float cyclesPerSample, float newDesignParameter)
-{
-    SetOmega(cyclesPerSample);
-    designParameter = newDesignParameter;
-    RecomputeCoefficients();
-}
 
 DSPModule_HighLowPassFilterBase::DSPModule_HighLowPassFilterBase()
 {
-    omega = piSingle;
+    omega = twoPiAsFloat / 2.0;
     designParameter = 0.5;
     DSPModule_HighLowPassFilterBase::RecomputeCoefficients();
-}
-
-void DSPModule_HighLowPassFilterBase::RecomputeCoefficients()
-{
-    DSPModule_BiQuadFilterBase::RecomputeCoefficients();
-    alpha = sinOmega / (2.0 * designParameter);
-}
-
-void DSPModule_LowPassFilter::RecomputeCoefficients()
-{
-    DSPModule_HighLowPassFilterBase::RecomputeCoefficients();
-    b0 = (1.0 - cosOmega) * 0.5;
-    b1 = 1.0 - cosOmega;
-    b2 = b0;
-    a0 = 1.0 + alpha;
-    a1 = -2.0 * cosOmega;
-    a2 = 1.0 - alpha;
-}
-
-void DSPModule_HighPassFilter::RecomputeCoefficients()
-{
-    DSPModule_HighLowPassFilterBase::RecomputeCoefficients();
-    b0 = (1.0 + cosOmega) * 0.5;
-    b1 = -(1.0 + cosOmega);
-    b2 = b0;
-    a0 = 1.0 + alpha;
-    a1 = -2.0 * cosOmega;
-    a2 = 1.0 - alpha;
 }
 
 DSPModule_BandFilterBase::DSPModule_BandFilterBase()

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "dsp/SineCosine.h"
+#include "dsp/TwoPi.h"
+
 // Second-order sections after the Audio EQ Cookbook. Frequencies are normalised (cycles per sample); the
 // filters know no sample rate. Coefficients and history are doubles; retuning never touches the history,
 // so a filter can be retuned at every sample without clicks. Audio thread of the owner only.
@@ -78,3 +81,66 @@ class DSPModule_BandPassFilter : public DSPModule_BandFilterBase
 public:
     void RecomputeCoefficients() override;
 };
+
+// Inline: the owners retune at every sample, and inline the calls reach the coefficients of the filter
+// type they hold without a virtual call.
+inline void DSPModule_BiQuadFilterBase::RecomputeCoefficients()
+{
+    const SineCosine angle = SineCosineOf(omega);
+    cosOmega = angle.cosine;
+    sinOmega = angle.sine;
+}
+
+inline void DSPModule_BiQuadFilterBase::SetOmega(float cyclesPerSample)
+{
+    if (cyclesPerSample > 1.0f)
+        cyclesPerSample = 1.0f;
+    omega = static_cast<double>(cyclesPerSample) * twoPiAsFloat;
+}
+
+inline void DSPModule_BiQuadFilterBase::SetFrequency(float cyclesPerSample)
+{
+    SetOmega(cyclesPerSample);
+    RecomputeCoefficients();
+}
+
+inline void DSPModule_BiQuadFilterBase::SetQ(float newDesignParameter)
+{
+    designParameter = newDesignParameter;
+    RecomputeCoefficients();
+}
+
+inline void DSPModule_BiQuadFilterBase::Tune(float cyclesPerSample, float newDesignParameter)
+{
+    SetOmega(cyclesPerSample);
+    designParameter = newDesignParameter;
+    RecomputeCoefficients();
+}
+
+inline void DSPModule_HighLowPassFilterBase::RecomputeCoefficients()
+{
+    DSPModule_BiQuadFilterBase::RecomputeCoefficients();
+    alpha = sinOmega / (2.0 * designParameter);
+}
+
+inline void DSPModule_LowPassFilter::RecomputeCoefficients()
+{
+    DSPModule_HighLowPassFilterBase::RecomputeCoefficients();
+    b0 = (1.0 - cosOmega) * 0.5;
+    b1 = 1.0 - cosOmega;
+    b2 = b0;
+    a0 = 1.0 + alpha;
+    a1 = -2.0 * cosOmega;
+    a2 = 1.0 - alpha;
+}
+
+inline void DSPModule_HighPassFilter::RecomputeCoefficients()
+{
+    DSPModule_HighLowPassFilterBase::RecomputeCoefficients();
+    b0 = (1.0 + cosOmega) * 0.5;
+    b1 = -(1.0 + cosOmega);
+    b2 = b0;
+    a0 = 1.0 + alpha;
+    a1 = -2.0 * cosOmega;
+    a2 = 1.0 - alpha;
+}

@@ -20,6 +20,13 @@ public:
     // The fraction of the decay spent on the first half of the drop (0.5: a straight line).
     void SetDecayKnee(float knee) { decayKnee = knee; }
 
+    int AttackSamples() const { return attackLength; }
+    int DecaySamples() const { return decayLength; }
+    int ReleaseSamples() const { return releaseLength; }
+    bool IsReleased() const { return released; }
+    // The index of the latest release; meaningful once released.
+    int ReleaseStart() const { return releaseStart; }
+
 private:
     float DecayLevel(int sampleIndex) const;
 
@@ -34,3 +41,36 @@ private:
     float peak = 1.0f;
     bool releasedAgain = false;
 };
+
+// Inline: voices ask for a level at every sample while an envelope moves.
+inline float DSPModule_ADSR::LevelAt(int t)
+{
+    if (released)
+    {
+        // 64-bit so that no index or length a caller passes can overflow the comparison.
+        const long long sinceRelease = static_cast<long long>(t) - releaseStart;
+        if (sinceRelease >= 0 && sinceRelease < releaseLength)
+            return releaseLevel *
+                   (1.0f - static_cast<float>(sinceRelease) / static_cast<float>(releaseLength));
+        if (sinceRelease >= releaseLength)
+            return 0.0f;
+        if (releasedAgain)
+            return releaseLevel; // before a repeated release the earlier ramp no longer applies
+    }
+    if (t < attackLength)
+        return peak * static_cast<float>(t) / static_cast<float>(attackLength);
+    if (t < static_cast<long long>(attackLength) + decayLength)
+        return DecayLevel(t);
+    return sustain;
+}
+
+inline float DSPModule_ADSR::DecayLevel(int t) const
+{
+    const float kneeSamples = static_cast<float>(decayLength) * decayKnee;
+    const int kneeEnd = static_cast<int>(static_cast<float>(attackLength) + kneeSamples);
+    if (t < kneeEnd)
+        return peak - (static_cast<float>(t - attackLength) / (2.0f * kneeSamples)) * (peak - sustain);
+    return (peak + sustain) * 0.5f -
+           (static_cast<float>(t - kneeEnd) / (2.0f * (1.0f - decayKnee) * static_cast<float>(decayLength))) *
+               (peak - sustain);
+}

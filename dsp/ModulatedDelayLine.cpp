@@ -1,18 +1,18 @@
 #include "dsp/ModulatedDelayLine.h"
 
+#include "dsp/SineCosine.h"
+#include "dsp/TwoPi.h"
+
+#include <algorithm>
 #include <cmath>
 #include <new>
-
-namespace
-{
-constexpr double twoPiSingle = 6.2831854820251465; // 2 pi as a float
-} // namespace
 
 void ModulatedDelayLine::Allocate(int newSize)
 {
     buffer = std::vector<float>(); // free the old buffer before asking for the new one
     size = 0;
     writePosition = 0;
+    positionInInterval = 0;
     if (newSize <= 0)
         return;
     try
@@ -23,6 +23,66 @@ void ModulatedDelayLine::Allocate(int newSize)
     catch (const std::bad_alloc&)
     {
         // An absurd sample rate must not take the host down; the line then passes only the dry part.
+    }
+}
+
+void ModulatedDelayLine::ProcessBlock(const float* in, float* out, int count, const float* increments)
+{
+    if (count <= 0)
+        return;
+    lfoIncrement = increments[count - 1];
+    if (buffer.empty())
+    {
+        for (int k = 0; k < count; ++k)
+            out[k] = in[k] * dry;
+        return;
+    }
+    for (int k = 0; k < count;)
+    {
+        if (positionInInterval == 0)
+            UpdateDelay();
+        const int run = std::min({count - k, delayUpdateInterval - positionInInterval, size - writePosition});
+        ProcessStretch(in + k, out + k, run, increments + k);
+        k += run;
+    }
+}
+
+void ModulatedDelayLine::ProcessStretch(const float* in, float* out, int run, const float* increments)
+{
+    // Within the stretch the delay stands still and the write position does not wrap, so the read index
+    // moves on by one per sample (wrapping with the buffer) and the fraction stays what it was.
+    double readPosition = writePosition - static_cast<double>(currentDelay);
+    if (readPosition < 0.0)
+        readPosition += size;
+    int i = static_cast<int>(readPosition);
+    if (i >= size)
+        i = size - 1;
+    const auto fraction = static_cast<float>(readPosition - i);
+    // Locals, so that the stores to out and the buffer need no reloads of the members.
+    float* const samples = buffer.data();
+    float* const write = samples + writePosition;
+    const int length = size;
+    const float wetGain = wet, dryGain = dry;
+    float phase = lfoPhase;
+    for (int m = 0; m < run; ++m)
+    {
+        const int j = i + 1 < length ? i + 1 : 0;
+        out[m] = (samples[i] + (samples[j] - samples[i]) * fraction) * wetGain + in[m] * dryGain;
+        write[m] = in[m];
+        i = j;
+        phase += increments[m];
+        if (phase >= 1.0f)
+            phase -= 1.0f;
+    }
+    lfoPhase = phase;
+    writePosition += run;
+    positionInInterval += run;
+    if (positionInInterval == delayUpdateInterval)
+        positionInInterval = 0;
+    if (writePosition >= size)
+    {
+        writePosition = 0;
+        positionInInterval = 0;
     }
 }
 
@@ -41,7 +101,7 @@ void ModulatedDelayLine::SetDepth(float samples)
 
 void ModulatedDelayLine::UpdateDelay()
 {
-    const double sweep = std::sin(lfoPhaseOffset * twoPiSingle + lfoPhase * twoPiSingle);
+    const double sweep = SineCosineOf(lfoPhaseOffset * twoPiAsFloat + lfoPhase * twoPiAsFloat).sine;
     // The added sample keeps the shortest delay at one sample when the centre is half the depth.
     currentDelay = static_cast<float>(sweep * depth * 0.5 + centreDelay + 1.0);
     // Owners keep the delay in range; clamping here keeps every read inside the buffer whatever they pass

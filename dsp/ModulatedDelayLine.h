@@ -24,17 +24,22 @@ public:
     // The delay follows the sweep in steps every 10 samples and stays within 0 to the buffer size. Without
     // a buffer only the dry part passes.
     float Process(float x);
+    // Process over a run of samples, the sweep rate set to increments[k] before sample k; the delay is
+    // read in stretches between its updates, where it stands still. Gives what the single calls give.
+    void ProcessBlock(const float* in, float* out, int count, const float* increments);
 
 private:
     static constexpr int delayUpdateInterval = 10;
 
     void UpdateDelay();
+    void ProcessStretch(const float* in, float* out, int run, const float* increments);
     float ReadDelayed() const;
 
     float wet = 1.0f;
     float dry = 0.0f;
     float currentDelay = 50.0f;
     int writePosition = 0;
+    int positionInInterval = 0; // writePosition modulo delayUpdateInterval, kept without a division
     std::vector<float> buffer;
     int size = 0;
     float depth = 0.0f;
@@ -64,12 +69,17 @@ inline float ModulatedDelayLine::Process(float x)
 {
     if (buffer.empty())
         return x * dry;
-    if (writePosition % delayUpdateInterval == 0)
+    if (positionInInterval == 0)
         UpdateDelay();
     const float out = ReadDelayed() * wet + x * dry;
     buffer[writePosition] = x; // after the read: a delay of the full size reads what this write replaces
+    if (++positionInInterval == delayUpdateInterval)
+        positionInInterval = 0;
     if (++writePosition >= size)
+    {
         writePosition = 0;
+        positionInInterval = 0;
+    }
     lfoPhase += lfoIncrement;
     if (lfoPhase >= 1.0f)
         lfoPhase -= 1.0f;

@@ -27,7 +27,20 @@ public:
     {
         if (!(phase >= 0.0f && phase < 1.0f))
             phase = 0.0f;
-        return table.empty() ? ComputeSample(phase) : Interpolate(phase);
+        return table.empty() ? ComputeSample(phase) : InterpolateCycle(table.data(), count, phase);
+    }
+
+    // The table read for a phase in [0, 1), which any other phase (one that rounded up to 1, NaN) stands
+    // for phase 0. The table has intervals + 1 entries.
+    static float InterpolateCycle(const float* table, int intervals, float phase)
+    {
+        if (!(phase >= 0.0f && phase < 1.0f))
+            phase = 0.0f;
+        const float x = static_cast<float>(intervals) * phase;
+        int i = static_cast<int>(x);
+        if (i >= intervals) // cannot happen for a phase below 1, but the table must never be overrun
+            i = intervals - 1;
+        return table[i] + (table[i + 1] - table[i]) * (x - static_cast<float>(i));
     }
 
     int SampleRate() const { return sampleRate; }
@@ -38,15 +51,6 @@ private:
     // phase - trunc(phase), moved up by 1 when negative. Rounding can make it exactly 1 and an infinite
     // phase makes it NaN; ReadCyclePhase reads both as 0.
     static float ReducePhase(float phase);
-
-    float Interpolate(float cyclePhase) const
-    {
-        const float x = static_cast<float>(count) * cyclePhase;
-        int i = static_cast<int>(x);
-        if (i >= count) // cannot happen for a phase below 1, but the table must never be overrun
-            i = count - 1;
-        return table[i] + (table[i + 1] - table[i]) * (x - static_cast<float>(i));
-    }
 
     int sampleRate = 0;
     std::vector<float> table; // count + 1 entries; the last repeats phase 0 so interpolation wraps

@@ -33,3 +33,30 @@ private:
     // NaN compares unequal to everything, so the first Retune always tunes.
     float tunedCentre = NAN, tunedBandwidth = NAN, tunedCutoff = NAN, tunedQ = NAN;
 };
+
+// Inline: the output chain runs it at every sample.
+inline void SaturationStage::Retune()
+{
+    clipper.SetThreshold(threshold);
+    // Recomputing from the same values gives the same coefficients, so skipping it changes no sample.
+    if (bandPassCentre != tunedCentre || bandPassBandwidth != tunedBandwidth)
+    {
+        bandPass.Tune(bandPassCentre, bandPassBandwidth);
+        tunedCentre = bandPassCentre;
+        tunedBandwidth = bandPassBandwidth;
+    }
+    if (lowPassCutoff != tunedCutoff || lowPassQ != tunedQ)
+    {
+        lowPass.Tune(lowPassCutoff, lowPassQ);
+        tunedCutoff = lowPassCutoff;
+        tunedQ = lowPassQ;
+    }
+}
+
+inline float SaturationStage::Process(float x)
+{
+    Retune();
+    const auto emphasised = static_cast<float>(bandPass.Process(x));
+    const float clipped = clipper.Process(emphasised * drive);
+    return static_cast<float>(lowPass.Process(clipped)) * outputGain;
+}

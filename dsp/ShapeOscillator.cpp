@@ -21,6 +21,16 @@ void ShapeOscillator::Retune()
     increment = 1.0 / cycleLength;
 }
 
+void ShapeOscillator::AddTicks(float* out, int count, float gain, float level)
+{
+    RunTicks(count, [out, gain, level](int k, float sample) { out[k] += sample * gain * level; });
+}
+
+void ShapeOscillator::TicksInto(float* out, int count)
+{
+    RunTicks(count, [out](int k, float sample) { out[k] = sample; });
+}
+
 double ShapeOscillator::WrapStrayPhase(double strayPhase)
 {
     // Only a frequency at or above the sample rate, a negative one or a non-finite one gets here.

@@ -31,7 +31,39 @@ public:
         return sample;
     }
 
+    // Adds the next count samples into out, each multiplied by gain and then by level: what count Ticks
+    // give, in one tight loop.
+    void AddTicks(float* out, int count, float gain, float level);
+    // Writes the next count samples to out: what count Ticks give.
+    void TicksInto(float* out, int count);
+
 private:
+    // Hands the next count samples to use(k, sample), in one tight loop where it can be.
+    template <typename Use> void RunTicks(int count, Use use)
+    {
+        // With the phase and its step inside [0, 1), one subtraction keeps the phase there and no stray
+        // phase can arise; anything else, and a shape without a table, takes the general path.
+        const bool inRange = phase >= 0.0 && phase < 1.0 && increment >= 0.0 && increment < 1.0;
+        if (shape == nullptr || shape->Table().empty() || !inRange)
+        {
+            for (int k = 0; k < count; ++k)
+                use(k, Tick());
+            return;
+        }
+        const float* table = shape->Table().data();
+        const int intervals = shape->TableCount();
+        double runningPhase = phase;
+        for (int k = 0; k < count; ++k)
+        {
+            use(k,
+                OscillatorShape_Base::InterpolateCycle(table, intervals, static_cast<float>(runningPhase)));
+            runningPhase += increment;
+            if (runningPhase >= 1.0)
+                runningPhase -= 1.0;
+        }
+        phase = runningPhase;
+    }
+
     void Retune();
     static double WrapStrayPhase(double strayPhase);
 

@@ -1,7 +1,7 @@
 #include "dsp/SingleWaveShapes.h"
 
 #include "dsp/SharedSineTable.h"
-#include "dsp/WhiteNoise.h"
+#include "dsp/TwoPi.h"
 
 #include <cmath>
 
@@ -20,12 +20,12 @@ float HalfFundamentalPlusHarmonics(float phase, const int (&harmonics)[harmonicC
 
 float OscillatorShape_PureSine::ComputeSample(float phase)
 {
-    return static_cast<float>(std::sin(static_cast<double>(phase) * 6.28318530717958));
+    return static_cast<float>(std::sin(static_cast<double>(phase) * twoPi));
 }
 
 float OscillatorShape_Sine::ComputeSample(float phase)
 {
-    return SharedSine(phase) * (1.0f - 0.005f * WhiteNoise());
+    return SharedSine(phase) * (1.0f - 0.005f * DrawNoise());
 }
 
 OscillatorShape_OrganSine::OscillatorShape_OrganSine()
@@ -41,7 +41,7 @@ float OscillatorShape_OrganSine::ComputeSample(float phase)
     for (int i = 0; i < 2; ++i)
         wave +=
             static_cast<float>(partialAmplitude[i] * SharedSine(static_cast<float>(partialRatio[i]) * phase));
-    const float flutter = static_cast<float>(flutterFilter.Process(WhiteNoise()));
+    const float flutter = static_cast<float>(flutterFilter.Process(DrawNoise()));
     return (1.0f - 0.005f * flutter) * wave;
 }
 

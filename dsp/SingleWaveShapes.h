@@ -3,6 +3,7 @@
 #include "dsp/BiQuadFilters.h"
 #include "dsp/OscillatorShape_Base.h"
 #include "dsp/SoftClipper.h"
+#include "dsp/WhiteNoise.h"
 
 // The single-wave shapes the player chooses from. All but PureSine are built from the shared sine table;
 // Sine and the organ sines add a slight amplitude flutter from noise, which a table fill freezes.
@@ -15,14 +16,30 @@ public:
     float ComputeSample(float phase) override;
 };
 
-class OscillatorShape_Sine : public OscillatorShape_Base
+// A shape whose samples carry noise. It draws from the generator its owner hands it, so that all the
+// noise of one organ comes from one sequence in one order; until then from a generator of its own.
+class OscillatorShape_NoiseDrawing : public OscillatorShape_Base
+{
+public:
+    // Not owned; none means the shape's own generator.
+    void SetNoiseSource(WhiteNoise* source) { noiseSource = source; }
+
+protected:
+    float DrawNoise() { return noiseSource != nullptr ? noiseSource->Next() : ownNoise.Next(); }
+
+private:
+    WhiteNoise ownNoise;
+    WhiteNoise* noiseSource = nullptr;
+};
+
+class OscillatorShape_Sine : public OscillatorShape_NoiseDrawing
 {
 public:
     float ComputeSample(float phase) override;
 };
 
 // A sine with weak 4th and 6th partials and band-limited amplitude flutter.
-class OscillatorShape_OrganSine : public OscillatorShape_Base
+class OscillatorShape_OrganSine : public OscillatorShape_NoiseDrawing
 {
 public:
     OscillatorShape_OrganSine();

@@ -151,6 +151,7 @@ void Brumalux::RenderVoices(int numSamples)
     block.numSamples = numSamples;
     block.sampleRate = sampleRate;
     block.shapes = &shapes;
+    block.noise = &noise;
     block.basicShape = shapes.BasicShape(WaveformIndex(Load(parameters.oscillator)));
     ReadDrawbars(parameters, block.drawbars);
     for (float& level : block.drawbars)

@@ -90,13 +90,16 @@ private:
     KeyboardHandOff pendingKeyboardMessages;
     MidiEvent keyboardEvents[KeyboardHandOff::capacity]; // the audio thread's copy of the taken messages
 
-    OutputEffects outputEffects;
+    // All the organ's noise, in one sequence: the same for every instance and every run. Declared before
+    // the effects and shapes that draw from it.
+    WhiteNoise noise;
+    OutputEffects outputEffects{noise};
     VoicePool voices;
     juce::AudioBuffer<float> mixBuffer;   // one channel of the prepared slice length; none when unprepared
     juce::AudioBuffer<float> spareOutput; // stands in for output channels the host did not provide
     float sampleRate = 0.0f;
 
-    OrganShapes shapes;
+    OrganShapes shapes{noise};
     TrackedEnvelope percussionEnvelope; // shared by every voice, evaluated at each voice's own time
     PerformanceControls controls;
     OrganParameters parameters;

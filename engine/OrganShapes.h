@@ -12,7 +12,8 @@ public:
     static constexpr int numBasicShapes = 7;
     static constexpr int numOctaves = 10;
 
-    OrganShapes();
+    // The noisy waveforms draw from the owner's generator, which must outlive the shapes.
+    explicit OrganShapes(WhiteNoise& noise);
     OrganShapes(const OrganShapes&) = delete;
     OrganShapes& operator=(const OrganShapes&) = delete;
 

@@ -70,6 +70,7 @@ void OutputEffects::FollowAftertouch(const OrganParameters& parameters)
 void OutputEffects::RunSaturationAndVibrato(float* mix, int numSamples, const OrganParameters& parameters,
                                             float aftertouchTarget)
 {
+    const float vibratoLevel = ParameterLimits::Level(Load(parameters.vibrato));
     for (int i = 0; i < numSamples; ++i)
     {
         if (std::fabs(aftertouch - aftertouchTarget) > 0.001f)
@@ -85,7 +86,7 @@ void OutputEffects::RunSaturationAndVibrato(float* mix, int numSamples, const Or
             ParameterLimits::FilterFrequency((toneWander * 0.2f * (tonePressure + 1.0f) + 1.0f) * toneCutoff);
         const float saturated = saturation.Process(mix[i]);
         const float vibratoWander = vibratoDrift.Tick();
-        vibratoDelay.SetMix((vibratoWander * 0.1f + 0.9f) * ParameterLimits::Level(Load(parameters.vibrato)));
+        vibratoDelay.SetMix((vibratoWander * 0.1f + 0.9f) * vibratoLevel);
         mix[i] = vibratoDelay.Process(saturated);
     }
 }

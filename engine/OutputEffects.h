@@ -17,6 +17,9 @@ struct PerformanceControls;
 class OutputEffects
 {
 public:
+    // The modulators' sine draws from the owner's generator, which must outlive the effects.
+    explicit OutputEffects(WhiteNoise& noise) { lfoShape.SetNoiseSource(&noise); }
+
     // Sizes the delay lines (ten seconds) when the rate changed or they have none, prepares the
     // modulators and their sine for the rate, lets go of the channel pressure and stops the rotors.
     void Prepare(float newSampleRate, bool rateChanged);

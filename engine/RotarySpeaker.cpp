@@ -5,6 +5,8 @@
 
 #include "params/OrganParameters.h"
 
+#include <algorithm>
+
 namespace
 {
 // Rotor of each line (the even lines belong to the bass rotor), and where in the rotation each line's
@@ -33,7 +35,7 @@ void RotarySpeaker::Prepare(float newSampleRate, bool rateChanged, OscillatorSha
         }
     }
     const int rate = static_cast<int>(sampleRate);
-    for (auto* rotor : {&bassRotorA, &bassRotorB, &trebleRotorA, &trebleRotorB, &speedWobble})
+    for (auto* rotor : {&bassRotor, &trebleRotor, &speedWobble})
     {
         rotor->SetSampleRate(rate);
         rotor->SetShape(lfoShape);
@@ -52,10 +54,6 @@ void RotarySpeaker::ApplyBlockSettings(const OrganParameters& parameters, int mo
         if (line >= 2)
             rotorDelays[line].SetCentreDelay(sampleRate * 0.01f);
     }
-    bassRotorA.SetPhaseOffset(0.0f);
-    trebleRotorA.SetPhaseOffset(0.0f);
-    bassRotorB.SetPhaseOffset(0.25f);
-    trebleRotorB.SetPhaseOffset(0.25f);
     crossoverLow.SetFrequency(ParameterLimits::FilterFrequency(400.0f / sampleRate));
     crossoverHigh.SetFrequency(ParameterLimits::FilterFrequency(400.0f / sampleRate));
     cabinetLeft.SetFrequency(ParameterLimits::FilterFrequency(800.0f / sampleRate));
@@ -87,52 +85,87 @@ void RotarySpeaker::Process(float* mix, int numSamples, float* left, float* righ
                             const OrganParameters& parameters, int modulationWheel)
 {
     ApplyBlockSettings(parameters, modulationWheel);
-    for (int i = 0; i < numSamples; ++i)
+    for (int start = 0; start < numSamples; start += chunkLength)
     {
-        const int phaseOfUpdate = i % modulatorUpdateInterval;
+        Chunk chunk;
+        chunk.start = start;
+        chunk.length = std::min(chunkLength, numSamples - start);
+        TurnRotorsAndSplit(mix, chunk);
+        RunRotorDelays(chunk);
+        MixToOutput(chunk, parameters, left + start, right + start, accumulate);
+    }
+}
+
+void RotarySpeaker::TurnRotorsAndSplit(float* mix, Chunk& chunk)
+{
+    for (int k = 0; k < chunk.length; ++k)
+    {
+        const int phaseOfUpdate = (chunk.start + k) % modulatorUpdateInterval;
         const float wobble = speedWobble.Tick();
         const float bassWobble = 1.0f + 0.05f * wobble;
         const float trebleWobble = 1.0f + 0.02f * wobble;
         if (phaseOfUpdate == 2)
         {
-            for (int line = 0; line < numRotorDelays; line += 2)
-                rotorDelays[line].SetRate(bassWobble * inverseSampleRate * rotor1Speed);
-            for (int line = 1; line < numRotorDelays; line += 2)
-                rotorDelays[line].SetRate(trebleWobble * inverseSampleRate * rotor2Speed);
+            bassLineRate = bassWobble * inverseSampleRate * rotor1Speed;
+            trebleLineRate = trebleWobble * inverseSampleRate * rotor2Speed;
         }
+        chunk.bassRate[k] = bassLineRate;
+        chunk.trebleRate[k] = trebleLineRate;
         if (phaseOfUpdate == 1)
         {
-            bassRotorA.SetFrequency(bassWobble * rotor1Speed);
-            bassRotorB.SetFrequency(bassWobble * rotor1Speed);
-            trebleRotorA.SetFrequency(trebleWobble * rotor2Speed);
-            trebleRotorB.SetFrequency(trebleWobble * rotor2Speed);
+            bassRotor.SetFrequency(bassWobble * rotor1Speed);
+            trebleRotor.SetFrequency(trebleWobble * rotor2Speed);
         }
-        const float bassRotation = bassRotorA.Tick();
-        const float trebleRotation = trebleRotorA.Tick();
-        const float bassSweep = bassRotorB.Tick();
-        const float trebleSweep = trebleRotorB.Tick();
+        chunk.bassRotation[k] = bassRotor.Tick();
+        chunk.trebleRotation[k] = trebleRotor.Tick();
         if (phaseOfUpdate == 0)
         {
             // 200 to 800 Hz for the bass rotor, 6 to 12 kHz for the treble rotor (kept below half the rate).
             bassRotorFilter.SetFrequency(
-                ParameterLimits::FilterFrequency((bassSweep * 300.0f + 500.0f) / sampleRate));
+                ParameterLimits::FilterFrequency((chunk.bassRotation[k] * 300.0f + 500.0f) / sampleRate));
             trebleRotorFilter.SetFrequency(
-                ParameterLimits::FilterFrequency((trebleSweep * 3000.0f + 9000.0f) / sampleRate));
+                ParameterLimits::FilterFrequency((chunk.trebleRotation[k] * 3000.0f + 9000.0f) / sampleRate));
         }
+        float& in = mix[chunk.start + k];
+        const float x = Saturate(driveGain * in);
+        in = 0.0f;
+        const auto low = static_cast<float>(crossoverLow.Process(x));
+        const auto high = static_cast<float>(crossoverHigh.Process(x));
+        chunk.low[k] = static_cast<float>(bassRotorFilter.Process(low));
+        chunk.high[k] = static_cast<float>(trebleRotorFilter.Process(high));
+    }
+}
 
-        const float x = Saturate(driveGain * mix[i]);
-        mix[i] = 0.0f;
-        auto low = static_cast<float>(crossoverLow.Process(x));
-        auto high = static_cast<float>(crossoverHigh.Process(x));
-        low = static_cast<float>(bassRotorFilter.Process(low));
-        high = static_cast<float>(trebleRotorFilter.Process(high));
-        const float bass = rotorDelays[0].Process(low);
-        const float treble = rotorDelays[1].Process(high);
+void RotarySpeaker::RunRotorDelays(Chunk& chunk)
+{
+    const int n = chunk.length;
+    rotorDelays[0].ProcessBlock(chunk.low, chunk.bass, n, chunk.bassRate);
+    rotorDelays[1].ProcessBlock(chunk.high, chunk.treble, n, chunk.trebleRate);
+    // The even lines carry the bass rotor, the odd ones the treble rotor.
+    for (int line = 2; line < numRotorDelays; ++line)
+    {
+        const bool bassLine = line % 2 == 0;
+        rotorDelays[line].ProcessBlock(bassLine ? chunk.bass : chunk.treble, chunk.cabinetFeeds[line - 2], n,
+                                       bassLine ? chunk.bassRate : chunk.trebleRate);
+    }
+}
 
-        const float depth = ParameterLimits::Level(Load(parameters.speakerDepth));
-        const float width = ParameterLimits::Level(Load(parameters.speakerWidth));
-        const float bassDepth = (bassSweep * 0.4f + 1.0f) * depth;
-        const float trebleDepth = (trebleSweep * 0.2f + 1.0f) * depth;
+void RotarySpeaker::MixToOutput(const Chunk& chunk, const OrganParameters& parameters, float* left,
+                                float* right, bool accumulate)
+{
+    const float depth = ParameterLimits::Level(Load(parameters.speakerDepth));
+    const float width = ParameterLimits::Level(Load(parameters.speakerWidth));
+    const auto& feeds = chunk.cabinetFeeds;
+    for (int k = 0; k < chunk.length; ++k)
+    {
+        const float bass = chunk.bass[k];
+        const float treble = chunk.treble[k];
+        const float bassRotation = chunk.bassRotation[k];
+        const float trebleRotation = chunk.trebleRotation[k];
+        // The sweeps were once meant to lag the rotation by a quarter turn, an offset that was never applied:
+        // sweep and rotation are one wave.
+        const float bassDepth = (bassRotation * 0.4f + 1.0f) * depth;
+        const float trebleDepth = (trebleRotation * 0.2f + 1.0f) * depth;
         const float bassWeight = bassDepth * 0.1f + 0.9f;
         const float trebleWeight = trebleDepth * 0.2f + 0.5f;
         const float bassWidth = bass * bassRotation * width * 0.65f;
@@ -140,12 +173,12 @@ void RotarySpeaker::Process(float* mix, int numSamples, float* left, float* righ
         const float directLeft = bassWeight * (bass - bassWidth) + trebleWeight * (treble - trebleWidth);
         const float directRight = bassWeight * (bass + bassWidth) + trebleWeight * (treble + trebleWidth);
 
-        const float r2 = rotorDelays[2].Process(bass) * 0.2f * (0.9f - 0.1f * bassDepth);
-        const float r3 = rotorDelays[3].Process(treble) * 0.3f * (0.5f - 0.2f * trebleDepth);
-        const float r4 = rotorDelays[4].Process(bass) * 0.2f;
-        const float r5 = rotorDelays[5].Process(treble) * 0.3f * (0.5f - 0.2f * trebleRotation);
-        const float r6 = rotorDelays[6].Process(bass) * 0.2f;
-        const float r7 = rotorDelays[7].Process(treble) * 0.3f * (0.5f + 0.2f * trebleRotation);
+        const float r2 = feeds[0][k] * 0.2f * (0.9f - 0.1f * bassDepth);
+        const float r3 = feeds[1][k] * 0.3f * (0.5f - 0.2f * trebleDepth);
+        const float r4 = feeds[2][k] * 0.2f;
+        const float r5 = feeds[3][k] * 0.3f * (0.5f - 0.2f * trebleRotation);
+        const float r6 = feeds[4][k] * 0.2f;
+        const float r7 = feeds[5][k] * 0.3f * (0.5f + 0.2f * trebleRotation);
         const auto cabinetOutLeft =
             static_cast<float>(cabinetLeft.Process(r7 + (0.8f + 0.1f * bassRotation) * r6 + r3 + r2));
         const auto cabinetOutRight =
@@ -155,13 +188,13 @@ void RotarySpeaker::Process(float* mix, int numSamples, float* left, float* righ
         const float outRight = Saturate(cabinetOutRight + directRight);
         if (accumulate)
         {
-            left[i] += outLeft;
-            right[i] += outRight;
+            left[k] += outLeft;
+            right[k] += outRight;
         }
         else
         {
-            left[i] = outLeft;
-            right[i] = outRight;
+            left[k] = outLeft;
+            right[k] = outRight;
         }
     }
 }

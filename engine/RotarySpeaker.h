@@ -27,6 +27,24 @@ public:
     float Rotor2Speed() const { return rotor2Speed; }
 
 private:
+    // The speaker works through a block in stretches of this many samples, a stage at a time, so that
+    // each delay line runs over a whole stretch at once.
+    static constexpr int chunkLength = 64;
+    struct Chunk
+    {
+        int start = 0; // within the block
+        int length = 0;
+        float bassRate[chunkLength], trebleRate[chunkLength]; // the lines' sweep rates, per sample
+        float bassRotation[chunkLength], trebleRotation[chunkLength];
+        float low[chunkLength], high[chunkLength];           // the crossover's bands after the rotor filters
+        float bass[chunkLength], treble[chunkLength];        // the rotors' direct sound
+        float cabinetFeeds[numRotorDelays - 2][chunkLength]; // lines 2 to 7
+    };
+
+    void TurnRotorsAndSplit(float* mix, Chunk& chunk);
+    void RunRotorDelays(Chunk& chunk);
+    void MixToOutput(const Chunk& chunk, const OrganParameters& parameters, float* left, float* right,
+                     bool accumulate);
     void ApplyBlockSettings(const OrganParameters& parameters, int modulationWheel);
     void MoveRotorSpeeds(const OrganParameters& parameters, int modulationWheel);
 
@@ -37,14 +55,16 @@ private:
     DSPModule_LowPassFilter trebleRotorFilter;
     DSPModule_LowPassFilter cabinetLeft;
     DSPModule_LowPassFilter cabinetRight;
-    ShapeOscillator bassRotorA, bassRotorB;
-    ShapeOscillator trebleRotorA, trebleRotorB;
+    ShapeOscillator bassRotor, trebleRotor; // their waves both turn the sound and sweep the filters
     ShapeOscillator speedWobble;
 
     float sampleRate = 0.0f;
     float inverseSampleRate = 0.0f;
     float rotor1Speed = 0.0f; // rotations per second, smoothed
     float rotor2Speed = 0.0f;
+    // The sweep rates of the bass and the treble rotor's delay lines, renewed every few samples.
+    float bassLineRate = 0.0f;
+    float trebleLineRate = 0.0f;
     float rotorDelayDepthMs = 0.6f;
     float driveGain = 1.35f; // into the speaker's saturation
 };

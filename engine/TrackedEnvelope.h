@@ -15,44 +15,22 @@ public:
     void Configure(int attackSamples, int decaySamples, float sustainLevel, int releaseSamples)
     {
         envelope.Configure(attackSamples, decaySamples, sustainLevel, releaseSamples);
-        attackLength = attackSamples;
-        decayLength = decaySamples;
-        releaseLength = releaseSamples;
-        released = false;
     }
-
-    void SetReleaseSamples(int samples)
-    {
-        envelope.SetReleaseSamples(samples);
-        releaseLength = samples;
-    }
-
+    void SetReleaseSamples(int samples) { envelope.SetReleaseSamples(samples); }
     void SetDecayKnee(float knee) { envelope.SetDecayKnee(knee); }
-
-    void ReleaseAt(int sampleIndex)
-    {
-        envelope.ReleaseAt(sampleIndex);
-        releaseStart = sampleIndex;
-        released = true;
-    }
-
+    void ReleaseAt(int sampleIndex) { envelope.ReleaseAt(sampleIndex); }
     float LevelAt(int sampleIndex) { return envelope.LevelAt(sampleIndex); }
 
     // Every index at or after this one gives the same level: once released, the end of the release ramp
     // (level 0); before, the end of attack and decay (the sustain).
     int64_t SteadyFrom() const
     {
-        if (released)
-            return static_cast<int64_t>(releaseStart) + releaseLength;
-        return std::max<int64_t>(attackLength, static_cast<int64_t>(attackLength) + decayLength);
+        if (envelope.IsReleased())
+            return static_cast<int64_t>(envelope.ReleaseStart()) + envelope.ReleaseSamples();
+        return std::max<int64_t>(envelope.AttackSamples(),
+                                 static_cast<int64_t>(envelope.AttackSamples()) + envelope.DecaySamples());
     }
 
 private:
     DSPModule_ADSR envelope;
-    // The module's own defaults until the first Configure.
-    int attackLength = 2000;
-    int decayLength = 5000;
-    int releaseLength = 20000;
-    int releaseStart = 0;
-    bool released = false;
 };

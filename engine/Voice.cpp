@@ -4,8 +4,6 @@
 #include "engine/OrganShapes.h"
 #include "engine/ParameterLimits.h"
 
-#include "dsp/WhiteNoise.h"
-
 #include <algorithm>
 
 namespace
@@ -133,41 +131,56 @@ void Voice::RenderSamples(VoiceBlockSettings& block, float mainGain, float percu
         std::max({blockIndexOf(percussionEnvelope.SteadyFrom()), blockIndexOf(clickEnvelope.SteadyFrom()),
                   blockIndexOf(amplitudeEnvelope.SteadyFrom())});
 
-    const auto renderOneSample = [&](int j)
-    {
-        const int t = time + (j - startOffset);
-        const float percussionEnvelopeLevel = percussionEnvelope.LevelAt(t);
-        const float percussion =
-            percussionEnvelopeLevel > audibleEnvelope
-                ? percussionOscillator.Tick() * percussionEnvelopeLevel * percussionLevel * 0.25f
-                : 0.0f;
-        const float clickEnvelopeLevel = t >= clickSilentBefore ? clickEnvelope.LevelAt(t) : 0.0f;
-        const float click = clickEnvelopeLevel > audibleEnvelope
-                                ? WhiteNoise() * block.clickLevel * clickEnvelopeLevel * 0.1f
-                                : 0.0f;
-        const float tone = mainOscillator.Tick() * mainGain * amplitudeEnvelope.LevelAt(t);
-        mix[j] += tone + percussion + click;
-    };
-
-    int j = begin;
-    for (; j < steadyIndex; ++j)
-        renderOneSample(j);
+    RenderMovingSamples(block, begin, steadyIndex, mainGain, percussionLevel);
+    const int j = steadyIndex;
     if (j >= end)
         return;
 
     const int t = time + (j - startOffset);
     if (percussionEnvelope.LevelAt(t) > audibleEnvelope || clickEnvelope.LevelAt(t) > audibleEnvelope)
     {
-        for (; j < end; ++j)
-            renderOneSample(j);
+        RenderMovingSamples(block, j, end, mainGain, percussionLevel);
         return;
     }
     // Only the tone sounds from here, at a constant level; at level 0 it stays silent for good.
     const float level = amplitudeEnvelope.LevelAt(t);
     if (level == 0.0f)
         return;
-    for (; j < end; ++j)
-        mix[j] += mainOscillator.Tick() * mainGain * level;
+    mainOscillator.AddTicks(mix + j, end - j, mainGain, level);
+}
+
+void Voice::RenderMovingSamples(VoiceBlockSettings& block, int from, int to, float mainGain,
+                                float percussionLevel)
+{
+    // A stretch at a time, one part of the sound after the other, each in its own loop: the tone, the
+    // percussion and the click, then their sum in the order a single sample always added them.
+    constexpr int stretch = 64;
+    TrackedEnvelope& percussionEnvelope = *block.percussionEnvelope;
+    for (int first = from; first < to; first += stretch)
+    {
+        const int count = std::min(stretch, to - first);
+        const int firstTime = time + (first - startOffset);
+        float tone[stretch], percussion[stretch], click[stretch];
+        mainOscillator.TicksInto(tone, count);
+        for (int k = 0; k < count; ++k)
+            tone[k] = tone[k] * mainGain * amplitudeEnvelope.LevelAt(firstTime + k);
+        for (int k = 0; k < count; ++k)
+        {
+            const float level = percussionEnvelope.LevelAt(firstTime + k);
+            percussion[k] = level > audibleEnvelope
+                                ? percussionOscillator.Tick() * level * percussionLevel * 0.25f
+                                : 0.0f;
+        }
+        for (int k = 0; k < count; ++k)
+        {
+            const int t = firstTime + k;
+            const float level = t >= clickSilentBefore ? clickEnvelope.LevelAt(t) : 0.0f;
+            click[k] = level > audibleEnvelope ? block.noise->Next() * block.clickLevel * level * 0.1f : 0.0f;
+        }
+        float* mix = block.mixBuffer + first;
+        for (int k = 0; k < count; ++k)
+            mix[k] += tone[k] + percussion[k] + click[k];
+    }
 }
 
 void Voice::AdvanceTime(int numSamples)

@@ -3,6 +3,7 @@
 #include "engine/TrackedEnvelope.h"
 
 #include "dsp/ShapeOscillator.h"
+#include "dsp/WhiteNoise.h"
 
 #include <juce_audio_basics/juce_audio_basics.h>
 
@@ -28,6 +29,7 @@ struct VoiceBlockSettings
     int numSamples = 0;
     float sampleRate = 0.0f;
     OrganShapes* shapes = nullptr;
+    WhiteNoise* noise = nullptr;                // the organ's generator, for the key clicks
     OscillatorShape_Base* basicShape = nullptr; // the waveform "Osc" selects
     float drawbars[9] = {};
     float percussionLevel = 0.0f;
@@ -74,5 +76,8 @@ struct Voice
 
 private:
     void RenderSamples(VoiceBlockSettings& block, float mainGain, float percussionLevel);
+    // The samples from..to of the block while an envelope still moves or the percussion or click sounds.
+    void RenderMovingSamples(VoiceBlockSettings& block, int from, int to, float mainGain,
+                             float percussionLevel);
     void AdvanceTime(int numSamples);
 };

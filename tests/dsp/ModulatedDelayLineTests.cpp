@@ -6,8 +6,6 @@
 
 #include <limits>
 
-using dsptest::twoPi;
-
 namespace
 {
 // Feeding a ramp (sample n has value n) turns the output into n minus the delay in force at sample n.
@@ -144,5 +142,38 @@ TEST(ModulatedDelayLineBadInput, WithoutBufferOnlyTheDryPartPasses)
         line.Allocate(size);
         EXPECT_FALSE(line.HasBuffer());
         EXPECT_FLOAT_EQ(line.Process(2.0f), 1.5f);
+    }
+}
+
+TEST(ModulatedDelayLine, ABlockGivesWhatSingleSamplesGive)
+{
+    // Two lines alike, one fed sample by sample, one in blocks of uneven lengths, through wraps of a short
+    // buffer, sweep updates at every offset, rate changes and a delay below one sample.
+    for (const float centre : {0.3f, 5.0f, 40.0f})
+    {
+        ModulatedDelayLine single, blocked;
+        for (auto* line : {&single, &blocked})
+        {
+            line->Allocate(97);
+            line->SetCentreDelay(centre);
+            line->SetDepth(centre * 0.5f);
+            line->SetMix(0.7f);
+            line->SetLfoPhaseOffset(0.25f);
+        }
+        std::vector<float> in(1000), rates(1000), expected(1000), actual(1000);
+        for (size_t n = 0; n < in.size(); ++n)
+        {
+            in[n] =
+                static_cast<float>(std::sin(0.37 * static_cast<double>(n)) + 0.001 * static_cast<double>(n));
+            rates[n] = 0.003f + 0.001f * static_cast<float>(n / 8 % 5);
+            single.SetRate(rates[n]);
+            expected[n] = single.Process(in[n]);
+        }
+        for (int start = 0, length = 1; start < 1000; start += length, length = length % 23 + 7)
+        {
+            const int count = std::min(length, 1000 - start);
+            blocked.ProcessBlock(in.data() + start, actual.data() + start, count, rates.data() + start);
+        }
+        EXPECT_EQ(actual, expected) << centre;
     }
 }

@@ -8,7 +8,6 @@
 #include <memory>
 
 using dsptest::PartialAmplitude;
-using dsptest::twoPi;
 
 namespace
 {

@@ -10,8 +10,6 @@
 #include <limits>
 #include <memory>
 
-using dsptest::twoPi;
-
 namespace
 {
 double Sine(double phase)

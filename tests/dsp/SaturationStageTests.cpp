@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-using dsptest::twoPi;
-
 namespace
 {
 // A slow sine at the band-pass centre passes the band-pass unchanged, and the low-pass far above it

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "dsp/TwoPi.h"
+
 #include <cmath>
 #include <functional>
 #include <vector>
@@ -7,8 +9,6 @@
 // Measurements shared by the DSP tests: levels of sines through a system, and single DFT bins.
 namespace dsptest
 {
-constexpr double twoPi = 6.283185307179586476925286766559;
-
 // Amplitude of the component that completes `cycles` whole cycles over the window (one DFT bin).
 inline double PartialAmplitude(const std::vector<double>& window, double cycles)
 {

@@ -3,7 +3,6 @@
 #include "engine/Brumalux.h"
 
 #include <memory>
-#include <thread>
 #include <vector>
 
 struct StereoSignal
@@ -58,14 +57,3 @@ double Magnitude(const std::vector<float>& signal, double frequency, double samp
 int FirstNonZero(const std::vector<float>& signal);
 bool AllFinite(const StereoSignal& signal);
 double NoteHz(int note); // 440 Hz at note 81, independent of the engine's own helper
-
-// WhiteNoise draws the same fixed sequence in every new thread, and the organ's tables freeze some of it
-// when they are filled. Organs built and played each in a fresh thread therefore hold the same noise and
-// can be compared sample by sample.
-template <typename Function> auto InFreshThread(Function function) -> decltype(function())
-{
-    decltype(function()) result;
-    std::thread thread([&] { result = function(); });
-    thread.join();
-    return result;
-}

@@ -117,18 +117,14 @@ TEST_F(NoteEvents, EveryChannelPlaysAlike)
 {
     const auto play = [](int channel)
     {
-        return InFreshThread(
-            [channel]
-            {
-                auto channelOrgan = MakeOrgan(rate, 512);
-                return OrganDriver(*channelOrgan)
-                    .Render(8192, {{0, Controller(64, 127, channel)},
-                                   {5, NoteOn(60, 100, channel)},
-                                   {600, PitchWheel(12000, channel)},
-                                   {700, NoteOff(60, channel)},
-                                   {3000, Controller(1, 127, channel)},
-                                   {5000, Controller(64, 0, channel)}});
-            });
+        auto channelOrgan = MakeOrgan(rate, 512);
+        return OrganDriver(*channelOrgan)
+            .Render(8192, {{0, Controller(64, 127, channel)},
+                           {5, NoteOn(60, 100, channel)},
+                           {600, PitchWheel(12000, channel)},
+                           {700, NoteOff(60, channel)},
+                           {3000, Controller(1, 127, channel)},
+                           {5000, Controller(64, 0, channel)}});
     };
     const auto channel1 = play(1);
     const auto channel10 = play(10);

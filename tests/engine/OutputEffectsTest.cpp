@@ -36,25 +36,21 @@ void ExpectAccumulateAddsToWhatReplaceWrites(float speakerOn)
 {
     const auto play = [speakerOn](bool accumulate)
     {
-        return InFreshThread(
-            [speakerOn, accumulate]
-            {
-                auto organ = MakeOrgan(rate, 512);
-                organ->Parameters().speakerOn = speakerOn;
-                juce::AudioSampleBuffer input(2, 512), output(2, 512);
-                std::vector<float> left;
-                for (int block = 0; block < 8; ++block)
-                {
-                    juce::MidiBuffer midi;
-                    if (block == 0)
-                        midi.addEvent(NoteOn(60), 3);
-                    for (int channel = 0; channel < 2; ++channel)
-                        juce::FloatVectorOperations::fill(output.getWritePointer(channel), 0.25f, 512);
-                    organ->ProcessBlock(input, output, accumulate, midi);
-                    left.insert(left.end(), output.getReadPointer(1), output.getReadPointer(1) + 512);
-                }
-                return left;
-            });
+        auto organ = MakeOrgan(rate, 512);
+        organ->Parameters().speakerOn = speakerOn;
+        juce::AudioSampleBuffer input(2, 512), output(2, 512);
+        std::vector<float> left;
+        for (int block = 0; block < 8; ++block)
+        {
+            juce::MidiBuffer midi;
+            if (block == 0)
+                midi.addEvent(NoteOn(60), 3);
+            for (int channel = 0; channel < 2; ++channel)
+                juce::FloatVectorOperations::fill(output.getWritePointer(channel), 0.25f, 512);
+            organ->ProcessBlock(input, output, accumulate, midi);
+            left.insert(left.end(), output.getReadPointer(1), output.getReadPointer(1) + 512);
+        }
+        return left;
     };
     const auto replaced = play(false);
     const auto accumulated = play(true);

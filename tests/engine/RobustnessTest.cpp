@@ -34,13 +34,9 @@ TEST(Robustness, ParameterValuesFarOutsideTheirRangeNeverBreakTheSignal)
 
 std::vector<float> PlayWithOscillator(float oscillator)
 {
-    return InFreshThread(
-        [oscillator]
-        {
-            auto organ = MakeOrgan(44100.0, 512);
-            organ->Parameters().oscillator = oscillator;
-            return OrganDriver(*organ).Render(8192, {{0, NoteOn(60)}}).left;
-        });
+    auto organ = MakeOrgan(44100.0, 512);
+    organ->Parameters().oscillator = oscillator;
+    return OrganDriver(*organ).Render(8192, {{0, NoteOn(60)}}).left;
 }
 
 TEST(Robustness, WaveformsBeyondTheEditorsSevenPlayTheNearestOne)
@@ -94,12 +90,8 @@ TEST(Robustness, BlocksLongerThanPreparedRenderAsConsecutivePreparedBlocks)
                                            {2100, PitchWheel(10000)}, {2999, NoteOff(64)}};
     const auto play = [&events](std::vector<int> blockLengths)
     {
-        return InFreshThread(
-            [&events, blockLengths]
-            {
-                auto organ = MakeOrgan(44100.0, 256);
-                return OrganDriver(*organ).Render(3000, events, blockLengths);
-            });
+        auto organ = MakeOrgan(44100.0, 256);
+        return OrganDriver(*organ).Render(3000, events, blockLengths);
     };
     const auto longBlocks = play({1000});
     const auto preparedBlocks = play({256, 256, 256, 232, 256, 256, 256, 232, 256, 256, 256, 232});
@@ -180,7 +172,8 @@ TEST(Robustness, StrayEventsAndOutputsAreHandled)
 
 TEST(Robustness, ANoteHeldForDaysKeepsItsLevel)
 {
-    OrganShapes shapes;
+    WhiteNoise noise;
+    OrganShapes shapes(noise);
     shapes.SetSampleRate(44100);
     TrackedEnvelope percussion;
     percussion.Configure(220, 15435, 0.0f, 5);
@@ -194,6 +187,7 @@ TEST(Robustness, ANoteHeldForDaysKeepsItsLevel)
     block.numSamples = 512;
     block.sampleRate = 44100.0f;
     block.shapes = &shapes;
+    block.noise = &noise;
     block.basicShape = shapes.BasicShape(3);
     block.drawbars[0] = 1.0f;
     block.percussionEnvelope = &percussion;

@@ -62,14 +62,11 @@ TEST(Tone, AHeldNoteKeepsItsPitchWhenTheSampleRateChanges)
 // Amplitude of harmonic n of note 69's lowest drawbar (110 Hz) relative to the fundamental.
 double HarmonicShare(float oscillator, int harmonic)
 {
-    const auto signal = InFreshThread(
-        [oscillator]
-        {
-            auto organ = MakeOrgan(rate, 512);
-            MakeMeasurable(organ->Parameters());
-            organ->Parameters().oscillator = oscillator;
-            return OrganDriver(*organ).Render(settled + 44100, {{0, NoteOn(69)}}).left;
-        });
+    auto organ = MakeOrgan(rate, 512);
+    MakeMeasurable(organ->Parameters());
+    organ->Parameters().oscillator = oscillator;
+    const auto signal = OrganDriver(*organ).Render(settled + 44100, {{0, NoteOn(69)}}).left;
+
     const int end = static_cast<int>(signal.size());
     return Magnitude(signal, 110.0 * harmonic, rate, settled, end) /
            Magnitude(signal, 110.0, rate, settled, end);
@@ -90,16 +87,12 @@ TEST(Tone, TheOscillatorParameterPicksTheWaveform)
 // The left channel of one note with only its percussion sounding.
 std::vector<float> PercussionOnly(int note, int velocity)
 {
-    return InFreshThread(
-        [note, velocity]
-        {
-            auto organ = MakeOrgan(rate, 512);
-            auto& parameters = organ->Parameters();
-            MakeMeasurable(parameters);
-            parameters.drawbars[0] = 0.0f;
-            parameters.percussionLevel = 0.5f;
-            return OrganDriver(*organ).Render(settled, {{0, NoteOn(note, velocity)}}).left;
-        });
+    auto organ = MakeOrgan(rate, 512);
+    auto& parameters = organ->Parameters();
+    MakeMeasurable(parameters);
+    parameters.drawbars[0] = 0.0f;
+    parameters.percussionLevel = 0.5f;
+    return OrganDriver(*organ).Render(settled, {{0, NoteOn(note, velocity)}}).left;
 }
 
 TEST(Tone, PercussionDecaysWithin355msAndFollowsVelocity)
