@@ -52,6 +52,7 @@ public:
     const OutputEffects& Effects() const { return outputEffects; }
 
 protected:
+    void EditorCreated(AudioFilterEditor& editor) override;
     void ActiveEditorGone() override;
 
 private:
@@ -84,7 +85,7 @@ private:
     KeyboardDisplay* connectedKeyboard = nullptr; // its keyboard, marked from the audio thread
 
     KeyboardHandOff pendingKeyboardMessages;
-    MidiEvent keyboardEvents[KeyboardHandOff::capacity]; // the audio thread's copy of the taken messages
+    MidiEvent keyboardEvents[KeyboardHandOff::maxTaken]; // the audio thread's copy of the taken messages
 
     OutputEffects outputEffects;
     VoicePool voices;

@@ -52,8 +52,13 @@ public:
     // Reports a change that did not come from the host: through the wrapper when one is
     // attached, straight to SetNormalisedParameter when none is (during construction).
     void SetParameterAndTellHost(int index, float normalisedValue);
+    // Brackets the changes of one user gesture on one parameter, through the wrapper when
+    // one is attached. Message thread.
+    void BeginParameterGesture(int index);
+    void EndParameterGesture(int index);
 
-    // Asks for an editor and records it as the active one. Null when the filter has none.
+    // Asks for an editor, lets the filter connect it, and records it as the active one.
+    // Null when the filter has none. Message thread.
     AudioFilterEditor* CreateEditorAndMakeActive();
     // Forgets the editor if it is the active one; called before it is deleted.
     void EditorBeingDeleted(AudioFilterEditor* editor);
@@ -61,6 +66,9 @@ public:
     AudioFilterEditor* GetActiveEditor() const noexcept { return activeEditor; }
 
 protected:
+    // Message thread, before the new editor becomes the active one: whatever binds it to
+    // the filter and needs the message thread (listeners, note targets).
+    virtual void EditorCreated(AudioFilterEditor&) {}
     // Called under the callback lock once the active editor has been forgotten.
     virtual void ActiveEditorGone() {}
 

@@ -45,6 +45,10 @@ public:
     // For changes made on our side (editor, factory programs): writes, announces, then
     // reports the change to the host as automation.
     void SetValueNotifyingHost(int index, float value);
+    // Brackets the writes of one user gesture on one parameter (the owner tells the host).
+    // Message thread.
+    void BeginGesture(int index);
+    void EndGesture(int index);
 
     // Appends every value as a 32-bit little-endian float, in index order.
     void AppendValues(juce::MemoryBlock& destination) const;
