@@ -126,7 +126,6 @@ TEST_F(KeyboardIntegrationTest, AMouseNoteSoundsInTheNextBlockAtSampleZeroWithVe
     auto fromHost = [&](juce::uint8 velocity, int samplePosition)
     {
         Brumalux reference;
-        reference.SetNormalisedParameter(ParameterIndex::speakerOn, 1.0f); // as the editor set it
         for (int index = 0; index < ParameterIndex::count; ++index)
         {
             if (index == ParameterIndex::clipThresholdScale) // the engine's own, rewritten every block
