@@ -81,6 +81,8 @@ vst2::VstIntPtr TestHost::Callback(vst2::AEffect* effect, vst2::VstInt32 opcode,
     HostRequest request{opcode, index, value, opt, {}};
     if (opcode == vst2::audioMasterCanDo && ptr != nullptr)
         request.text = static_cast<const char*>(ptr);
+    if (host->requestHook)
+        host->requestHook(request);
     {
         const std::lock_guard<std::mutex> lock(host->mutex);
         host->requests.push_back(request);

@@ -2,6 +2,7 @@
 
 #include "host/Vst2Interface.h"
 
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -84,6 +85,9 @@ public:
     void SetCanDoAnswer(const std::string& query, vst2::VstIntPtr answer);
     // The answer to every request of this kind (other than version and can-do); 0 unless set.
     void SetAnswer(vst2::VstInt32 opcode, vst2::VstIntPtr answer);
+    // Called with every request, on the thread that sent it, before it is recorded (a host's
+    // own locking, say). Set it before the plug-in may call back.
+    void SetRequestHook(std::function<void(const HostRequest&)> hook) { requestHook = std::move(hook); }
 
 private:
     static vst2::VstIntPtr Callback(vst2::AEffect* effect, vst2::VstInt32 opcode, vst2::VstInt32 index,
@@ -98,6 +102,7 @@ private:
     std::map<std::string, vst2::VstIntPtr> canDoAnswers;
     std::map<vst2::VstInt32, vst2::VstIntPtr> answers;
     Channels inputs;
+    std::function<void(const HostRequest&)> requestHook;
 };
 
 // Threads of this process right now (entries of /proc/self/task).
