@@ -515,7 +515,8 @@ bool JuceVSTWrapper::OpenNativeWindows()
 void JuceVSTWrapper::HoldEditor(std::unique_ptr<AudioFilterEditor> editor)
 {
     hostDrivenLoop.emplace();
-    editorHolder = std::make_unique<EditorCompWrapper>(std::move(editor), static_cast<EditorWindowHost&>(*this));
+    editorHolder =
+        std::make_unique<EditorCompWrapper>(std::move(editor), static_cast<EditorWindowHost&>(*this));
 }
 
 void JuceVSTWrapper::CloseEditor()

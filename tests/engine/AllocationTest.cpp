@@ -86,7 +86,6 @@ TEST(Allocation, SteadyStateBlocksAllocateNothing)
         const long before = allocations.load();
         organ.ProcessBlock(input, output, block % 2 == 0, midi);
         allocatedInBlocks += allocations.load() - before; // from the block that connects the editor on
-
     }
     EXPECT_EQ(allocatedInBlocks, 0);
     const long probe = allocations.load();

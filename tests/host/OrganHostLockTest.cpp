@@ -87,7 +87,8 @@ public:
     }
 
     // The UI thread's dispatcher calls, all under the host's lock.
-    vst2::VstIntPtr Ui(vst2::VstInt32 opcode, vst2::VstIntPtr value = 0, void* ptr = nullptr, float opt = 0.0f)
+    vst2::VstIntPtr Ui(vst2::VstInt32 opcode, vst2::VstIntPtr value = 0, void* ptr = nullptr,
+                       float opt = 0.0f)
     {
         const std::lock_guard<std::recursive_mutex> lock(hostLock);
         return host.Dispatch(opcode, 0, value, ptr, opt);
@@ -178,7 +179,8 @@ TEST_F(OrganUnderAHostLock, DraggingADrawbarWhileIdlingAndPlayingNeverDeadlocks)
             [&]
             {
                 TestHost::Channels out(2, std::vector<float>(128));
-                for (unsigned char note = 36; playing; note = static_cast<unsigned char>(note < 96 ? note + 1 : 36))
+                for (unsigned char note = 36; playing;
+                     note = static_cast<unsigned char>(note < 96 ? note + 1 : 36))
                 {
                     host.host.SendMidi({{0, {0x90, note, 100}}, {64, {0x80, note, 0}}});
                     host.host.ProcessReplacing(out, 128);
