@@ -6,14 +6,13 @@
 // display or without XTEST.
 
 #include "TestHost.h"
+#include "tests/Watchdog.h"
 #include "X11TestDisplay.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
-#include <cstdio>
 #include <cstdlib>
 #include <mutex>
 #include <thread>
@@ -29,41 +28,6 @@ constexpr int drawbarIndex = 9;
 constexpr int drawbarX = 10 + 145 + 17;
 constexpr int dragStartY = 130 + 20 + 40;
 constexpr int dragPixels = 30;
-
-// Ends the program when a run does not finish in time: a deadlock would otherwise hang the test.
-class Watchdog
-{
-public:
-    explicit Watchdog(std::chrono::seconds limit)
-        : thread(
-              [this, limit]
-              {
-                  std::unique_lock<std::mutex> lock(mutex);
-                  if (!finished.wait_for(lock, limit, [this] { return done; }))
-                  {
-                      std::fprintf(stderr, "deadlock: the host's threads did not finish in time\n");
-                      std::abort();
-                  }
-              })
-    {
-    }
-
-    ~Watchdog()
-    {
-        {
-            const std::lock_guard<std::mutex> lock(mutex);
-            done = true;
-        }
-        finished.notify_one();
-        thread.join();
-    }
-
-private:
-    std::mutex mutex;
-    std::condition_variable finished;
-    bool done = false;
-    std::thread thread;
-};
 
 // A request as the locked host saw it, with whether it came on its UI thread.
 struct SeenRequest
@@ -164,7 +128,7 @@ TEST_F(OrganUnderAHostLock, DraggingADrawbarWhileIdlingAndPlayingNeverDeadlocks)
     for (int run = 0; run < runs; ++run)
     {
         SCOPED_TRACE("run " + std::to_string(run));
-        const Watchdog watchdog(std::chrono::seconds(60));
+        const Watchdog watchdog(std::chrono::seconds(60), "the host's threads");
         LockedHost host(library.Entry());
         ASSERT_TRUE(host.host.HasInstance());
         host.Ui(vst2::effOpen);
