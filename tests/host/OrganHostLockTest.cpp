@@ -6,8 +6,8 @@
 // display or without XTEST.
 
 #include "TestHost.h"
-#include "tests/Watchdog.h"
 #include "X11TestDisplay.h"
+#include "tests/Watchdog.h"
 
 #include <gtest/gtest.h>
 
