@@ -21,15 +21,10 @@ constexpr double Widened(float value)
     return static_cast<double>(value);
 }
 
-// Parameter indices: tone, distortion, the envelope, the four rotor speeds, speaker depth and
-// width, oscillator, percussion, vibrato, click, the nine drawbars. Writing follows this
-// order, which is the order in which the host hears of the changes.
-constexpr int writeOrder[] = {16, 17, 2,  3, 4, 5, 20, 21, 22, 23, 24, 25, 0,
-                              1,  15, 26, 6, 7, 8, 9,  10, 11, 12, 13, 14};
-// Loading the sliders tells no one; it runs width before depth.
+// Loading the controls runs in this order, width before depth.
 constexpr int loadOrder[] = {16, 17, 2,  3, 4, 5, 20, 21, 22, 23, 25, 24, 0,
                              1,  15, 26, 6, 7, 8, 9,  10, 11, 12, 13, 14};
-static_assert(std::size(writeOrder) == 25 && std::size(loadOrder) == 25);
+static_assert(std::size(loadOrder) == 25);
 } // namespace
 
 struct DemoEditorComponent::SliderSettings
@@ -55,7 +50,6 @@ DemoEditorComponent::DemoEditorComponent(Brumalux& ownerFilter)
     : AudioFilterEditor(ownerFilter),
       manager(ownerFilter.GetParameterManager())
 {
-    sliderChanges.addChangeListener(this);
     const juce::Font labelFont(9.0f, juce::Font::plain);
 
     // Each slider: name, bounds in its box, style, minimum, maximum, step, initial value (none:
@@ -116,7 +110,6 @@ DemoEditorComponent::~DemoEditorComponent()
     // before any part of it goes; the base class would only do so after the members.
     GetOwnerFilter().EditorBeingDeleted(this);
     manager.removeChangeListener(this);
-    cancelPendingUpdate();
 }
 
 juce::GroupComponent& DemoEditorComponent::AddGroup(const juce::String& name, const juce::String& title,
@@ -139,8 +132,7 @@ void DemoEditorComponent::AddSlider(juce::GroupComponent& group, const SliderSet
     slider.setSliderStyle(settings.style);
     slider.setTextBoxStyle(settings.textBox, false, settings.textBoxWidth, 20);
     slider.setSkewFactor(settings.skew);
-    slider.onValueChange = [this] { sliderChanges.sendChangeMessage(); };
-    sliderForParameter[static_cast<size_t>(settings.parameter)] = &slider;
+    BindToParameter(slider, settings.parameter);
 }
 
 void DemoEditorComponent::AddDrawBars(juce::GroupComponent& group)
@@ -151,9 +143,8 @@ void DemoEditorComponent::AddDrawBars(juce::GroupComponent& group)
         group.addAndMakeVisible(*drawBar);
         drawBar->setBounds(10 + 45 * k, 20, 35, 150);
         drawBar->setValue(1.0 / (k + 1), juce::dontSendNotification);
-        drawBar->onValueChange = [this] { sliderChanges.sendChangeMessage(); };
+        BindToParameter(*drawBar, ParameterIndex::drawbar0 + k);
         drawBars[static_cast<size_t>(k)] = drawBar.get();
-        sliderForParameter[static_cast<size_t>(ParameterIndex::drawbar0 + k)] = drawBar.get();
         sliders.push_back(std::move(drawBar));
     }
 }
@@ -183,54 +174,61 @@ juce::Slider* DemoEditorComponent::GetSliderFor(int parameterIndex) const
     return sliderForParameter[static_cast<size_t>(parameterIndex)];
 }
 
+// The slider tells when the user starts and ends changing it (a drag, a typed value, the
+// wheel); the host hears of every value in between as part of that gesture.
+void DemoEditorComponent::BindToParameter(juce::Slider& slider, int parameter)
+{
+    sliderForParameter[static_cast<size_t>(parameter)] = &slider;
+    slider.onDragStart = [this, parameter] { BeginGesture(parameter); };
+    slider.onValueChange = [this, parameter] { WriteSlider(parameter); };
+    slider.onDragEnd = [this, parameter] { EndGesture(parameter); };
+}
+
+void DemoEditorComponent::BeginGesture(int parameter)
+{
+    gestureOpen[static_cast<size_t>(parameter)] = true;
+    manager.BeginGesture(parameter);
+}
+
+void DemoEditorComponent::EndGesture(int parameter)
+{
+    gestureOpen[static_cast<size_t>(parameter)] = false;
+    manager.EndGesture(parameter);
+}
+
+void DemoEditorComponent::WriteSlider(int parameter)
+{
+    const auto value = static_cast<float>(GetSliderFor(parameter)->getValue());
+    if (gestureOpen[static_cast<size_t>(parameter)])
+    {
+        manager.SetValueNotifyingHost(parameter, value);
+        return;
+    }
+    // A change that came without a gesture of its own is one.
+    BeginGesture(parameter);
+    manager.SetValueNotifyingHost(parameter, value);
+    EndGesture(parameter);
+}
+
 void DemoEditorComponent::changeListenerCallback(juce::ChangeBroadcaster* source)
 {
     if (source == &manager)
         SyncControlsFromParameters();
-    else
-        WriteControlsToParameters();
 }
 
+// Loading tells no one, so it writes nothing back.
 void DemoEditorComponent::SyncControlsFromParameters()
-{
-    RunOnMessageThread(slidersNeedLoading);
-}
-
-void DemoEditorComponent::FollowParameterChanges()
-{
-    RunOnMessageThread(parametersNeedFollowing);
-}
-
-// Sliders and the manager's listener list belong to the message thread. From any other
-// thread the work is marked and handed over with one preallocated message.
-void DemoEditorComponent::RunOnMessageThread(std::atomic<bool>& pendingWork)
-{
-    pendingWork.store(true);
-    if (juce::MessageManager::existsAndIsCurrentThread())
-        handleAsyncUpdate();
-    else
-        triggerAsyncUpdate();
-}
-
-void DemoEditorComponent::handleAsyncUpdate()
-{
-    if (parametersNeedFollowing.exchange(false))
-        manager.addChangeListener(this);
-    if (slidersNeedLoading.exchange(false))
-        LoadSlidersFromParameters();
-}
-
-void DemoEditorComponent::LoadSlidersFromParameters()
 {
     for (const int index : loadOrder)
         GetSliderFor(index)->setValue(static_cast<double>(manager.GetValue(index)),
                                       juce::dontSendNotification);
+    speakerSwitch->setToggleState(manager.GetValue(ParameterIndex::speakerOn) != 0.0f,
+                                  juce::dontSendNotification);
 }
 
-void DemoEditorComponent::WriteControlsToParameters()
+void DemoEditorComponent::FollowParameterChanges()
 {
-    for (const int index : writeOrder)
-        manager.SetValueNotifyingHost(index, static_cast<float>(GetSliderFor(index)->getValue()));
+    manager.addChangeListener(this);
 }
 
 void DemoEditorComponent::buttonClicked(juce::Button*)
@@ -238,16 +236,12 @@ void DemoEditorComponent::buttonClicked(juce::Button*)
     WriteSpeakerSwitch();
 }
 
-void DemoEditorComponent::buttonStateChanged(juce::Button*)
-{
-    WriteSpeakerSwitch();
-}
-
 void DemoEditorComponent::WriteSpeakerSwitch()
 {
-    if (juce::MessageManager::existsAndIsCurrentThread())
-        speakerSwitchOn.store(speakerSwitch->getToggleState());
-    manager.SetValueNotifyingHost(ParameterIndex::speakerOn, speakerSwitchOn.load() ? 1.0f : 0.0f);
+    const int parameter = ParameterIndex::speakerOn;
+    manager.BeginGesture(parameter);
+    manager.SetValueNotifyingHost(parameter, speakerSwitch->getToggleState() ? 1.0f : 0.0f);
+    manager.EndGesture(parameter);
 }
 
 void DemoEditorComponent::paint(juce::Graphics& g)

@@ -8,7 +8,6 @@
 #include "params/OrganParameters.h"
 
 #include <array>
-#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -18,36 +17,30 @@ class PluginParameterManager;
 // The organ's window: eight boxes of controls bound to the parameters, above the
 // on-screen keyboard.
 //
-// Threads: built, painted, clicked and destroyed on the message thread. The filter
-// connects it from whatever thread prepares or renders (normally the audio thread), so
-// SyncControlsFromParameters, WriteSpeakerSwitch and FollowParameterChanges may be called
-// from any thread: the sliders are then loaded, and the editor registered with the
-// parameter manager, on the message thread at its next turn, before any later user input;
-// the speaker switch is written at once from a copy of the toggle's state, and reported to
-// the host from the calling thread.
+// Threads: built, connected, painted, clicked and destroyed on the message thread. A
+// control the user changes writes its own parameter only, as one gesture for the host;
+// the controls follow the parameters (the speaker switch included) and write nothing when
+// they do.
 class DemoEditorComponent : public AudioFilterEditor,
                             public juce::ChangeListener,
                             public juce::Button::Listener,
-                            public ConnectableEditor,
-                            private juce::AsyncUpdater
+                            public ConnectableEditor
 {
 public:
     explicit DemoEditorComponent(Brumalux& ownerFilter);
     ~DemoEditorComponent() override;
 
-    // From the parameter manager: reload the sliders. From a slider: write them all.
+    // From the parameter manager: reload the controls.
     void changeListenerCallback(juce::ChangeBroadcaster* source) override;
     void buttonClicked(juce::Button* button) override;
-    void buttonStateChanged(juce::Button* button) override;
     void paint(juce::Graphics& g) override;
 
     KeyboardDisplay& GetKeyboard() override { return *keyboard; }
     void SyncControlsFromParameters() override;
-    void WriteSpeakerSwitch() override;
     void FollowParameterChanges() override;
 
-    // Every slider value, in its own units, goes to its parameter and on to the host.
-    void WriteControlsToParameters();
+    // The speaker switch's state goes to parameter 19 and on to the host.
+    void WriteSpeakerSwitch();
 
     // The slider bound to a parameter, or null for the two parameters without one.
     juce::Slider* GetSliderFor(int parameterIndex) const;
@@ -56,9 +49,10 @@ public:
 private:
     struct SliderSettings;
 
-    void handleAsyncUpdate() override;
-    void LoadSlidersFromParameters();
-    void RunOnMessageThread(std::atomic<bool>& pendingWork);
+    void BindToParameter(juce::Slider& slider, int parameter);
+    void BeginGesture(int parameter);
+    void EndGesture(int parameter);
+    void WriteSlider(int parameter);
 
     juce::GroupComponent& AddGroup(const juce::String& name, const juce::String& title,
                                    juce::Rectangle<int> bounds);
@@ -78,12 +72,8 @@ private:
     std::unique_ptr<VirtualPiano> keyboard;
     std::array<juce::Slider*, ParameterIndex::count> sliderForParameter{};
 
-    // Every slider reports a user change here; the editor hears it later, once for a
-    // burst of changes, as the toolkit's asynchronous change message.
-    juce::ChangeBroadcaster sliderChanges;
-    std::atomic<bool> slidersNeedLoading{false};
-    std::atomic<bool> parametersNeedFollowing{false};
-    std::atomic<bool> speakerSwitchOn{true}; // the toggle's state, readable from any thread
+    // The parameters whose gesture (a drag, a typed value) is under way.
+    std::array<bool, ParameterIndex::count> gestureOpen{};
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(DemoEditorComponent)
 };

@@ -38,11 +38,12 @@ VirtualPiano::VirtualPiano(int keyCountToUse, int lowestOctaveToUse) : lowestOct
     SetKeyCount(keyCountToUse);
     setBufferedToImage(true);
     setOpaque(true);
+    startTimerHz(repaintPollsPerSecond);
 }
 
 VirtualPiano::~VirtualPiano()
 {
-    cancelPendingUpdate();
+    stopTimer();
 }
 
 void VirtualPiano::SetKeyCount(int count)
@@ -181,17 +182,17 @@ void VirtualPiano::ReleaseAllKeys()
         SetKeyState(lowestOctave * keysPerOctave + key, false);
 }
 
-void VirtualPiano::PostRepaintCommand()
+void VirtualPiano::RequestRepaint()
 {
-    // The audio thread calls this once per event in a busy block: AsyncUpdater posts its
-    // one preallocated message and coalesces repeated requests, where a posted command
-    // message would allocate every time.
-    triggerAsyncUpdate();
+    // Posting a message from the audio thread would take the message queue's lock and may
+    // allocate; a flag costs one store, and requests between two polls coalesce.
+    repaintRequested.store(true, std::memory_order_release);
 }
 
-void VirtualPiano::handleAsyncUpdate()
+void VirtualPiano::timerCallback()
 {
-    handleCommandMessage(repaintCommand);
+    if (repaintRequested.exchange(false, std::memory_order_acquire))
+        handleCommandMessage(repaintCommand);
 }
 
 void VirtualPiano::handleCommandMessage(int commandId)

@@ -4,18 +4,19 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include <atomic>
 #include <optional>
 #include <vector>
 
 // The on-screen keyboard. Played with the mouse, it posts note requests to its note
 // targets; driven by the engine, it shows which notes sound.
 //
-// Threads: mouse handlers, paint, resized and the repaint command run on the message
-// thread. SetKeyState, ReleaseAllKeys, PostRepaintCommand and AddNoteTarget may be called
-// from the audio thread: they hold the key lock or the target lock only for a few
-// stores and never wait for drawing, and the repaint request allocates nothing.
-// AddNoteTarget does allocate when the target is new (once per connected editor).
-class VirtualPiano : public juce::Component, public KeyboardDisplay, private juce::AsyncUpdater
+// Threads: mouse handlers, paint, resized, the timer, the repaint command and
+// AddNoteTarget run on the message thread. SetKeyState, ReleaseAllKeys and RequestRepaint
+// are called from the audio thread: they hold the key lock only for a few stores and never
+// wait for drawing, and a repaint request is a flag that the keyboard's own timer reads,
+// so the audio thread neither posts nor allocates.
+class VirtualPiano : public juce::Component, public KeyboardDisplay, private juce::Timer
 {
 public:
     VirtualPiano(int keyCount, int lowestOctave);
@@ -27,7 +28,7 @@ public:
     void AddNoteTarget(juce::MessageListener* target) override;
     void SetKeyState(int noteNumber, bool down) override;
     void ReleaseAllKeys() override;
-    void PostRepaintCommand() override;
+    void RequestRepaint() override;
 
     // Posts a keyboard note message to every note target that still exists. Message thread.
     void SendNoteMessage(int noteNumber, int status);
@@ -53,6 +54,8 @@ public:
     void paint(juce::Graphics& g) override;
 
     static constexpr int repaintCommand = 0;
+    // How often the keyboard looks for repaint requests from the audio thread.
+    static constexpr int repaintPollsPerSecond = 30;
 
 private:
     struct KeyState
@@ -61,7 +64,7 @@ private:
         bool needsRedraw = true;
     };
 
-    void handleAsyncUpdate() override;
+    void timerCallback() override;
     void ReleaseHeldNote();
 
     float WhiteKeyWidth() const;
@@ -83,6 +86,7 @@ private:
     juce::Image cachedImage;
     bool redrawNeeded = true; // guarded by keyLock
     int heldNote = -1;
+    std::atomic<bool> repaintRequested{false};
     // Weak references: a target that is deleted while this keyboard lives is skipped
     // instead of being posted to through a dangling pointer.
     juce::Array<juce::WeakReference<juce::MessageListener>> noteTargets;

@@ -55,6 +55,7 @@ public:
     const OutputEffects& Effects() const { return outputEffects; }
 
 protected:
+    void EditorCreated(AudioFilterEditor& editor) override;
     void ActiveEditorGone() override;
 
 private:
@@ -88,7 +89,7 @@ private:
     KeyboardDisplay* connectedKeyboard = nullptr; // its keyboard, marked from the audio thread
 
     KeyboardHandOff pendingKeyboardMessages;
-    MidiEvent keyboardEvents[KeyboardHandOff::capacity]; // the audio thread's copy of the taken messages
+    MidiEvent keyboardEvents[KeyboardHandOff::maxTaken]; // the audio thread's copy of the taken messages
 
     // All the organ's noise, in one sequence: the same for every instance and every run. Declared before
     // the effects and shapes that draw from it.

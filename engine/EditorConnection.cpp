@@ -17,22 +17,28 @@ bool Brumalux::ActiveEditorNeedsConnecting() const
     return active != nullptr && (!editorConnected || active != connectedEditor);
 }
 
+// Everything that binds a new editor to the organ belongs to the message thread and may
+// allocate, so it happens here, when the editor is made, and not when a block meets it.
+void Brumalux::EditorCreated(AudioFilterEditor& newEditor)
+{
+    auto* editor = dynamic_cast<ConnectableEditor*>(&newEditor);
+    if (editor == nullptr)
+        return; // an editor that does not take part: nothing to connect
+    editor->GetKeyboard().AddNoteTarget(this);
+    editor->SyncControlsFromParameters();
+    editor->FollowParameterChanges();
+}
+
+// On the audio thread (or while preparing), under the callback lock: only takes the keyboard
+// to mark keys on. It calls nothing that could block, allocate or reach the host.
 void Brumalux::ConnectEditor()
 {
     ForgetConnectedEditor();
     AudioFilterEditor* active = GetActiveEditor();
     connectedEditor = active;
     editorConnected = true;
-    auto* editor = dynamic_cast<ConnectableEditor*>(active);
-    if (editor == nullptr)
-        return; // an editor that does not take part: nothing to connect
-
-    KeyboardDisplay& keyboard = editor->GetKeyboard();
-    keyboard.AddNoteTarget(this);
-    editor->SyncControlsFromParameters();
-    editor->WriteSpeakerSwitch();
-    editor->FollowParameterChanges();
-    connectedKeyboard = &keyboard;
+    if (auto* editor = dynamic_cast<ConnectableEditor*>(active))
+        connectedKeyboard = &editor->GetKeyboard();
 }
 
 void Brumalux::ActiveEditorGone()

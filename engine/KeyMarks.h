@@ -21,12 +21,11 @@ public:
     // A note event was handled, whether or not it changed a key.
     void NoteEventHandled() { repaintNeeded = true; }
 
-    // One repaint command for the whole block, however many events it held: a flood of notes must not
-    // flood the message queue.
+    // One repaint request for the whole block, however many events it held.
     void PostRepaintIfNeeded()
     {
         if (keyboard != nullptr && repaintNeeded)
-            keyboard->PostRepaintCommand();
+            keyboard->RequestRepaint();
         repaintNeeded = false;
     }
 

@@ -136,6 +136,18 @@ void OrganProcessor::SetParameterAndTellHost(AudioFilterBase&, int index, float 
         filter->SetNormalisedParameter(index, normalisedValue);
 }
 
+void OrganProcessor::BeginParameterGesture(AudioFilterBase&, int index)
+{
+    if (index >= 0 && index < static_cast<int>(organParameters.size()))
+        organParameters[static_cast<size_t>(index)]->beginChangeGesture();
+}
+
+void OrganProcessor::EndParameterGesture(AudioFilterBase&, int index)
+{
+    if (index >= 0 && index < static_cast<int>(organParameters.size()))
+        organParameters[static_cast<size_t>(index)]->endChangeGesture();
+}
+
 // Programs.
 
 int OrganProcessor::getNumPrograms()

@@ -70,6 +70,9 @@ private:
     // FilterNativeCallbacks: a change from the editor or a program reaches the host
     // through the JUCE parameter. Any thread.
     void SetParameterAndTellHost(AudioFilterBase& filter, int index, float normalisedValue) override;
+    // An editor drag or click, as one gesture on the JUCE parameter. Message thread.
+    void BeginParameterGesture(AudioFilterBase& filter, int index) override;
+    void EndParameterGesture(AudioFilterBase& filter, int index) override;
 
     void RenderSilence(juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midiMessages);
 

@@ -17,9 +17,23 @@ void AudioFilterBase::SetParameterAndTellHost(int index, float normalisedValue)
         SetNormalisedParameter(index, normalisedValue);
 }
 
+void AudioFilterBase::BeginParameterGesture(int index)
+{
+    if (callbacks != nullptr)
+        callbacks->BeginParameterGesture(*this, index);
+}
+
+void AudioFilterBase::EndParameterGesture(int index)
+{
+    if (callbacks != nullptr)
+        callbacks->EndParameterGesture(*this, index);
+}
+
 AudioFilterEditor* AudioFilterBase::CreateEditorAndMakeActive()
 {
     auto* editor = CreateEditor();
+    if (editor != nullptr)
+        EditorCreated(*editor);
     const juce::ScopedLock lock(callbackLock);
     activeEditor = editor;
     return editor;

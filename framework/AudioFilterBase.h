@@ -62,9 +62,13 @@ public:
     // Any thread: the editor's message thread, the host's control thread for programs and
     // state, and the audio thread when a block connects an editor.
     void SetParameterAndTellHost(int index, float normalisedValue);
+    // Brackets the changes of one user gesture on one parameter, through the wrapper when
+    // one is attached. Message thread.
+    void BeginParameterGesture(int index);
+    void EndParameterGesture(int index);
 
-    // Asks for an editor and records it as the active one. Null when the filter has none.
-    // Message thread; takes the callback lock to record it.
+    // Asks for an editor, lets the filter connect it, and records it as the active one.
+    // Null when the filter has none. Message thread.
     AudioFilterEditor* CreateEditorAndMakeActive();
     // Forgets the editor if it is the active one; called before it is deleted. Message
     // thread; takes the callback lock, so a block in progress finishes first.
@@ -73,8 +77,10 @@ public:
     AudioFilterEditor* GetActiveEditor() const noexcept { return activeEditor; }
 
 protected:
-    // Called under the callback lock once the active editor has been forgotten, on the
-    // thread that deletes it (the message thread).
+    // Message thread, before the new editor becomes the active one: whatever binds it to
+    // the filter and needs the message thread (listeners, note targets).
+    virtual void EditorCreated(AudioFilterEditor&) {}
+    // Called under the callback lock once the active editor has been forgotten.
     virtual void ActiveEditorGone() {}
 
     bool keysRequired = true;

@@ -4,34 +4,31 @@
 
 // How the engine talks to its open editor without knowing the editor's classes.
 
-// The on-screen keyboard as the engine sees it. AddNoteTarget, SetKeyState, ReleaseAllKeys
-// and PostRepaintCommand are called from the audio thread (AddNoteTarget also from the
-// thread that prepares the filter), always under the filter's callback lock, so none may
-// wait for the message thread; the repaint itself happens there.
+// The on-screen keyboard as the engine sees it. SetKeyState, ReleaseAllKeys and
+// RequestRepaint are called from the audio thread and must neither wait long nor allocate
+// nor post messages: the keyboard repaints on the message thread by itself once asked.
+// AddNoteTarget is called on the message thread.
 class KeyboardDisplay
 {
 public:
     virtual void AddNoteTarget(juce::MessageListener* target) = 0;
     virtual void SetKeyState(int noteNumber, bool down) = 0;
     virtual void ReleaseAllKeys() = 0;
-    virtual void PostRepaintCommand() = 0;
+    virtual void RequestRepaint() = 0;
 
 protected:
     ~KeyboardDisplay() = default;
 };
 
-// An editor that the engine connects once it is open: the keyboard gets its note target,
-// the controls show the parameters, and the editor follows the parameter manager. The
-// engine connects from whatever thread prepares or renders, under the filter's callback
-// lock, so every call here may come from any thread; the editor moves the work that
-// belongs to the message thread there, and stops following the parameters itself when it
-// is deleted.
+// An editor that the engine connects as soon as it is created, on the message thread: the
+// keyboard gets its note target, the controls show the parameters, and the editor follows
+// the parameter manager. Connecting writes no parameter. The audio thread only asks for the
+// keyboard, to mark keys on it.
 class ConnectableEditor
 {
 public:
     virtual KeyboardDisplay& GetKeyboard() = 0;
     virtual void SyncControlsFromParameters() = 0;
-    virtual void WriteSpeakerSwitch() = 0;
     virtual void FollowParameterChanges() = 0;
 
 protected:

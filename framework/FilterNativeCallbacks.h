@@ -12,4 +12,10 @@ public:
     // Applies the change as if the host had made it, then tells the host. Any thread, the
     // audio thread included (see AudioFilterBase::SetParameterAndTellHost).
     virtual void SetParameterAndTellHost(AudioFilterBase& filter, int index, float normalisedValue) = 0;
+
+    // A user starts or ends changing one parameter (a slider drag, a toggle click), so that
+    // the host records and undoes the changes in between as one gesture. A host side that
+    // keeps no gestures ignores them.
+    virtual void BeginParameterGesture(AudioFilterBase&, int) {}
+    virtual void EndParameterGesture(AudioFilterBase&, int) {}
 };

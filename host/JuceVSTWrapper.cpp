@@ -121,6 +121,18 @@ void JuceVSTWrapper::SetParameterAndTellHost(AudioFilterBase&, int index, float 
         CallHost(vst2::audioMasterAutomate, index, 0, nullptr, normalisedValue);
 }
 
+void JuceVSTWrapper::BeginParameterGesture(AudioFilterBase&, int index)
+{
+    if (index >= 0 && index < numParametersAtCreation)
+        CallHost(vst2::audioMasterBeginEdit, index, 0, nullptr);
+}
+
+void JuceVSTWrapper::EndParameterGesture(AudioFilterBase&, int index)
+{
+    if (index >= 0 && index < numParametersAtCreation)
+        CallHost(vst2::audioMasterEndEdit, index, 0, nullptr);
+}
+
 // The record's functions: nothing may escape into the host's C code.
 
 vst2::VstIntPtr JuceVSTWrapper::DispatcherEntry(vst2::AEffect* effect, vst2::VstInt32 opcode,
@@ -468,8 +480,7 @@ vst2::VstIntPtr JuceVSTWrapper::GetEditorRect(void* rectDestination)
         std::unique_ptr<AudioFilterEditor> editor(filter->CreateEditorAndMakeActive());
         if (editor == nullptr)
             return 0;
-        editorHolder =
-            std::make_unique<EditorCompWrapper>(std::move(editor), static_cast<EditorWindowHost&>(*this));
+        HoldEditor(std::move(editor));
     }
     editorRect = {0, 0, static_cast<juce::int16>(editorHolder->getHeight()),
                   static_cast<juce::int16>(editorHolder->getWidth())};
@@ -488,8 +499,7 @@ vst2::VstIntPtr JuceVSTWrapper::OpenEditor(void* hostWindow)
     std::unique_ptr<AudioFilterEditor> editor(filter->CreateEditorAndMakeActive());
     if (editor == nullptr)
         return 0;
-    editorHolder =
-        std::make_unique<EditorCompWrapper>(std::move(editor), static_cast<EditorWindowHost&>(*this));
+    HoldEditor(std::move(editor));
     const ScopedWindowSystemErrorsIgnored hostWindowMayVanish;
     editorHolder->AttachToHostWindow(hostWindow);
     return 1;
@@ -502,6 +512,13 @@ bool JuceVSTWrapper::OpenNativeWindows()
     return nativeWindows != nullptr;
 }
 
+void JuceVSTWrapper::HoldEditor(std::unique_ptr<AudioFilterEditor> editor)
+{
+    hostDrivenLoop.emplace();
+    editorHolder =
+        std::make_unique<EditorCompWrapper>(std::move(editor), static_cast<EditorWindowHost&>(*this));
+}
+
 void JuceVSTWrapper::CloseEditor()
 {
     if (editorHolder == nullptr)
@@ -511,6 +528,7 @@ void JuceVSTWrapper::CloseEditor()
     // Hosts often destroy their window first, and JUCE's window inside it with it.
     const ScopedWindowSystemErrorsIgnored hostWindowMayBeGone;
     editorHolder.reset();
+    hostDrivenLoop.reset();
 }
 
 void JuceVSTWrapper::EditorIdle()

@@ -6,6 +6,7 @@
 #include "HostMidiOutput.h"
 #include "HostWindowSystem.h"
 #include "JuceRuntimeHolder.h"
+#include "SharedMessageThread.h"
 #include "Vst2Interface.h"
 #include "framework/AudioFilterBase.h"
 #include "framework/FilterNativeCallbacks.h"
@@ -15,6 +16,7 @@
 
 #include <atomic>
 #include <memory>
+#include <optional>
 
 // One plug-in instance as the host sees it: the effect record whose functions lead here,
 // and the translation of every host request into operations of the filter it owns.
@@ -46,6 +48,9 @@ public:
     // Applies a change that did not come from the host as if the host had made it, then
     // reports it to the host as automation. Any thread.
     void SetParameterAndTellHost(AudioFilterBase& filter, int index, float normalisedValue) override;
+    // audioMasterBeginEdit and audioMasterEndEdit around a user's gesture. Message thread.
+    void BeginParameterGesture(AudioFilterBase& filter, int index) override;
+    void EndParameterGesture(AudioFilterBase& filter, int index) override;
 
     size_t GetChunkMemorySize() const { return chunkMemory.GetSize(); }
     EditorCompWrapper* GetEditorHolder() const noexcept { return editorHolder.get(); }
@@ -97,6 +102,7 @@ private:
     void CloseEditor();
     void EditorIdle();
     bool OpenNativeWindows();
+    void HoldEditor(std::unique_ptr<AudioFilterEditor> editor);
 
     // EditorWindowHost
     bool ResizeHostWindow(int width, int height) override;
@@ -127,6 +133,8 @@ private:
     ChunkMemory chunkMemory;
 
     std::unique_ptr<HostWindowSystem> nativeWindows;
+    // Held while the editor exists: the host's effEditIdle calls run the message loop then.
+    std::optional<ScopedHostDrivenLoop> hostDrivenLoop;
     std::unique_ptr<EditorCompWrapper> editorHolder;
     vst2::ERect editorRect{};
 

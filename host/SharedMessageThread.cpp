@@ -28,6 +28,7 @@ public:
         try
         {
             worker = std::thread([this] { Run(); });
+            ++threadsStarted;
         }
         catch (...)
         {
@@ -52,9 +53,23 @@ public:
         worker.join();
     }
 
+    // Pausing and resuming the loop: every user, pause and start happens under this mutex.
+    void Pause()
+    {
+        if (pauseDepth++ == 0)
+            Stop();
+    }
+
+    void Resume()
+    {
+        if (--pauseDepth == 0 && users > 0)
+            Start();
+    }
+
     std::recursive_mutex mutex;
     int users = 0;
-    int pauseDepth = 0;
+    int pauseDepth = 0; // host threads acting as message thread, and open editors
+    std::atomic<int> threadsStarted{0};
 
 private:
     void Run()
@@ -118,6 +133,11 @@ bool IsCurrentThread()
     return onLoopThread;
 }
 
+int ThreadsStarted()
+{
+    return Loop().threadsStarted.load();
+}
+
 void DispatchPendingMessages()
 {
     constexpr int maxRounds = 64;
@@ -133,8 +153,7 @@ ScopedHostMessageThread::ScopedHostMessageThread()
         return;
     auto& loop = Loop();
     lock = std::unique_lock<std::recursive_mutex>(loop.mutex);
-    if (loop.pauseDepth++ == 0)
-        loop.Stop();
+    loop.Pause();
     if (auto* messageManager = juce::MessageManager::getInstanceWithoutCreating())
         messageManager->setCurrentThreadAsMessageThread();
 }
@@ -143,7 +162,19 @@ ScopedHostMessageThread::~ScopedHostMessageThread()
 {
     if (!lock.owns_lock())
         return;
+    Loop().Resume();
+}
+
+ScopedHostDrivenLoop::ScopedHostDrivenLoop()
+{
     auto& loop = Loop();
-    if (--loop.pauseDepth == 0 && loop.users > 0)
-        loop.Start();
+    const std::lock_guard<std::recursive_mutex> guard(loop.mutex);
+    loop.Pause();
+}
+
+ScopedHostDrivenLoop::~ScopedHostDrivenLoop()
+{
+    auto& loop = Loop();
+    const std::lock_guard<std::recursive_mutex> guard(loop.mutex);
+    loop.Resume();
 }

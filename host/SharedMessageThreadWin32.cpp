@@ -22,6 +22,11 @@ bool IsCurrentThread()
     return false;
 }
 
+int ThreadsStarted()
+{
+    return 0;
+}
+
 // The host's loop delivers JUCE's posted messages. What an idle call adds is painting:
 // Windows holds back a window's paint message until its thread's queue is empty, which
 // in a busy host can take long.
@@ -35,3 +40,5 @@ void DispatchPendingMessages()
 
 ScopedHostMessageThread::ScopedHostMessageThread() = default;
 ScopedHostMessageThread::~ScopedHostMessageThread() = default;
+ScopedHostDrivenLoop::ScopedHostDrivenLoop() = default;
+ScopedHostDrivenLoop::~ScopedHostDrivenLoop() = default;

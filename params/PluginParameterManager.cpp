@@ -126,6 +126,18 @@ void PluginParameterManager::SetValueNotifyingHost(int index, float value)
         StoreAndReportToHost(index, *record, value);
 }
 
+void PluginParameterManager::BeginGesture(int index)
+{
+    if (FindRecord(index) != nullptr)
+        owner.BeginParameterGesture(index);
+}
+
+void PluginParameterManager::EndGesture(int index)
+{
+    if (FindRecord(index) != nullptr)
+        owner.EndParameterGesture(index);
+}
+
 void PluginParameterManager::AppendValues(juce::MemoryBlock& destination) const
 {
     juce::MemoryOutputStream stream(destination, true);

@@ -50,6 +50,10 @@ public:
     // reports the change to the host as automation, on the calling thread: the message
     // thread, the host's control thread, or the audio thread connecting an editor.
     void SetValueNotifyingHost(int index, float value);
+    // Brackets the writes of one user gesture on one parameter (the owner tells the host).
+    // Message thread.
+    void BeginGesture(int index);
+    void EndGesture(int index);
 
     // Appends every value as a 32-bit little-endian float, in index order.
     void AppendValues(juce::MemoryBlock& destination) const;

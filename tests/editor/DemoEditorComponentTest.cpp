@@ -14,6 +14,13 @@ class DemoEditorTest : public ::testing::Test, protected OrganWithEditor
 protected:
     juce::Slider& SliderFor(int index) { return *Editor().GetSliderFor(index); }
 
+    // As its constructor leaves it, before the organ connects it to the parameters.
+    DemoEditorComponent& MakeUnconnectedEditor()
+    {
+        editor = std::make_unique<DemoEditorComponent>(filter);
+        return Editor();
+    }
+
     // As a user's drag or typed value changes a slider.
     void MoveSlider(int index, double value)
     {
@@ -25,7 +32,28 @@ protected:
     {
         filter.PrepareToPlay(44100.0, 256);
         PumpMessages();
-        host.automated.clear();
+        host.Clear();
+    }
+
+    // The user's drag of a slider, from one point to the next, in the slider's coordinates.
+    void Drag(juce::Slider& slider, std::initializer_list<juce::Point<float>> points)
+    {
+        const auto first = *points.begin();
+        slider.mouseDown(MouseAt(slider, first.x, first.y));
+        for (const auto point : points)
+            slider.mouseDrag(MouseAt(slider, point.x, point.y));
+        const auto last = *(points.end() - 1);
+        slider.mouseUp(MouseAt(slider, last.x, last.y));
+        PumpMessages();
+    }
+
+    // Every parameter value, to tell which ones a change left alone.
+    std::vector<float> Values()
+    {
+        std::vector<float> values;
+        for (int index = 0; index < ParameterIndex::count; ++index)
+            values.push_back(Value(index));
+        return values;
     }
 };
 
@@ -119,7 +147,7 @@ TEST_F(DemoEditorTest, GroupBoxesHaveTheirNamesTitlesAndBounds)
 
 TEST_F(DemoEditorTest, SlidersHaveTheirBoundsRangesStepsSkewsTextBoxesAndInitialValues)
 {
-    OpenEditor();
+    MakeUnconnectedEditor();
     for (const auto& e : expectedSliders)
     {
         SCOPED_TRACE(std::string(e.name) + " for parameter " + std::to_string(e.parameter));
@@ -146,7 +174,7 @@ TEST_F(DemoEditorTest, SlidersHaveTheirBoundsRangesStepsSkewsTextBoxesAndInitial
 
 TEST_F(DemoEditorTest, NineDrawBarsStandInARow)
 {
-    OpenEditor();
+    MakeUnconnectedEditor();
     for (int k = 0; k < numDrawbars; ++k)
     {
         SCOPED_TRACE("drawbar " + std::to_string(k));
@@ -229,35 +257,22 @@ TEST_F(DemoEditorTest, PaintsBackgroundBandHighlightAndShadow)
 
 // -------------------------------------------------------------------------- bindings
 
-TEST_F(DemoEditorTest, BeforeConnectingTheControlsShowTheirInitialValues)
+TEST_F(DemoEditorTest, OpeningShowsTheParametersAndChangesNothing)
 {
     Manager().SetValueNotifyingHost(P::attack, 300.0f);
+    Manager().SetValueNotifyingHost(P::drawbar0 + 3, 0.333f);
     Manager().SetValueNotifyingHost(P::speakerOn, 0.0f);
-    OpenEditor();
     PumpMessages();
-    EXPECT_DOUBLE_EQ(SliderFor(P::attack).getValue(), 10.0);
-    EXPECT_DOUBLE_EQ(SliderFor(P::sustain).getValue(), 0.75);
-    EXPECT_DOUBLE_EQ(SliderFor(P::drawbar0 + 1).getValue(), 0.5);
-    EXPECT_TRUE(Editor().GetSpeakerSwitch().getToggleState());
-    EXPECT_EQ(Value(P::speakerOn), 0.0f);
-}
+    host.Clear();
+    const auto before = Values();
 
-TEST_F(DemoEditorTest, ConnectingLoadsTheSlidersAndWritesTheSpeakerSwitch)
-{
-    Manager().SetValueNotifyingHost(P::attack, 300.0f);
-    Manager().SetValueNotifyingHost(P::speakerOn, 0.0f);
     OpenEditor();
-    filter.PrepareToPlay(44100.0, 256);
     EXPECT_DOUBLE_EQ(SliderFor(P::attack).getValue(), 300.0);
-    EXPECT_EQ(Value(P::speakerOn), 1.0f);
-    EXPECT_EQ(host.automated.back(), std::make_pair(int(P::speakerOn), 1.0f));
-}
+    EXPECT_NEAR(SliderFor(P::drawbar0 + 3).getValue(), 0.33, 1e-9);
+    EXPECT_FALSE(Editor().GetSpeakerSwitch().getToggleState()) << "the switch shows parameter 19";
 
-TEST_F(DemoEditorTest, ConnectingFromTheAudioThreadLoadsTheSlidersOnTheMessageThread)
-{
-    Manager().SetValueNotifyingHost(P::decay, 400.0f);
-    Manager().SetValueNotifyingHost(P::speakerOn, 0.0f);
-    OpenEditor();
+    // Neither opening nor the blocks and prepare calls that meet the editor, on any thread, write a
+    // parameter or tell the host anything.
     std::thread audio(
         [this]
         {
@@ -266,15 +281,17 @@ TEST_F(DemoEditorTest, ConnectingFromTheAudioThreadLoadsTheSlidersOnTheMessageTh
             RenderBlock(midi);
         });
     audio.join();
-    EXPECT_EQ(Value(P::speakerOn), 1.0f); // written at once from the toggle's copy
-    EXPECT_DOUBLE_EQ(SliderFor(P::decay).getValue(), 50.0);
     PumpMessages();
-    EXPECT_DOUBLE_EQ(SliderFor(P::decay).getValue(), 400.0);
+    EXPECT_TRUE(host.sequence.empty());
+    auto after = Values();
+    after[P::clipThresholdScale] = before[P::clipThresholdScale]; // the engine's own, rewritten by blocks
+    EXPECT_EQ(after, before);
 
-    // The editor now follows the manager: a host change shows without another connection.
-    filter.SetNormalisedParameter(P::decay, 0.0f);
+    // The switch follows parameter 19 whenever the controls are loaded.
+    filter.SetNormalisedParameter(P::speakerOn, 1.0f);
     PumpMessages();
-    EXPECT_DOUBLE_EQ(SliderFor(P::decay).getValue(), 5.0);
+    EXPECT_TRUE(Editor().GetSpeakerSwitch().getToggleState());
+    EXPECT_TRUE(host.sequence.empty());
 }
 
 TEST_F(DemoEditorTest, HostChangesMoveTheSlidersWithoutWritingBack)
@@ -285,7 +302,7 @@ TEST_F(DemoEditorTest, HostChangesMoveTheSlidersWithoutWritingBack)
     Manager().SetValueNotifyingHost(P::sustain, 0.0f);
     Manager().SetValueNotifyingHost(P::drawbar0 + 3, 0.333f);
     filter.SetNormalisedParameter(P::attack, 0.5f); // 252.5 ms
-    host.automated.clear();
+    host.Clear();
     PumpMessages();
 
     EXPECT_DOUBLE_EQ(SliderFor(P::tone).getValue(), 1805.0);
@@ -298,45 +315,40 @@ TEST_F(DemoEditorTest, HostChangesMoveTheSlidersWithoutWritingBack)
     EXPECT_EQ(Value(P::attack), 252.5f);
 }
 
-TEST_F(DemoEditorTest, MovingOneSliderWritesEverySliderSnappedAndTellsTheHost)
+TEST_F(DemoEditorTest, DraggingOneSliderWritesOnlyItsParameterInOneGesture)
 {
     OpenEditor();
     Connect();
-    Manager().SetValueNotifyingHost(P::tone, 1803.0f);
+    Manager().SetValueNotifyingHost(P::tone, 1803.0f); // off the sliders' steps
     Manager().SetValueNotifyingHost(P::sustain, 0.0f);
-    Manager().SetValueNotifyingHost(P::drawbar0 + 3, 0.333f);
+    Manager().SetValueNotifyingHost(P::drawbar0 + 2, 0.005f);
     PumpMessages();
-    host.automated.clear();
+    host.Clear();
+    auto before = Values();
 
-    MoveSlider(P::attack, 400);
+    const int dragged = P::drawbar0 + 3;
+    Drag(SliderFor(dragged), {{17, 40}, {17, 55}, {17, 70}});
 
-    const std::vector<int> writeOrder{16, 17, 2,  3, 4, 5, 20, 21, 22, 23, 24, 25, 0,
-                                      1,  15, 26, 6, 7, 8, 9,  10, 11, 12, 13, 14};
-    EXPECT_EQ(host.AutomatedIndices(), writeOrder);
-    EXPECT_FLOAT_EQ(Value(P::tone), 1805.0f);
-    EXPECT_FLOAT_EQ(Value(P::sustain), 0.01f);
-    EXPECT_FLOAT_EQ(Value(P::drawbar0 + 3), 0.33f);
-    EXPECT_FLOAT_EQ(Value(P::attack), 400.0f);
-    for (const int index : writeOrder)
-        EXPECT_FLOAT_EQ(Value(index), static_cast<float>(SliderFor(index).getValue())) << index;
-    EXPECT_FLOAT_EQ(host.automated.front().second, (1805.0f - 100.0f) / 11900.0f);
+    ASSERT_GE(host.sequence.size(), 3u);
+    EXPECT_EQ(host.sequence.front(), "begin 9");
+    EXPECT_EQ(host.sequence.back(), "end 9");
+    for (size_t i = 1; i + 1 < host.sequence.size(); ++i)
+        EXPECT_EQ(host.sequence[i], "automate 9");
+    EXPECT_FLOAT_EQ(Value(dragged), static_cast<float>(SliderFor(dragged).getValue()));
+    EXPECT_NE(Value(dragged), before[dragged]);
+    before[dragged] = Value(dragged);
+    before[P::clipThresholdScale] = Value(P::clipThresholdScale);
+    EXPECT_EQ(Values(), before) << "every other parameter keeps its value, unsnapped";
 
     // The manager's broadcast of those writes only re-reads.
-    host.automated.clear();
+    host.Clear();
     PumpMessages();
-    EXPECT_TRUE(host.automated.empty());
-}
+    EXPECT_TRUE(host.sequence.empty());
 
-TEST_F(DemoEditorTest, ABurstOfSliderMovesWritesOnce)
-{
-    OpenEditor();
-    Connect();
-    SliderFor(P::attack).setValue(100, juce::sendNotificationSync);
-    SliderFor(P::decay).setValue(200, juce::sendNotificationSync);
-    PumpMessages();
-    EXPECT_EQ(host.automated.size(), 25u);
-    EXPECT_FLOAT_EQ(Value(P::attack), 100.0f);
-    EXPECT_FLOAT_EQ(Value(P::decay), 200.0f);
+    // A value set without a drag of its own (typed, say) is a gesture too.
+    MoveSlider(P::attack, 400);
+    EXPECT_EQ(host.sequence, (std::vector<std::string>{"begin 2", "automate 2", "end 2"}));
+    EXPECT_FLOAT_EQ(Value(P::attack), 400.0f);
 }
 
 TEST_F(DemoEditorTest, AProgramChangeShowsInTheSliders)
@@ -382,6 +394,7 @@ TEST_F(DemoEditorTest, TypedDrawBarValuesStayWithinZeroToOne)
     PumpMessages();
     EXPECT_DOUBLE_EQ(drawBar.getValue(), 1.0);
     EXPECT_FLOAT_EQ(Value(P::drawbar0 + 4), 1.0f);
+    EXPECT_EQ(host.sequence, (std::vector<std::string>{"begin 10", "automate 10", "end 10"}));
 
     valueBox->setText("-3", juce::sendNotificationSync);
     PumpMessages();
@@ -389,7 +402,7 @@ TEST_F(DemoEditorTest, TypedDrawBarValuesStayWithinZeroToOne)
     EXPECT_FLOAT_EQ(Value(P::drawbar0 + 4), 0.0f);
 }
 
-TEST_F(DemoEditorTest, TheSpeakerSwitchWritesParameter19)
+TEST_F(DemoEditorTest, TheSpeakerSwitchWritesParameter19OnClicksOnly)
 {
     auto& editor = OpenEditor();
     Connect();
@@ -399,24 +412,23 @@ TEST_F(DemoEditorTest, TheSpeakerSwitchWritesParameter19)
     PumpMessages();
     EXPECT_FALSE(toggle.getToggleState());
     EXPECT_EQ(Value(P::speakerOn), 0.0f);
-    ASSERT_FALSE(host.automated.empty());
-    EXPECT_EQ(host.automated.back(), std::make_pair(int(P::speakerOn), 0.0f));
-    for (const auto& entry : host.automated)
-        EXPECT_EQ(entry.first, P::speakerOn); // no slider is written
+    EXPECT_EQ(host.sequence, (std::vector<std::string>{"begin 19", "automate 19", "end 19"}));
 
-    // The host's change does not move the toggle, but hovering writes the toggle's state.
+    // Hovering changes nothing; a host change moves the switch.
+    host.Clear();
+    toggle.setState(juce::Button::buttonOver);
+    toggle.setState(juce::Button::buttonNormal);
     filter.SetNormalisedParameter(P::speakerOn, 1.0f);
     PumpMessages();
-    EXPECT_FALSE(toggle.getToggleState());
-    toggle.setState(juce::Button::buttonOver);
-    EXPECT_EQ(Value(P::speakerOn), 0.0f);
+    EXPECT_TRUE(toggle.getToggleState());
+    EXPECT_TRUE(host.sequence.empty());
 
     toggle.triggerClick();
     PumpMessages();
-    EXPECT_EQ(Value(P::speakerOn), 1.0f);
+    EXPECT_EQ(Value(P::speakerOn), 0.0f);
 }
 
-TEST_F(DemoEditorTest, AClosedEditorIsForgottenAndANewOneIsConnectedByTheNextBlock)
+TEST_F(DemoEditorTest, AClosedEditorIsForgottenAndANewOneShowsTheParameters)
 {
     OpenEditor();
     Connect();
@@ -430,7 +442,8 @@ TEST_F(DemoEditorTest, AClosedEditorIsForgottenAndANewOneIsConnectedByTheNextBlo
     juce::MidiBuffer midi;
     RenderBlock(midi);
     PumpMessages();
-    EXPECT_EQ(Value(P::speakerOn), 1.0f);
+    EXPECT_EQ(Value(P::speakerOn), 0.0f);
+    EXPECT_FALSE(Editor().GetSpeakerSwitch().getToggleState());
     EXPECT_DOUBLE_EQ(SliderFor(P::attack).getValue(), 125.0);
 }
 } // namespace

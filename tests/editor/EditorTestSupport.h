@@ -8,11 +8,13 @@
 #include "params/PluginParameterManager.h"
 
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
 // Stands in for the host wrapper: applies a change as the host would, then records the
-// automation the host would be told about.
+// automation the host would be told about, and the gestures around it in order ("begin 9",
+// "automate 9", "end 9").
 class RecordingHost : public FilterNativeCallbacks
 {
 public:
@@ -20,6 +22,21 @@ public:
     {
         filter.SetNormalisedParameter(index, normalisedValue);
         automated.emplace_back(index, normalisedValue);
+        sequence.push_back("automate " + std::to_string(index));
+    }
+    void BeginParameterGesture(AudioFilterBase&, int index) override
+    {
+        sequence.push_back("begin " + std::to_string(index));
+    }
+    void EndParameterGesture(AudioFilterBase&, int index) override
+    {
+        sequence.push_back("end " + std::to_string(index));
+    }
+
+    void Clear()
+    {
+        automated.clear();
+        sequence.clear();
     }
 
     std::vector<int> AutomatedIndices() const
@@ -31,6 +48,7 @@ public:
     }
 
     std::vector<std::pair<int, float>> automated;
+    std::vector<std::string> sequence;
 };
 
 // An organ with a recording host and, on request, its open editor.

@@ -18,13 +18,13 @@ public:
         ++keyCalls;
     }
     void ReleaseAllKeys() override { ++allKeysReleased; }
-    void PostRepaintCommand() override { ++repaintCommands; }
+    void RequestRepaint() override { ++repaintRequests; }
 
     juce::MessageListener* noteTarget = nullptr;
     std::array<int, 128> downMarks{}, upMarks{};
     int keyCalls = 0;
     int allKeysReleased = 0;
-    int repaintCommands = 0;
+    int repaintRequests = 0;
 };
 
 class CountingListener : public juce::ChangeListener
@@ -52,16 +52,10 @@ public:
 
     KeyboardDisplay& GetKeyboard() override { return keyboard; }
     void SyncControlsFromParameters() override { ++syncs; }
-    void WriteSpeakerSwitch() override
-    {
-        organ.GetParameterManager().SetValueNotifyingHost(ParameterIndex::speakerOn, 1.0f);
-        ++speakerWrites;
-    }
     void FollowParameterChanges() override { organ.GetParameterManager().addChangeListener(&listener); }
 
     FakeKeyboard keyboard;
     int syncs = 0;
-    int speakerWrites = 0;
 
 private:
     Brumalux& organ;

@@ -29,7 +29,16 @@ struct HostListener : juce::AudioProcessorListener
         changes.emplace_back(index, value);
     }
     void audioProcessorChanged(juce::AudioProcessor*, const ChangeDetails&) override {}
+    void audioProcessorParameterChangeGestureBegin(juce::AudioProcessor*, int index) override
+    {
+        gestures.push_back(index);
+    }
+    void audioProcessorParameterChangeGestureEnd(juce::AudioProcessor*, int index) override
+    {
+        gestures.push_back(-1 - index);
+    }
     std::vector<std::pair<int, float>> changes;
+    std::vector<int> gestures; // index at a begin, -1 - index at an end
 };
 
 class OrganProcessorTest : public ::testing::Test
@@ -89,6 +98,11 @@ TEST_F(OrganProcessorTest, ChangesFromTheOrganReachTheHost)
     ASSERT_EQ(host.changes.size(), 1u);
     EXPECT_EQ(host.changes[0], std::make_pair(toneIndex, 0.5f));
     EXPECT_EQ(organ->getParameters()[toneIndex]->getValue(), 0.5f);
+
+    // An editor drag is one gesture on the host's side.
+    organ->GetFilter().BeginParameterGesture(toneIndex);
+    organ->GetFilter().EndParameterGesture(toneIndex);
+    EXPECT_EQ(host.gestures, (std::vector<int>{toneIndex, -1 - toneIndex}));
 
     // A program switch reports every value it writes.
     host.changes.clear();

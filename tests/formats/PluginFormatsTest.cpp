@@ -1,7 +1,8 @@
 // The VST3 and LV2 forms as hosts load them: the built bundles, opened with JUCE's own
 // plug-in hosting, held against the VST 2 plug-in loaded through its entry point.
 
-#include "tests/host/TestHost.h"
+#include "vst2host/PluginInstance.h"
+#include "vst2host/PluginLibrary.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
@@ -15,6 +16,9 @@ namespace juce
 {
 bool dispatchNextMessageOnSystemQueue(bool returnIfNoPendingMessages);
 }
+
+using brumalux::vst2host::PluginInstance;
+using brumalux::vst2host::PluginLibrary;
 
 namespace
 {
@@ -156,7 +160,7 @@ void Settle(juce::AudioPluginInstance& instance)
     }
 }
 
-juce::MemoryBlock Vst2Chunk(TestHost& host)
+juce::MemoryBlock Vst2Chunk(PluginInstance& host)
 {
     void* data = nullptr;
     const auto size = host.Dispatch(vst2::effGetChunk, 0, 0, &data);
@@ -167,7 +171,7 @@ juce::MemoryBlock Vst2Chunk(TestHost& host)
 // "Unused", which the engine rewrites whenever it renders.
 std::vector<std::vector<float>> ProgramsAsVst2ReadsThem(PluginLibrary& vst2Library, juce::MemoryBlock bytes)
 {
-    TestHost reader(vst2Library.Entry());
+    PluginInstance reader(vst2Library.Entry());
     reader.Dispatch(vst2::effSetChunk, 0, static_cast<vst2::VstIntPtr>(bytes.getSize()), bytes.getData());
     std::vector<std::vector<float>> programs;
     for (int p = 0; p < numPrograms; ++p)
@@ -191,7 +195,7 @@ protected:
         instance = GetParam().load();
         ASSERT_NE(instance, nullptr) << "the " << GetParam().name << " form did not load";
         ASSERT_TRUE(vst2Library.IsLoaded()) << vst2Library.Error();
-        vst2 = std::make_unique<TestHost>(vst2Library.Entry());
+        vst2 = std::make_unique<PluginInstance>(vst2Library.Entry());
         instance->prepareToPlay(sampleRate, blockSize);
         hosted = FindOrganParameters(*instance);
         ASSERT_EQ(hosted.size(), static_cast<size_t>(numParameters)) << "every organ parameter, by name";
@@ -204,7 +208,7 @@ protected:
         std::vector<juce::AudioProcessorParameter*> found;
         for (int i = 0; i < numParameters; ++i)
         {
-            const juce::String vst2Name = vst2->Text(vst2::effGetParamName, i, 8);
+            const juce::String vst2Name = vst2->CheckedText(vst2::effGetParamName, i, 8);
             for (auto* parameter : form.getParameters())
                 if (parameter->getName(100).substring(0, 8) == vst2Name)
                     found.push_back(parameter);
@@ -225,7 +229,7 @@ protected:
     // The form's number for an organ program: LV2 hosts list presets in an order of their own.
     int HostedProgram(juce::AudioPluginInstance& form, int organProgram)
     {
-        const juce::String name = vst2->Text(vst2::effGetProgramNameIndexed, organProgram, 24);
+        const juce::String name = vst2->CheckedText(vst2::effGetProgramNameIndexed, organProgram, 24);
         for (int p = 0; p < form.getNumPrograms(); ++p)
             if (form.getProgramName(p) == name)
                 return p;
@@ -263,7 +267,7 @@ protected:
 
     static juce::ScopedJuceInitialiser_GUI* juceRuntime;
     PluginLibrary vst2Library{BRUMALUX_PLUGIN};
-    std::unique_ptr<TestHost> vst2;
+    std::unique_ptr<PluginInstance> vst2;
     std::unique_ptr<juce::AudioPluginInstance> instance;
     std::vector<juce::AudioProcessorParameter*> hosted;
 };
@@ -285,7 +289,7 @@ TEST_P(PluginFormats, IdentityParametersAndPrograms)
         for (int i = 0; i < numParameters; ++i)
         {
             EXPECT_EQ(Parameter(i).getCurrentValueAsText(),
-                      juce::String(vst2->Text(vst2::effGetParamDisplay, i, 64)))
+                      juce::String(vst2->CheckedText(vst2::effGetParamDisplay, i, 64)))
                 << "parameter " << i;
         }
     }
@@ -295,7 +299,7 @@ TEST_P(PluginFormats, IdentityParametersAndPrograms)
     for (int p = 0; p < numPrograms; ++p)
     {
         hostedNames.add(instance->getProgramName(p));
-        vst2Names.add(vst2->Text(vst2::effGetProgramNameIndexed, p, 24));
+        vst2Names.add(vst2->CheckedText(vst2::effGetProgramNameIndexed, p, 24));
     }
     const auto hostedSwitch = HostedProgram(*instance, 6);
     hostedNames.sort(false);
@@ -316,7 +320,7 @@ TEST_P(PluginFormats, StateRoundTripsAndMovesToAndFromTheVst2Plugin)
     vst2->Effect()->setParameter(vst2->Effect(), 16, 0.25f);
     vst2->Effect()->setParameter(vst2->Effect(), 8, 0.75f);
     // A rendered block sets "Unused" from Distortion, as every hosted form has done.
-    TestHost::Channels out(2, std::vector<float>(blockSize));
+    PluginInstance::Channels out(2, std::vector<float>(blockSize));
     vst2->ProcessReplacing(out, blockSize);
     const auto vst2Chunk = Vst2Chunk(*vst2);
     const auto movedIn = StateWithOrganBytes(GetParam().name, *instance, vst2Chunk);
@@ -383,7 +387,7 @@ TEST_P(PluginFormats, ChordRendersAsTheVst2PluginRendersIt)
         vst2->Effect()->setParameter(vst2->Effect(), index, value);
     }
     vst2->Resume(static_cast<float>(sampleRate), blockSize);
-    TestHost::Channels reference(2, std::vector<float>(blockSize));
+    PluginInstance::Channels reference(2, std::vector<float>(blockSize));
     RunOneBlock(*instance);
     vst2->ProcessReplacing(reference, blockSize);
 
@@ -392,7 +396,7 @@ TEST_P(PluginFormats, ChordRendersAsTheVst2PluginRendersIt)
     for (int block = 0; block < 40; ++block)
     {
         juce::MidiBuffer midi;
-        std::vector<TestHost::MidiEvent> events;
+        std::vector<PluginInstance::MidiEvent> events;
         if (block == 0 || block == 25)
             for (int n = 0; n < 3; ++n)
             {

@@ -46,13 +46,13 @@ protected:
     }
 
     // Waits until the window holds one child editor window of the fake editor's size that
-    // shows its colour, calling effEditIdle in between when asked to.
-    bool ShowsTheEditor(X11TestDisplay::WindowId window, PluginInstance* idlingHost = nullptr)
+    // shows its colour, calling effEditIdle in between as hosts do: while an editor is open
+    // the host's idle calls run the plug-in's messages, painting included.
+    bool ShowsTheEditor(X11TestDisplay::WindowId window, PluginInstance& idlingHost)
     {
         for (int attempt = 0; attempt < 300; ++attempt)
         {
-            if (idlingHost != nullptr)
-                idlingHost->Dispatch(vst2::effEditIdle);
+            idlingHost.Dispatch(vst2::effEditIdle);
             const auto children = display->ChildrenOf(window);
             if (children.size() == 1 && display->IsMapped(children[0]) &&
                 display->SizeOf(children[0]) ==
@@ -66,16 +66,26 @@ protected:
         return false;
     }
 
+    // A host's idle calls for a while, about 100 a second.
+    static void IdleFor(PluginInstance& host, int milliseconds)
+    {
+        for (int waited = 0; waited < milliseconds; waited += 10)
+        {
+            host.Dispatch(vst2::effEditIdle);
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+
     X11TestDisplay* display = nullptr;
 };
 
-TEST_F(HostEditor, OpensAsAChildOfTheHostsWindowAndPaintsWithoutHostIdle)
+TEST_F(HostEditor, OpensAsAChildOfTheHostsWindow)
 {
     auto host = MakeHost();
     const auto window = display->CreateTopLevelWindow(600, 500, "BrumaluxTestHost");
     host->Callbacks().ClearRequests();
     EXPECT_EQ(host->Dispatch(vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(window)), 1);
-    EXPECT_TRUE(ShowsTheEditor(window));
+    EXPECT_TRUE(ShowsTheEditor(window, *host));
 
     const auto requests = host->Callbacks().Requests();
     ASSERT_GE(requests.size(), 2u);
@@ -95,7 +105,7 @@ TEST_F(HostEditor, PaintsWhileTheHostCallsIdle)
     auto host = MakeHost();
     const auto window = display->CreateTopLevelWindow(440, 485, "BrumaluxTestHost");
     EXPECT_EQ(host->Dispatch(vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(window)), 1);
-    EXPECT_TRUE(ShowsTheEditor(window, host.get()));
+    EXPECT_TRUE(ShowsTheEditor(window, *host));
     host->Dispatch(vst2::effEditClose);
     display->DestroyWindow(window);
 }
@@ -105,7 +115,7 @@ TEST_F(HostEditor, OpenAndClose50TimesLeavesNothingBehind)
     auto host = MakeHost();
     const auto window = display->CreateTopLevelWindow(440, 485, "BrumaluxTestHost");
     host->Dispatch(vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(window));
-    ASSERT_TRUE(ShowsTheEditor(window));
+    ASSERT_TRUE(ShowsTheEditor(window, *host));
     host->Dispatch(vst2::effEditClose);
     const auto threadsBefore = CountThreads();
     for (int round = 0; round < 50; ++round)
@@ -118,7 +128,7 @@ TEST_F(HostEditor, OpenAndClose50TimesLeavesNothingBehind)
     }
     EXPECT_EQ(CountThreads(), threadsBefore);
     host->Dispatch(vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(window));
-    EXPECT_TRUE(ShowsTheEditor(window));
+    EXPECT_TRUE(ShowsTheEditor(window, *host));
     host->Dispatch(vst2::effEditClose);
     display->DestroyWindow(window);
 }
@@ -131,7 +141,7 @@ TEST_F(HostEditor, OpeningAgainReplacesTheEditor)
     ASSERT_NE(host->Dispatch(vst2::effEditGetRect, 0, 0, &rect), 0);
     host->Dispatch(vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(window));
     host->Dispatch(vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(window));
-    EXPECT_TRUE(ShowsTheEditor(window)) << "one editor window, not two";
+    EXPECT_TRUE(ShowsTheEditor(window, *host)) << "one editor window, not two";
     host->Dispatch(vst2::effEditClose);
     display->DestroyWindow(window);
 }
@@ -144,11 +154,11 @@ TEST_F(HostEditor, TwoInstancesWithEditorsAtOnce)
     const auto secondWindow = display->CreateTopLevelWindow(440, 485, "BrumaluxTestHost", 500, 0);
     EXPECT_EQ(first->Dispatch(vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(firstWindow)), 1);
     EXPECT_EQ(second->Dispatch(vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(secondWindow)), 1);
-    EXPECT_TRUE(ShowsTheEditor(firstWindow));
-    EXPECT_TRUE(ShowsTheEditor(secondWindow));
+    EXPECT_TRUE(ShowsTheEditor(firstWindow, *first));
+    EXPECT_TRUE(ShowsTheEditor(secondWindow, *second));
     first->Close();
     EXPECT_TRUE(display->ChildrenOf(firstWindow).empty());
-    EXPECT_TRUE(ShowsTheEditor(secondWindow));
+    EXPECT_TRUE(ShowsTheEditor(secondWindow, *second));
     second->Dispatch(vst2::effEditClose);
     display->DestroyWindow(firstWindow);
     display->DestroyWindow(secondWindow);
@@ -197,14 +207,14 @@ TEST_F(HostEditor, HostWindowDestroyedBeforeTheEditorIsClosed)
     auto host = MakeHost();
     const auto window = display->CreateTopLevelWindow(440, 485, "BrumaluxTestHost");
     host->Dispatch(vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(window));
-    ASSERT_TRUE(ShowsTheEditor(window));
+    ASSERT_TRUE(ShowsTheEditor(window, *host));
     display->DestroyWindow(window);
     host->Dispatch(vst2::effEditIdle);
     EXPECT_EQ(host->Dispatch(vst2::effEditClose), 0);
 
     const auto another = display->CreateTopLevelWindow(440, 485, "BrumaluxTestHost");
     EXPECT_EQ(host->Dispatch(vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(another)), 1);
-    EXPECT_TRUE(ShowsTheEditor(another));
+    EXPECT_TRUE(ShowsTheEditor(another, *host));
     host->Dispatch(vst2::effEditClose);
     display->DestroyWindow(another);
 }
@@ -216,34 +226,29 @@ TEST_F(HostEditor, ItsOwnWindowsAreResizedWhenTheHostWillNot)
     const auto window = display->CreateTopLevelWindow(440, 485, "BrumaluxTestHost");
     host.Callbacks().ClearRequests();
     EXPECT_EQ(host.Dispatch(vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(window)), 1);
-    EXPECT_TRUE(ShowsTheEditor(window));
+    EXPECT_TRUE(ShowsTheEditor(window, host));
     EXPECT_EQ(host.Callbacks().CountRequests(vst2::audioMasterCanDo), 1);
-    EXPECT_EQ(host.Callbacks().CountRequests(vst2::audioMasterSizeWindow), 0)
-        << "a host that cannot is not asked";
+    EXPECT_EQ(host.Callbacks().CountRequests(vst2::audioMasterSizeWindow), 0) << "a host that cannot is not asked";
     EXPECT_EQ(display->SizeOf(window), std::make_pair(440, 485));
     host.Dispatch(vst2::effEditClose);
     display->DestroyWindow(window);
 }
 
-TEST_F(HostEditor, AsksForIdleCallsWhileAMouseButtonIsHeld)
+// The idle rule asks a host that stops idling while the mouse is held to go on. Here the host's
+// own idle calls run the plug-in's timers, so the rule only ever runs inside one of them, and
+// must not call the host back from there.
+TEST_F(HostEditor, AskForNoIdleCallsFromInsideTheHostsIdleCalls)
 {
     auto host = MakeHost();
     const auto window = display->CreateTopLevelWindow(440, 485, "BrumaluxTestHost");
     host->Dispatch(vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(window));
-    ASSERT_TRUE(ShowsTheEditor(window));
+    ASSERT_TRUE(ShowsTheEditor(window, *host));
     host->Callbacks().ClearRequests();
-    std::this_thread::sleep_for(std::chrono::milliseconds(600));
-    EXPECT_EQ(host->Callbacks().CountRequests(vst2::audioMasterIdle), 0) << "no button held";
-
     if (!display->SetMouseButton(true))
         GTEST_SKIP() << "no XTEST";
-    std::this_thread::sleep_for(std::chrono::milliseconds(800));
+    IdleFor(*host, 800);
     display->SetMouseButton(false);
-    const auto whileHeld = host->Callbacks().CountRequests(vst2::audioMasterIdle);
-    EXPECT_GE(whileHeld, 2) << "one per timer tick at least";
-    EXPECT_LE(whileHeld, 800 / 20 + 1);
-    std::this_thread::sleep_for(std::chrono::milliseconds(600));
-    EXPECT_LE(host->Callbacks().CountRequests(vst2::audioMasterIdle), whileHeld + 1) << "released: no more";
+    EXPECT_EQ(host->Callbacks().CountRequests(vst2::audioMasterIdle), 0);
     host->Dispatch(vst2::effEditClose);
     display->DestroyWindow(window);
 }

@@ -35,11 +35,12 @@ protected:
     }
 
     // Waits for one child window of the editor's size showing the editor's background
-    // and the band behind its keyboard.
-    bool ShowsTheOrgan(X11TestDisplay::WindowId window)
+    // and the band behind its keyboard, idling the editor as hosts do.
+    bool ShowsTheOrgan(X11TestDisplay::WindowId window, PluginInstance& idlingHost)
     {
         for (int attempt = 0; attempt < 300; ++attempt)
         {
+            idlingHost.Dispatch(vst2::effEditIdle);
             const auto children = display->ChildrenOf(window);
             if (children.size() == 1 && display->SizeOf(children[0]) == std::make_pair(440, 485) &&
                 display->PixelAt(children[0], 5, 200) == background &&
@@ -64,7 +65,7 @@ TEST_F(OrganEditor, ReportsItsSizeAndShowsInTheHostsWindow)
     EXPECT_EQ(rect->right, 440);
     const auto window = display->CreateTopLevelWindow(440, 485, "BrumaluxTestHost");
     EXPECT_EQ(host.Dispatch(vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(window)), 1);
-    EXPECT_TRUE(ShowsTheOrgan(window));
+    EXPECT_TRUE(ShowsTheOrgan(window, host));
     host.Dispatch(vst2::effEditClose);
     EXPECT_TRUE(display->ChildrenOf(window).empty());
     display->DestroyWindow(window);
@@ -102,7 +103,7 @@ TEST_F(OrganEditor, OpensAndClosesWhileNotesSound)
     audio.join();
     EXPECT_TRUE(display->ChildrenOf(window).empty());
     host.Dispatch(vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(window));
-    EXPECT_TRUE(ShowsTheOrgan(window));
+    EXPECT_TRUE(ShowsTheOrgan(window, host));
     host.Close();
     EXPECT_TRUE(display->ChildrenOf(window).empty()) << "closing the plug-in closes its editor";
     display->DestroyWindow(window);

@@ -130,13 +130,30 @@ std::uint32_t X11TestDisplay::PixelAt(WindowId window, int x, int y)
     return static_cast<std::uint32_t>(pixel & 0xffffffu);
 }
 
+namespace
+{
+// XTEST is loaded when first used, so that the tests build and skip without it.
+void* XTestFunction(const char* name)
+{
+    static auto* library = dlopen("libXtst.so.6", RTLD_NOW | RTLD_LOCAL);
+    return library != nullptr ? dlsym(library, name) : nullptr;
+}
+} // namespace
+
+bool X11TestDisplay::MovePointer(int x, int y)
+{
+    using FakeMotionEvent = int (*)(Display*, int, int, int, unsigned long);
+    static auto fakeMotionEvent = reinterpret_cast<FakeMotionEvent>(XTestFunction("XTestFakeMotionEvent"));
+    if (fakeMotionEvent == nullptr || fakeMotionEvent(display, -1, x, y, CurrentTime) == 0)
+        return false;
+    XSync(display, False);
+    return true;
+}
+
 bool X11TestDisplay::SetMouseButton(bool down)
 {
     using FakeButtonEvent = int (*)(Display*, unsigned int, int, unsigned long);
-    static auto* library = dlopen("libXtst.so.6", RTLD_NOW | RTLD_LOCAL);
-    if (library == nullptr)
-        return false;
-    static auto fakeButtonEvent = reinterpret_cast<FakeButtonEvent>(dlsym(library, "XTestFakeButtonEvent"));
+    static auto fakeButtonEvent = reinterpret_cast<FakeButtonEvent>(XTestFunction("XTestFakeButtonEvent"));
     if (fakeButtonEvent == nullptr || fakeButtonEvent(display, 1, down ? True : False, CurrentTime) == 0)
         return false;
     XSync(display, False);

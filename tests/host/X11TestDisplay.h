@@ -34,6 +34,8 @@ public:
     // Presses or releases the first mouse button through the XTEST extension; false
     // where the extension's library or the server's support is missing.
     bool SetMouseButton(bool down);
+    // Moves the pointer to x, y on the screen through XTEST; false where it is missing.
+    bool MovePointer(int x, int y);
 
 private:
     explicit X11TestDisplay(_XDisplay* displayToUse) : display(displayToUse) {}

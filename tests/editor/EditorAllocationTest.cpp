@@ -1,0 +1,98 @@
+// Counts what the audio thread allocates while the organ's own editor is open: from the very block that
+// connects the editor, no block may allocate, neither to register the keyboard's note target nor to ask
+// the keyboard to repaint (posting a message may grow JUCE's message queue).
+#include "EditorTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+#include <thread>
+
+namespace
+{
+thread_local bool countingThisThread = false;
+std::atomic<long> counted{0};
+} // namespace
+
+void* operator new(std::size_t size)
+{
+    if (countingThisThread)
+        counted.fetch_add(1, std::memory_order_relaxed);
+    if (void* memory = std::malloc(size == 0 ? 1 : size))
+        return memory;
+    throw std::bad_alloc();
+}
+
+void* operator new[](std::size_t size)
+{
+    return operator new(size);
+}
+
+void operator delete(void* memory) noexcept
+{
+    std::free(memory);
+}
+
+void operator delete[](void* memory) noexcept
+{
+    std::free(memory);
+}
+
+void operator delete(void* memory, std::size_t) noexcept
+{
+    std::free(memory);
+}
+
+void operator delete[](void* memory, std::size_t) noexcept
+{
+    std::free(memory);
+}
+
+namespace
+{
+TEST(EditorAllocation, BlocksAllocateNothingFromTheFirstOneWithTheEditorOpen)
+{
+    OrganWithEditor organ;
+    organ.filter.PrepareToPlay(44100.0, 256);
+    organ.OpenEditor();
+    auto& keyboard = organ.Editor().GetKeyboard();
+
+    long allocated = 0;
+    for (int block = 0; block < 200; ++block)
+    {
+        juce::MidiBuffer midi;
+        midi.ensureSize(1024);
+        midi.addEvent(juce::MidiMessage::noteOn(1, 36 + block % 61, juce::uint8(100)), block % 200);
+        midi.addEvent(juce::MidiMessage::noteOff(1, 36 + (block + 30) % 61), 220);
+        if (block % 50 == 25)
+            midi.addEvent(juce::MidiMessage::allNotesOff(1), 230);
+        organ.filter.HandleKeyboardMessage(KeyboardNoteMessage(block % 2 == 0 ? 144 : 128, 60, &keyboard));
+
+        // The audio thread as a host has it: a thread of its own, under the callback lock.
+        std::thread audio(
+            [&]
+            {
+                juce::AudioSampleBuffer input(2, 256), output(2, 256);
+                const juce::ScopedLock lock(organ.filter.GetCallbackLock());
+                const long before = counted.load();
+                countingThisThread = true;
+                organ.filter.ProcessBlock(input, output, false, midi);
+                countingThisThread = false;
+                allocated += counted.load() - before;
+            });
+        audio.join();
+        if (block % 8 == 0)
+            PumpMessages(); // the message thread at work in between, as in a host
+    }
+    EXPECT_EQ(allocated, 0);
+    EXPECT_TRUE(dynamic_cast<VirtualPiano&>(keyboard).IsKeyDown(36 + 199 % 61)) << "the blocks did mark keys";
+
+    countingThisThread = true; // the counter does see allocations
+    const long probe = counted.load();
+    auto one = std::make_unique<int>(1);
+    countingThisThread = false;
+    EXPECT_EQ(counted.load(), probe + 1);
+}
+} // namespace
