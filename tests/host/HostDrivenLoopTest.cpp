@@ -15,11 +15,11 @@ TEST(HostDrivenLoop, IdleCallsWithAnEditorOpenRunMessagesOnTheCallerAndStartNoTh
 {
     FakeInstrument::Options options;
     options.withEditor = true;
-    auto* effect = CreateWrapped(options);
-    Dispatch(effect, vst2::effOpen);
+    auto host = HostWrapped(options);
+    host->Open();
     ASSERT_TRUE(SharedMessageThread::IsRunning());
     vst2::ERect* rect = nullptr;
-    ASSERT_NE(Dispatch(effect, vst2::effEditGetRect, 0, 0, &rect), 0);
+    ASSERT_NE(host->Dispatch(vst2::effEditGetRect, 0, 0, &rect), 0);
     EXPECT_FALSE(SharedMessageThread::IsRunning()) << "the editor exists: the host drives the loop";
 
     const int threadsBefore = SharedMessageThread::ThreadsStarted();
@@ -35,15 +35,14 @@ TEST(HostDrivenLoop, IdleCallsWithAnEditorOpenRunMessagesOnTheCallerAndStartNoTh
                 if (std::this_thread::get_id() != caller)
                     ++deliveredElsewhere;
             });
-        Dispatch(effect, vst2::effEditIdle);
+        host->Dispatch(vst2::effEditIdle);
     }
     EXPECT_EQ(SharedMessageThread::ThreadsStarted(), threadsBefore);
     EXPECT_EQ(delivered, 1000) << "each idle call ran what was posted before it";
     EXPECT_EQ(deliveredElsewhere.load(), 0);
 
-    Dispatch(effect, vst2::effEditClose);
+    host->Dispatch(vst2::effEditClose);
     EXPECT_TRUE(SharedMessageThread::IsRunning()) << "without an editor the loop runs by itself";
     EXPECT_EQ(SharedMessageThread::ThreadsStarted(), threadsBefore + 1);
-    Close(effect);
 }
 } // namespace
