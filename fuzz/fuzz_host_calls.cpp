@@ -5,6 +5,7 @@
 // sizes, indices, values, offsets and contents, is the fuzzer's.
 
 #include "host/JuceRuntimeHolder.h"
+#include "host/PluginFilterFactory.h"
 #include "host/SharedMessageThread.h"
 #include "host/Vst2InstanceFactory.h"
 #include "host/Vst2Interface.h"
@@ -198,7 +199,7 @@ private:
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
 {
     KeepJuceRunning();
-    auto* effect = CreateVst2Instance(&HostCallback);
+    auto* effect = CreateVst2Instance(&HostCallback, &CreateBrumalux);
     if (effect == nullptr)
         return 0;
     FuzzedDataProvider data(bytes, size);

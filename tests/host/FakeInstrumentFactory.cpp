@@ -1,7 +1,7 @@
 // The factory the test plug-in's entry point calls in place of the organ's.
 
 #include "FakeInstrument.h"
-#include "engine/CreateBrumalux.h"
+#include "host/PluginFilterFactory.h"
 
 AudioFilterBase* CreateBrumalux()
 {

@@ -3,6 +3,7 @@
 // instance.
 
 #include "InProcessHost.h"
+#include "host/PluginFilterFactory.h"
 #include "host/Vst2InstanceFactory.h"
 
 #include <gtest/gtest.h>
@@ -23,8 +24,8 @@ template <typename Condition> bool WaitFor(Condition condition, int timeoutMs)
 TEST(SharedMessageThread, RunsWhileInstancesLiveAndStepsAsideForHostThreads)
 {
     EXPECT_FALSE(SharedMessageThread::IsRunning());
-    auto* first = CreateVst2Instance(&RecordedRequests::Callback);
-    auto* second = CreateVst2Instance(&RecordedRequests::Callback);
+    auto* first = CreateVst2Instance(&RecordedRequests::Callback, &CreateBrumalux);
+    auto* second = CreateVst2Instance(&RecordedRequests::Callback, &CreateBrumalux);
     ASSERT_NE(first, nullptr);
     ASSERT_NE(second, nullptr);
     EXPECT_TRUE(SharedMessageThread::IsRunning());
@@ -50,8 +51,8 @@ TEST(SharedMessageThread, RunsWhileInstancesLiveAndStepsAsideForHostThreads)
 
 TEST(SharedMessageThread, TimerEmptiesTheChunkMemoryWithoutHostIdleCalls)
 {
-    auto* opened = CreateVst2Instance(&RecordedRequests::Callback);
-    auto* neverOpened = CreateVst2Instance(&RecordedRequests::Callback);
+    auto* opened = CreateVst2Instance(&RecordedRequests::Callback, &CreateBrumalux);
+    auto* neverOpened = CreateVst2Instance(&RecordedRequests::Callback, &CreateBrumalux);
     Dispatch(opened, vst2::effOpen);
     void* data = nullptr;
     ASSERT_GT(Dispatch(opened, vst2::effGetChunk, 0, 0, &data), 0);
@@ -71,8 +72,9 @@ TEST(SharedMessageThread, FailedCreationLeavesNothingBehind)
 {
     const auto noVersion = [](vst2::AEffect*, vst2::VstInt32, vst2::VstInt32, vst2::VstIntPtr, void*,
                               float) -> vst2::VstIntPtr { return 0; };
-    EXPECT_EQ(CreateVst2Instance(noVersion), nullptr);
-    EXPECT_EQ(CreateVst2Instance(nullptr), nullptr);
+    EXPECT_EQ(CreateVst2Instance(noVersion, &CreateBrumalux), nullptr);
+    EXPECT_EQ(CreateVst2Instance(nullptr, &CreateBrumalux), nullptr);
+    EXPECT_EQ(CreateVst2Instance(&RecordedRequests::Callback, nullptr), nullptr);
     EXPECT_FALSE(SharedMessageThread::IsRunning());
     EXPECT_EQ(juce::MessageManager::getInstanceWithoutCreating(), nullptr);
 }

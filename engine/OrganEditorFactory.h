@@ -1,7 +1,0 @@
-#pragma once
-
-class AudioFilterEditor;
-class Brumalux;
-
-// The organ's editor, bound to its filter; defined by the editor, which the engine does not include.
-AudioFilterEditor* CreateOrganEditor(Brumalux& filter);
