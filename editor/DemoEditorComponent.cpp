@@ -153,7 +153,8 @@ void DemoEditorComponent::AddDrawBars(juce::GroupComponent& group)
         drawBar->setValue(1.0 / (k + 1), juce::dontSendNotification);
         drawBar->onValueChange = [this] { sliderChanges.sendChangeMessage(); };
         drawBars[static_cast<size_t>(k)] = drawBar.get();
-        sliderForParameter[static_cast<size_t>(ParameterIndex::drawbar0 + k)] = drawBar.get();
+        sliderForParameter[static_cast<size_t>(ParameterIndex::drawbar0) + static_cast<size_t>(k)] =
+            drawBar.get();
         sliders.push_back(std::move(drawBar));
     }
 }

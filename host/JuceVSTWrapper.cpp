@@ -14,7 +14,7 @@
 namespace
 {
 // Pending MIDI room reserved up front, so the audio thread does not allocate for it.
-constexpr size_t reservedMidiBytes = 2048 * 16;
+constexpr size_t reservedMidiBytes = size_t{2048} * 16;
 
 vst2::VstInt32 FlagsFor(const PluginProperties& properties)
 {

@@ -132,6 +132,6 @@ void PluginParameterManager::ApplyValues(const void* data, int sizeInBytes)
     const int count = std::min(available, GetNumParameters());
     for (int index = 0; index < count; ++index)
         if (const auto* record = FindRecord(index))
-            StoreAndReportToHost(index, *record, LittleEndian::ReadFloat(bytes + 4 * index));
+            StoreAndReportToHost(index, *record, LittleEndian::ReadFloat(bytes + std::ptrdiff_t{4} * index));
     sendChangeMessage();
 }

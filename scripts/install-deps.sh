@@ -9,7 +9,7 @@ packages=(
   libfreetype-dev libpng-dev libjpeg-dev zlib1g-dev fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb x11-utils
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format clang-tidy
   locales
 )
 

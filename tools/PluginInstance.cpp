@@ -14,6 +14,7 @@ namespace
 std::vector<float*> PointersTo(std::vector<std::vector<float>>& channels)
 {
     std::vector<float*> pointers;
+    pointers.reserve(channels.size());
     for (auto& channel : channels)
         pointers.push_back(channel.data());
     return pointers;

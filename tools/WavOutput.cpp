@@ -16,9 +16,10 @@ juce::File TargetFile(const std::string& path)
 }
 } // namespace
 
-WavOutput::WavOutput(const std::string& path, double sampleRate, int numChannels, int bitsPerSample)
-    : path(path),
-      temporary(std::make_unique<juce::TemporaryFile>(TargetFile(path), juce::TemporaryFile::useHiddenFile))
+WavOutput::WavOutput(const std::string& outputPath, double sampleRate, int numChannels, int bitsPerSample)
+    : path(outputPath),
+      temporary(
+          std::make_unique<juce::TemporaryFile>(TargetFile(outputPath), juce::TemporaryFile::useHiddenFile))
 {
     auto fileStream = std::make_unique<juce::FileOutputStream>(temporary->getFile());
     if (fileStream->failedToOpen())
@@ -32,7 +33,7 @@ WavOutput::WavOutput(const std::string& path, double sampleRate, int numChannels
     if (writer == nullptr)
         throw RenderError("cannot write " + std::to_string(numChannels) + " channels of " +
                           std::to_string(bitsPerSample) + "-bit samples to a WAV file");
-    fileStream.release(); // the writer owns it now
+    juce::ignoreUnused(fileStream.release()); // the writer owns it now
 }
 
 WavOutput::~WavOutput()

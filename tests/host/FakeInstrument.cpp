@@ -74,13 +74,13 @@ void FakeInstrument::FillProperties(PluginProperties& properties)
     properties.silentOutputWhenInputSilent = false;
 }
 
-int FakeInstrument::PrepareToPlay(double sampleRate, int samplesPerBlock)
+int FakeInstrument::PrepareToPlay(double rate, int samplesPerBlock)
 {
     ++numPrepareCalls;
     prepared = true;
-    preparedRate = sampleRate;
+    preparedRate = rate;
     preparedBlockSize = samplesPerBlock;
-    if (sampleRate != GetSampleRate() || samplesPerBlock != GetBlockSize())
+    if (rate != GetSampleRate() || samplesPerBlock != GetBlockSize())
         Violation();
     return 0;
 }
