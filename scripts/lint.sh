@@ -7,12 +7,14 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build_dir=${BUILD_DIR:-build}
+# Every check runs, so one run shows everything; the script fails when any of them did.
+failed=()
 
 mapfile -t sources < <(git ls-files --cached --others --exclude-standard -- '*.cpp' '*.h')
 echo "clang-format: ${#sources[@]} files"
-clang-format --dry-run --Werror "${sources[@]}"
+clang-format --dry-run --Werror "${sources[@]}" || failed+=(clang-format)
 
-cmake -DSOURCE_DIR="$PWD" -P cmake/CheckIncludeGraph.cmake
+cmake -DSOURCE_DIR="$PWD" -P cmake/CheckIncludeGraph.cmake || failed+=(include-graph)
 
 if [ ! -f "$build_dir/compile_commands.json" ]; then
   echo "lint: no $build_dir/compile_commands.json; run scripts/build.sh first" >&2
@@ -24,8 +26,13 @@ echo "clang-tidy: product sources"
 # The compile commands are g++'s: clang need not know all of its warning flags.
 run-clang-tidy -quiet -p "$build_dir" -j "$(nproc)" \
   -extra-arg=-Wno-unknown-warning-option "$product" > "$build_dir/clang-tidy.log" 2>&1 || {
-  grep -E "(error|warning):" "$build_dir/clang-tidy.log" | sort -u >&2 || cat "$build_dir/clang-tidy.log" >&2
-  echo "lint: clang-tidy found the above" >&2
-  exit 1
+  sed 's/\x1b\[[0-9;]*m//g' "$build_dir/clang-tidy.log" | grep -E "^/.*(error|warning):" | sort -u >&2 ||
+    cat "$build_dir/clang-tidy.log" >&2
+  failed+=(clang-tidy)
 }
+
+if [ ${#failed[@]} -gt 0 ]; then
+  echo "lint: failed: ${failed[*]}" >&2
+  exit 1
+fi
 echo "lint: clean"
