@@ -27,7 +27,7 @@ target_compile_definitions(brumalux_juce
     JUCE_MODAL_LOOPS_PERMITTED=0 JUCE_REPORT_APP_USAGE=0 JUCE_DISPLAY_SPLASH_SCREEN=0
   INTERFACE
     $<TARGET_PROPERTY:brumalux_juce,COMPILE_DEFINITIONS>)
-target_include_directories(brumalux_juce
+target_include_directories(brumalux_juce SYSTEM
   INTERFACE $<TARGET_PROPERTY:brumalux_juce,INCLUDE_DIRECTORIES>)
 set_target_properties(brumalux_juce PROPERTIES
   POSITION_INDEPENDENT_CODE ON

@@ -1,7 +1,7 @@
 #include "DemoEditorComponent.h"
 
+#include "OrganEditorFactory.h"
 #include "engine/Brumalux.h"
-#include "engine/OrganEditorFactory.h"
 #include "params/PluginParameterManager.h"
 
 #include <new>

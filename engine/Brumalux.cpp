@@ -1,28 +1,24 @@
 #include "engine/Brumalux.h"
 
 #include "engine/KeyMarks.h"
-#include "engine/OrganEditorFactory.h"
 #include "engine/ParameterLimits.h"
+#include "framework/PlayableRange.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace
 {
+// The longest stretch rendered in one go: longer announced or delivered blocks are rendered in
+// consecutive slices of the prepared length.
 int SliceLengthFor(int samplesPerBlock)
 {
     if (samplesPerBlock <= 0)
         return Brumalux::defaultSliceLength;
-    return std::min(samplesPerBlock, Brumalux::maxSliceLength);
-}
-
-bool IsUsableSampleRate(double rate)
-{
-    return std::isfinite(rate) && rate >= Brumalux::minSampleRate && rate <= Brumalux::maxSampleRate;
+    return std::min(samplesPerBlock, PlayableRange::maxBlockSize);
 }
 } // namespace
 
-Brumalux::Brumalux()
+Brumalux::Brumalux(EditorFactory editorFactory) : createEditor(editorFactory)
 {
     // The DSP objects exist by now (members); the parameters' storage too. Registering writes program
     // 0's values into it, so the waveform can be chosen right after.
@@ -46,7 +42,7 @@ void Brumalux::FillProperties(PluginProperties& properties)
 
 int Brumalux::PrepareToPlay(double newSampleRate, int samplesPerBlock)
 {
-    if (!IsUsableSampleRate(newSampleRate))
+    if (!PlayableRange::IsPlayableSampleRate(newSampleRate))
     {
         ReleaseResources();
         return 0;
@@ -95,7 +91,7 @@ void Brumalux::ReleaseResources()
 
 AudioFilterEditor* Brumalux::CreateEditor()
 {
-    return CreateOrganEditor(*this);
+    return createEditor != nullptr ? createEditor(*this) : nullptr;
 }
 
 void Brumalux::ProcessBlock(const juce::AudioSampleBuffer& input, juce::AudioSampleBuffer& output,

@@ -28,16 +28,14 @@ class KeyboardDisplay;
 class Brumalux : public QuellmarkFilterBase
 {
 public:
-    // The longest stretch rendered in one go: longer announced or delivered blocks are rendered in
-    // consecutive slices of the prepared length.
-    static constexpr int maxSliceLength = 1 << 16;
     // Used when the host announces no block size at all.
     static constexpr int defaultSliceLength = 1024;
-    // Rates the engine can run at; PrepareToPlay with any other rate leaves it silent.
-    static constexpr double minSampleRate = 1000.0;
-    static constexpr double maxSampleRate = 768000.0;
 
-    Brumalux();
+    // Makes the editor for CreateEditor. The editor sits above the engine, so whoever builds the organ
+    // with its editor hands the factory in; without one the organ has no editor.
+    using EditorFactory = AudioFilterEditor* (*)(Brumalux& filter);
+
+    explicit Brumalux(EditorFactory editorFactory = nullptr);
 
     void FillProperties(PluginProperties& properties) override;
     int PrepareToPlay(double newSampleRate, int samplesPerBlock) override;
@@ -84,6 +82,7 @@ private:
     void ConnectEditor();
     void ForgetConnectedEditor();
 
+    const EditorFactory createEditor;
     bool editorConnected = false;
     AudioFilterEditor* connectedEditor = nullptr; // the active editor when it was connected
     KeyboardDisplay* connectedKeyboard = nullptr; // its keyboard, marked from the audio thread

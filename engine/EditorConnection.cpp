@@ -59,7 +59,7 @@ void Brumalux::HandleKeyboardMessage(const juce::Message& message)
     if (note == nullptr)
         return;
     // The callback lock first (a block in progress finishes), then the list's own lock inside Post.
-    const juce::ScopedLock callbackLock(GetCallbackLock());
+    const juce::ScopedLock lock(GetCallbackLock());
     auto* editor = dynamic_cast<ConnectableEditor*>(GetActiveEditor());
     if (editor == nullptr || note->sender != &editor->GetKeyboard())
         return;

@@ -6,12 +6,12 @@
 
 namespace brumalux
 {
-OrganParameter::OrganParameter(QuellmarkFilterBase& filterToUse, int parameterIndex)
-    : juce::AudioProcessorParameterWithID(IdentifierFor(filterToUse.GetParameterName(parameterIndex)),
-                                          filterToUse.GetParameterName(parameterIndex)),
+OrganParameter::OrganParameter(QuellmarkFilterBase& filterToUse, int indexToUse)
+    : juce::AudioProcessorParameterWithID(IdentifierFor(filterToUse.GetParameterName(indexToUse)),
+                                          filterToUse.GetParameterName(indexToUse)),
       filter(filterToUse),
-      index(parameterIndex),
-      defaultValue(filterToUse.GetNormalisedParameter(parameterIndex))
+      index(indexToUse),
+      defaultValue(filterToUse.GetNormalisedParameter(indexToUse))
 {
 }
 

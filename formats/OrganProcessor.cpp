@@ -1,12 +1,14 @@
 #include "OrganProcessor.h"
 
 #include "OrganProcessorEditor.h"
-#include "engine/CreateBrumalux.h"
+#include "editor/OrganEditorFactory.h"
+#include "engine/Brumalux.h"
 #include "framework/AudioFilterEditor.h"
 #include "host/PluginIdentity.h"
 #include "params/QuellmarkFilterBase.h"
 
 #include <cmath>
+#include <new>
 
 namespace brumalux
 {
@@ -58,12 +60,14 @@ OrganProcessor::~OrganProcessor()
 
 std::unique_ptr<OrganProcessor> OrganProcessor::Create()
 {
-    std::unique_ptr<AudioFilterBase> created(CreateBrumalux());
-    auto* organ = dynamic_cast<QuellmarkFilterBase*>(created.get());
-    if (organ == nullptr)
+    try
+    {
+        return std::make_unique<OrganProcessor>(std::make_unique<Brumalux>(&CreateOrganEditor));
+    }
+    catch (const std::bad_alloc&)
+    {
         return nullptr;
-    created.release();
-    return std::make_unique<OrganProcessor>(std::unique_ptr<QuellmarkFilterBase>(organ));
+    }
 }
 
 const juce::String OrganProcessor::getName() const

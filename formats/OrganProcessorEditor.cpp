@@ -6,15 +6,15 @@
 
 namespace brumalux
 {
-OrganProcessorEditor::OrganProcessorEditor(OrganProcessor& processor,
+OrganProcessorEditor::OrganProcessorEditor(OrganProcessor& organToEdit,
                                            std::unique_ptr<AudioFilterEditor> editorToOwn)
-    : juce::AudioProcessorEditor(processor),
-      organ(processor),
+    : juce::AudioProcessorEditor(organToEdit),
+      organ(organToEdit),
       editor(std::move(editorToOwn))
 {
-    if (processor.wrapperType == juce::AudioProcessor::wrapperType_Standalone)
+    if (organToEdit.wrapperType == juce::AudioProcessor::wrapperType_Standalone)
     {
-        programChooser = std::make_unique<ProgramChooser>(processor);
+        programChooser = std::make_unique<ProgramChooser>(organToEdit);
         addAndMakeVisible(*programChooser);
     }
     addAndMakeVisible(*editor);

@@ -28,9 +28,10 @@ public:
     virtual void FillProperties(PluginProperties& properties) = 0;
     virtual int PrepareToPlay(double sampleRate, int samplesPerBlock) = 0;
     virtual void ReleaseResources() = 0;
+    // A block may be longer than the samplesPerBlock of the last PrepareToPlay (hosts and plug-in
+    // formats do not all keep to what they announce): the filter renders it in slices of its own.
     virtual void ProcessBlock(const juce::AudioSampleBuffer& input, juce::AudioSampleBuffer& output,
-                              bool accumulateOutput, juce::MidiBuffer& midiMessages)
-        = 0;
+                              bool accumulateOutput, juce::MidiBuffer& midiMessages) = 0;
     // A new editor bound to this filter, or null when the filter has none. Message thread.
     virtual AudioFilterEditor* CreateEditor() = 0;
 
@@ -87,8 +88,8 @@ protected:
 
 private:
     juce::CriticalSection callbackLock;
-    std::atomic<double> sampleRate { 44100.0 };
-    std::atomic<int> blockSize { 1024 };
+    std::atomic<double> sampleRate{44100.0};
+    std::atomic<int> blockSize{1024};
     AudioFilterEditor* activeEditor = nullptr;
     FilterNativeCallbacks* callbacks = nullptr;
 

@@ -5,6 +5,7 @@
 // sizes, indices, values, offsets and contents, is the fuzzer's.
 
 #include "host/JuceRuntimeHolder.h"
+#include "host/PluginFilterFactory.h"
 #include "host/SharedMessageThread.h"
 #include "host/Vst2InstanceFactory.h"
 #include "host/Vst2Interface.h"
@@ -53,7 +54,7 @@ public:
                   const ScopedHostMessageThread messageThread;
                   return std::make_unique<JuceRuntimeHolder>();
               }()),
-          effect(CreateVst2Instance(&HostCallback))
+          effect(CreateVst2Instance(&HostCallback, &CreateBrumalux))
     {
         if (effect == nullptr)
             __builtin_trap();

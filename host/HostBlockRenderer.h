@@ -7,15 +7,15 @@
 class AudioFilterBase;
 class HostMidiOutput;
 
-// Runs the filter on the host's audio buffers without copying them. Whatever a host
-// passes, the filter only ever sees what it was prepared for: blocks no longer than the
-// prepared block size (a longer host block is rendered in slices), every channel it
-// declared (a missing input reads silence, a missing output is rendered and dropped) and
-// MIDI positions inside the block. Audio thread, with the filter's callback lock held.
+// Runs the filter on the host's audio buffers without copying them, one filter call per host
+// block whatever its length (the filter slices blocks longer than it was prepared for). Whatever
+// else a host passes, the filter sees every channel it declared (a missing input reads silence, a
+// missing output is rendered and dropped) and MIDI positions inside the block. Audio thread, with
+// the filter's callback lock held.
 class HostBlockRenderer
 {
 public:
-    // Allocates the scratch channels and MIDI memory; call it with the callback lock held.
+    // Allocates the stand-in output channel and MIDI memory; call it with the callback lock held.
     void Prepare(int numInputs, int numOutputs, int maxBlockSize);
 
     // Renders numFrames samples and consumes every event of pendingMidi. MIDI that the
@@ -24,13 +24,13 @@ public:
                 bool accumulate, juce::MidiBuffer& pendingMidi, HostMidiOutput* midiOutput);
 
 private:
-    void TakeSliceEvents(const juce::MidiBuffer& pendingMidi, int sliceStart, int sliceLength, int numFrames);
-    void PointChannels(const float* const* inputs, float* const* outputs, int sliceStart);
+    int RenderableLength(const float* const* inputs, float* const* outputs, int numFrames) const;
+    void TakeBlockEvents(const juce::MidiBuffer& pendingMidi, int blockLength);
+    void PointChannels(const float* const* inputs, float* const* outputs);
+    static void ClearAfter(float* const* outputs, size_t numOutputs, int start, int end);
 
-    int sliceCapacity = 0;
-    std::vector<float> silentInput;
-    std::vector<float> droppedOutput;
+    std::vector<float> droppedOutput; // what a missing output is rendered into; one prepared block
     std::vector<float*> inputChannels;
     std::vector<float*> outputChannels;
-    juce::MidiBuffer sliceMidi;
+    juce::MidiBuffer blockMidi;
 };

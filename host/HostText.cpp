@@ -1,25 +1,16 @@
 #include "HostText.h"
 
-#include <cstring>
+#include <string_view>
 
 namespace HostText
 {
 namespace
 {
-bool IsContinuationByte(char c)
+// The host's text up to its zero byte, never looking further than maxChars bytes.
+std::string_view HostBytes(const void* source, int maxChars)
 {
-    return (static_cast<unsigned char>(c) & 0xc0) == 0x80;
-}
-
-// The length of text cut to at most maxBytes without splitting a UTF-8 sequence.
-size_t CutLength(const char* utf8, size_t length, size_t maxBytes)
-{
-    if (length <= maxBytes)
-        return length;
-    auto cut = maxBytes;
-    while (cut > 0 && IsContinuationByte(utf8[cut]))
-        --cut;
-    return cut;
+    const std::string_view limited(static_cast<const char*>(source), static_cast<size_t>(maxChars));
+    return limited.substr(0, limited.find('\0'));
 }
 } // namespace
 
@@ -27,11 +18,8 @@ bool CopyToHost(void* destination, const juce::String& text, int maxChars)
 {
     if (destination == nullptr)
         return false;
-    auto* out = static_cast<char*>(destination);
-    const auto utf8 = text.toRawUTF8();
-    const auto length = CutLength(utf8, std::strlen(utf8), static_cast<size_t>(juce::jmax(0, maxChars)));
-    std::memcpy(out, utf8, length);
-    out[length] = 0;
+    // Writes whole characters only, and always the zero byte.
+    text.copyToUTF8(static_cast<char*>(destination), static_cast<size_t>(juce::jmax(0, maxChars)) + 1);
     return true;
 }
 
@@ -39,15 +27,14 @@ juce::String ReadFromHost(const void* source, int maxChars)
 {
     if (source == nullptr || maxChars <= 0)
         return {};
-    const auto* bytes = static_cast<const char*>(source);
-    const auto length = strnlen(bytes, static_cast<size_t>(maxChars));
-    if (juce::CharPointer_UTF8::isValidString(bytes, static_cast<int>(length)))
-        return juce::String::fromUTF8(bytes, static_cast<int>(length));
-
+    const auto bytes = HostBytes(source, maxChars);
+    const auto length = static_cast<int>(bytes.size());
+    if (juce::CharPointer_UTF8::isValidString(bytes.data(), length))
+        return juce::String::fromUTF8(bytes.data(), length);
+    // Each byte as the character of the same number.
     juce::String latin1;
-    latin1.preallocateBytes(length * 2);
-    for (size_t i = 0; i < length; ++i)
-        latin1 += static_cast<juce::juce_wchar>(static_cast<unsigned char>(bytes[i]));
+    latin1.appendCharPointer(juce::CharPointer_ASCII(bytes.data()),
+                             juce::CharPointer_ASCII(bytes.data() + bytes.size()));
     return latin1;
 }
 
@@ -55,8 +42,9 @@ bool Equals(const void* hostText, const char* expected)
 {
     if (hostText == nullptr)
         return false;
-    // strncmp stops at the first difference, so a host text without a final zero is never
-    // read further than one byte past the expected text.
-    return std::strncmp(static_cast<const char*>(hostText), expected, std::strlen(expected) + 1) == 0;
+    // One byte past the expected text is as far as the host's text needs reading: its zero, or
+    // the difference.
+    const std::string_view wanted(expected);
+    return HostBytes(hostText, static_cast<int>(wanted.size()) + 1) == wanted;
 }
 } // namespace HostText

@@ -6,29 +6,15 @@
 #include "PluginIdentity.h"
 #include "SharedMessageThread.h"
 #include "framework/AudioFilterEditor.h"
+#include "framework/PlayableRange.h"
 
 #include <cmath>
 #include <limits>
 
 namespace
 {
-// Host announcements outside these ranges are ignored; the filter keeps what it has.
-constexpr double minSampleRate = 8000.0;
-constexpr double maxSampleRate = 768000.0;
-constexpr int maxBlockSize = 1 << 16;
-
 // Pending MIDI room reserved up front, so the audio thread does not allocate for it.
-constexpr size_t reservedMidiBytes = 2048 * 16;
-
-bool IsUsableSampleRate(double rate)
-{
-    return std::isfinite(rate) && rate >= minSampleRate && rate <= maxSampleRate;
-}
-
-bool IsUsableBlockSize(vst2::VstIntPtr size)
-{
-    return size >= 1 && size <= maxBlockSize;
-}
+constexpr size_t reservedMidiBytes = size_t{2048} * 16;
 
 vst2::VstInt32 FlagsFor(const PluginProperties& properties)
 {
@@ -389,13 +375,13 @@ void JuceVSTWrapper::SetProgram(vst2::VstIntPtr number)
 
 void JuceVSTWrapper::SetSampleRate(float newSampleRate)
 {
-    if (IsUsableSampleRate(newSampleRate))
+    if (PlayableRange::IsPlayableSampleRate(newSampleRate))
         hostSampleRate = newSampleRate;
 }
 
 void JuceVSTWrapper::SetBlockSize(vst2::VstIntPtr newBlockSize)
 {
-    if (IsUsableBlockSize(newBlockSize))
+    if (PlayableRange::IsPlayableBlockSize(newBlockSize))
         hostBlockSize = static_cast<int>(newBlockSize);
 }
 

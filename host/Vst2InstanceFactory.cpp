@@ -3,11 +3,10 @@
 #include "JuceRuntimeHolder.h"
 #include "JuceVSTWrapper.h"
 #include "SharedMessageThread.h"
-#include "engine/CreateBrumalux.h"
 
-vst2::AEffect* CreateVst2Instance(vst2::HostCallback host) noexcept
+vst2::AEffect* CreateVst2Instance(vst2::HostCallback host, FilterFactory createFilter) noexcept
 {
-    if (host == nullptr)
+    if (host == nullptr || createFilter == nullptr)
         return nullptr;
     try
     {
@@ -17,7 +16,7 @@ vst2::AEffect* CreateVst2Instance(vst2::HostCallback host) noexcept
         const JuceRuntimeHolder runtime;
         if (host(nullptr, vst2::audioMasterVersion, 0, 0, nullptr, 0.0f) == 0)
             return nullptr;
-        std::unique_ptr<AudioFilterBase> filter(CreateBrumalux());
+        std::unique_ptr<AudioFilterBase> filter(createFilter());
         if (filter == nullptr)
             return nullptr;
         return (new JuceVSTWrapper(host, std::move(filter)))->GetEffect();

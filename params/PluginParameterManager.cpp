@@ -164,7 +164,7 @@ juce::BigInteger PluginParameterManager::StoreValues(const void* data, int sizeI
     for (int index = 0; index < count; ++index)
     {
         const auto* record = FindRecord(index);
-        const float value = LittleEndian::ReadFloat(bytes + 4 * index);
+        const float value = LittleEndian::ReadFloat(bytes + std::ptrdiff_t{4} * index);
         if (record != nullptr && std::isfinite(value))
         {
             record->target->store(value, std::memory_order_relaxed);

@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb x11-utils libxtst-dev
   libasound2-dev libjack-jackd2-dev jackd2 lilv-utils
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format clang-tidy
   locales
 )
 

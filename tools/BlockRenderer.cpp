@@ -21,7 +21,7 @@ namespace
 class ScopedResume
 {
 public:
-    explicit ScopedResume(PluginInstance& plugin) : plugin(plugin) { plugin.Resume(); }
+    explicit ScopedResume(PluginInstance& resumed) : plugin(resumed) { plugin.Resume(); }
     ~ScopedResume() { plugin.Suspend(); }
     ScopedResume(const ScopedResume&) = delete;
     ScopedResume& operator=(const ScopedResume&) = delete;

@@ -33,7 +33,7 @@ bool IsSomethingElseThanAFile(const std::string& path)
 class OutputFile::Stream : public juce::OutputStream
 {
 public:
-    explicit Stream(OutputFile& file) : file(file) {}
+    explicit Stream(OutputFile& owner) : file(owner) {}
 
     void flush() override {}
     bool setPosition(juce::int64 newPosition) override

@@ -90,11 +90,11 @@ std::string Decibels(double level)
 class ProgressLine
 {
 public:
-    ProgressLine(std::ostream& err, bool shown, int64_t totalSamples, double sampleRate)
-        : err(err),
-          shown(shown),
-          totalSamples(totalSamples),
-          sampleRate(sampleRate)
+    ProgressLine(std::ostream& errorStream, bool isShown, int64_t numSamples, double rate)
+        : err(errorStream),
+          shown(isShown),
+          totalSamples(numSamples),
+          sampleRate(rate)
     {
     }
     ~ProgressLine()

@@ -45,7 +45,7 @@ ParameterRequest ParseParameter(const std::string& option, const std::string& te
 class ArgumentReader
 {
 public:
-    explicit ArgumentReader(const std::vector<std::string>& arguments) : arguments(arguments) {}
+    explicit ArgumentReader(const std::vector<std::string>& argumentsToRead) : arguments(argumentsToRead) {}
 
     bool AtEnd() const { return position >= arguments.size(); }
 

@@ -16,7 +16,7 @@ WavOutput::WavOutput(const std::string& path, double sampleRate, int numChannels
     if (writer == nullptr)
         throw RenderError("cannot write " + std::to_string(numChannels) + " channels of " +
                           std::to_string(bitsPerSample) + "-bit samples to a WAV file");
-    stream.release(); // the writer owns it now
+    juce::ignoreUnused(stream.release()); // the writer owns it now
     file.ThrowIfFailed();
 }
 

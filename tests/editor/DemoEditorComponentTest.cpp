@@ -104,9 +104,9 @@ juce::String GroupTitle(const juce::Component& control)
 
 TEST_F(DemoEditorTest, GroupBoxesHaveTheirNamesTitlesAndBounds)
 {
-    auto& editor = OpenEditor();
-    EXPECT_EQ(editor.getWidth(), 440);
-    EXPECT_EQ(editor.getHeight(), 485);
+    auto& openEditor = OpenEditor();
+    EXPECT_EQ(openEditor.getWidth(), 440);
+    EXPECT_EQ(openEditor.getHeight(), 485);
 
     struct ExpectedGroup
     {
@@ -125,7 +125,7 @@ TEST_F(DemoEditorTest, GroupBoxesHaveTheirNamesTitlesAndBounds)
         {"Speaker", "Speaker Panel", {190, 315, 240, 90}},
     };
     std::vector<juce::GroupComponent*> groups;
-    for (auto* child : editor.getChildren())
+    for (auto* child : openEditor.getChildren())
         if (auto* group = dynamic_cast<juce::GroupComponent*>(child))
             groups.push_back(group);
     ASSERT_EQ(groups.size(), std::size(expected));
@@ -136,9 +136,9 @@ TEST_F(DemoEditorTest, GroupBoxesHaveTheirNamesTitlesAndBounds)
         EXPECT_EQ(groups[i]->getBounds(), expected[i].bounds) << expected[i].title;
     }
 
-    auto* keyboard = dynamic_cast<VirtualPiano*>(&editor.GetKeyboard());
+    auto* keyboard = dynamic_cast<VirtualPiano*>(&openEditor.GetKeyboard());
     ASSERT_NE(keyboard, nullptr);
-    EXPECT_EQ(keyboard->getParentComponent(), &editor);
+    EXPECT_EQ(keyboard->getParentComponent(), &openEditor);
     EXPECT_EQ(keyboard->getName(), "VirtualPiano");
     EXPECT_EQ(keyboard->getBounds(), juce::Rectangle<int>(10, 410, 420, 70));
     EXPECT_EQ(keyboard->NoteAt(419, 60), 96); // 61 keys from note 36
@@ -200,7 +200,7 @@ TEST_F(DemoEditorTest, NineDrawBarsStandInARow)
 
 TEST_F(DemoEditorTest, LabelsAndSpeakerSwitch)
 {
-    auto& editor = OpenEditor();
+    auto& openEditor = OpenEditor();
     struct ExpectedLabel
     {
         const char* group;
@@ -216,7 +216,7 @@ TEST_F(DemoEditorTest, LabelsAndSpeakerSwitch)
     for (const auto& e : expected)
     {
         juce::Label* label = nullptr;
-        for (auto* group : editor.getChildren())
+        for (auto* group : openEditor.getChildren())
             for (auto* child : group->getChildren())
                 if (child->getName() == e.name)
                     label = dynamic_cast<juce::Label*>(child);
@@ -228,7 +228,7 @@ TEST_F(DemoEditorTest, LabelsAndSpeakerSwitch)
         EXPECT_FALSE(label->getFont().isBold());
     }
 
-    auto& toggle = editor.GetSpeakerSwitch();
+    auto& toggle = openEditor.GetSpeakerSwitch();
     EXPECT_EQ(toggle.getName(), "Speaker Switch");
     EXPECT_EQ(toggle.getButtonText(), "On");
     EXPECT_EQ(GroupTitle(toggle), "Speaker");
@@ -238,8 +238,8 @@ TEST_F(DemoEditorTest, LabelsAndSpeakerSwitch)
 
 TEST_F(DemoEditorTest, PaintsBackgroundBandHighlightAndShadow)
 {
-    auto& editor = OpenEditor();
-    const auto image = editor.createComponentSnapshot(editor.getLocalBounds());
+    auto& openEditor = OpenEditor();
+    const auto image = openEditor.createComponentSnapshot(openEditor.getLocalBounds());
     EXPECT_EQ(RgbAt(image, 5, 200), "87CEEB"); // background between the left edge and the boxes
     EXPECT_EQ(RgbAt(image, 5, 407), "67BEDB"); // band behind the keyboard
     EXPECT_EQ(RgbAt(image, 435, 450), "67BEDB");
@@ -404,9 +404,9 @@ TEST_F(DemoEditorTest, TypedDrawBarValuesStayWithinZeroToOne)
 
 TEST_F(DemoEditorTest, TheSpeakerSwitchWritesParameter19OnClicksOnly)
 {
-    auto& editor = OpenEditor();
+    auto& openEditor = OpenEditor();
     Connect();
-    auto& toggle = editor.GetSpeakerSwitch();
+    auto& toggle = openEditor.GetSpeakerSwitch();
 
     toggle.triggerClick();
     PumpMessages();

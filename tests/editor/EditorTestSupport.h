@@ -3,6 +3,7 @@
 #include "GuiTestSupport.h"
 
 #include "editor/DemoEditorComponent.h"
+#include "editor/OrganEditorFactory.h"
 #include "engine/Brumalux.h"
 #include "framework/FilterNativeCallbacks.h"
 #include "params/PluginParameterManager.h"
@@ -90,6 +91,6 @@ public:
 
     juce::ScopedJuceInitialiser_GUI juce;
     RecordingHost host;
-    Brumalux filter;
+    Brumalux filter{&CreateOrganEditor};
     std::unique_ptr<AudioFilterEditor> editor;
 };

@@ -38,9 +38,9 @@ public:
 class FakeEditor : public AudioFilterEditor, public ConnectableEditor
 {
 public:
-    FakeEditor(Brumalux& owner, CountingListener& listenerToUse)
-        : AudioFilterEditor(owner),
-          organ(owner),
+    FakeEditor(Brumalux& ownerOrgan, CountingListener& listenerToUse)
+        : AudioFilterEditor(ownerOrgan),
+          organ(ownerOrgan),
           listener(listenerToUse)
     {
     }

@@ -424,7 +424,7 @@ TEST_P(PluginFormats, ChordRendersAsTheVst2PluginRendersIt)
 
 INSTANTIATE_TEST_SUITE_P(Forms, PluginFormats,
                          ::testing::Values(Form{"VST3", LoadVst3}, Form{"LV2", LoadLv2}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& form) { return std::string(form.param.name); });
 
 TEST(Vst3Bundle, ClassIdStaysTheSame)
 {

@@ -210,7 +210,7 @@ TEST_F(BadHostInput, BlockLengthsThatAreNotBlocks)
     EXPECT_EQ(LevelAfterBlock(), defaultLevel) << "the note waited for a real block";
 }
 
-TEST_F(BadHostInput, BlocksLongerThanAnnouncedAreRenderedInSlices)
+TEST_F(BadHostInput, BlocksLongerThanAnnouncedKeepTheirEvents)
 {
     host->SendMidi({{700, {noteOn, 60, 100}}, {900, {noteOff, 60, 0}}});
     auto out = Stereo(1000, 7.0f);

@@ -13,7 +13,7 @@ public:
     static constexpr int height = FakeEditorLook::height;
     static constexpr juce::uint32 fillColour = FakeEditorLook::fillColour;
 
-    explicit FakeEditor(AudioFilterBase& owner) : AudioFilterEditor(owner)
+    explicit FakeEditor(AudioFilterBase& ownerFilter) : AudioFilterEditor(ownerFilter)
     {
         setOpaque(true);
         setSize(width, height);

@@ -74,13 +74,13 @@ void FakeInstrument::FillProperties(PluginProperties& properties)
     properties.silentOutputWhenInputSilent = false;
 }
 
-int FakeInstrument::PrepareToPlay(double sampleRate, int samplesPerBlock)
+int FakeInstrument::PrepareToPlay(double rate, int samplesPerBlock)
 {
     ++numPrepareCalls;
     prepared = true;
-    preparedRate = sampleRate;
+    preparedRate = rate;
     preparedBlockSize = samplesPerBlock;
-    if (sampleRate != GetSampleRate() || samplesPerBlock != GetBlockSize())
+    if (rate != GetSampleRate() || samplesPerBlock != GetBlockSize())
         Violation();
     return 0;
 }
@@ -92,9 +92,8 @@ void FakeInstrument::ReleaseResources()
 
 void FakeInstrument::CheckBuffers(const juce::AudioSampleBuffer& input, const juce::AudioSampleBuffer& output)
 {
-    if (!prepared || output.getNumSamples() > preparedBlockSize || output.getNumSamples() <= 0 ||
-        input.getNumSamples() != output.getNumSamples() || input.getNumChannels() != 2 ||
-        output.getNumChannels() != 2)
+    if (!prepared || output.getNumSamples() <= 0 || input.getNumSamples() != output.getNumSamples() ||
+        input.getNumChannels() != 2 || output.getNumChannels() != 2)
         Violation();
     for (int channel = 0; channel < output.getNumChannels(); ++channel)
         if (output.getReadPointer(channel) == nullptr)

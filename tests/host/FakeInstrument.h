@@ -10,7 +10,7 @@
 // A small filter that stands in for the organ at the host boundary. It plays a constant
 // level of "Level" per held note from the note's sample position on, so tests can see
 // exactly when a note starts and stops, and it counts every breach of the filter contract
-// that a wrapper must keep (block longer than prepared, MIDI outside the block, malformed
+// that a wrapper must keep (MIDI outside the block, malformed
 // MIDI, missing channels, blocks before preparation, non-finite parameter values). Its
 // fourth parameter, "Diagnostics", shows those counts as its display text, so a test
 // host can read them through the plug-in interface. Built into the test plug-in, it is

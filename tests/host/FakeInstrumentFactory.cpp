@@ -2,7 +2,7 @@
 // too, for a host that must refuse effects.
 
 #include "FakeInstrument.h"
-#include "engine/CreateBrumalux.h"
+#include "host/PluginFilterFactory.h"
 
 AudioFilterBase* CreateBrumalux()
 {

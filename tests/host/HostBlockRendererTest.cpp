@@ -53,7 +53,7 @@ protected:
     juce::MidiBuffer pending;
 };
 
-TEST_F(HostBlockRendererTest, LongBlocksAreRenderedInSlicesWithTheirOwnEvents)
+TEST_F(HostBlockRendererTest, LongBlocksReachTheFilterWholeWithTheirEvents)
 {
     std::vector<float> left(200, 9.0f), right(200, 9.0f);
     float* outputs[] = {left.data(), right.data()};
@@ -62,8 +62,8 @@ TEST_F(HostBlockRendererTest, LongBlocksAreRenderedInSlicesWithTheirOwnEvents)
     Note(150, 0x90, 61);
     Render(outputs, nullptr, 200);
 
-    EXPECT_EQ(filter.blockLengths, (std::vector<int>{64, 64, 64, 8}));
-    EXPECT_EQ(filter.eventPositions, (std::vector<int>{10, 70 - 64, 150 - 128}));
+    EXPECT_EQ(filter.blockLengths, (std::vector<int>{200}));
+    EXPECT_EQ(filter.eventPositions, (std::vector<int>{10, 70, 150}));
     EXPECT_EQ(left[9], 0.0f);
     EXPECT_EQ(left[10], 0.5f);
     EXPECT_EQ(left[69], 0.5f);
@@ -83,6 +83,20 @@ TEST_F(HostBlockRendererTest, MissingChannelsAreStoodInFor)
     Note(0, 0x90);
     Render(outputs, inputs, 32, true);
     EXPECT_EQ(right[31], 9.5f);
+    EXPECT_EQ(filter.ContractViolations(), 0);
+
+    // A missing output in a block longer than prepared: the prepared length is rendered, the rest of
+    // the output cleared, and every event still reaches the filter.
+    std::vector<float> longRight(100, 9.0f);
+    float* longOutputs[] = {nullptr, longRight.data()};
+    Note(90, 0x80);
+    Render(longOutputs, inputs, 100);
+    EXPECT_EQ(filter.blockLengths.back(), 64);
+    EXPECT_EQ(filter.eventPositions.back(), 63);
+    EXPECT_EQ(longRight[62], 0.5f);
+    EXPECT_EQ(longRight[63], 0.0f) << "the note-off at 90 came at the last rendered sample";
+    EXPECT_EQ(longRight[99], 0.0f);
+    EXPECT_TRUE(pending.isEmpty());
     EXPECT_EQ(filter.ContractViolations(), 0);
 }
 
@@ -130,7 +144,7 @@ TEST_F(HostBlockRendererTest, MidiTheFilterLeavesGoesToTheHostAtBlockPositions)
     renderer.Render(echo, nullptr, outputs, 100, false, pending, &midiOutput);
 
     ASSERT_EQ(sentEvents.size(), 2u);
-    EXPECT_EQ(processEventsRequests, 2) << "one request per slice that produced MIDI";
+    EXPECT_EQ(processEventsRequests, 1);
     EXPECT_EQ(sentEvents[0].deltaFrames, 5);
     EXPECT_EQ(static_cast<unsigned char>(sentEvents[0].midiData[0]), 0x90);
     EXPECT_EQ(sentEvents[1].deltaFrames, 80);

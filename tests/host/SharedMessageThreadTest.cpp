@@ -3,6 +3,7 @@
 // instance.
 
 #include "InProcessHost.h"
+#include "host/PluginFilterFactory.h"
 #include "host/Vst2InstanceFactory.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +14,17 @@
 
 namespace
 {
+// The organ's plug-in instance as the entry point creates it.
+vst2::AEffect* CreateOrgan(vst2::HostCallback host)
+{
+    return CreateVst2Instance(host, &CreateBrumalux);
+}
+
+vst2::VstIntPtr AnyHost(vst2::AEffect*, vst2::VstInt32 opcode, vst2::VstInt32, vst2::VstIntPtr, void*, float)
+{
+    return opcode == vst2::audioMasterVersion ? 2400 : 0;
+}
+
 template <typename Condition> bool WaitFor(Condition condition, int timeoutMs)
 {
     for (int waited = 0; waited < timeoutMs && !condition(); waited += 5)
@@ -23,8 +35,8 @@ template <typename Condition> bool WaitFor(Condition condition, int timeoutMs)
 TEST(SharedMessageThread, RunsWhileInstancesLiveAndStepsAsideForHostThreads)
 {
     EXPECT_FALSE(SharedMessageThread::IsRunning());
-    auto first = std::make_unique<PluginInstance>(CreateVst2Instance);
-    auto second = std::make_unique<PluginInstance>(CreateVst2Instance);
+    auto first = std::make_unique<PluginInstance>(CreateOrgan);
+    auto second = std::make_unique<PluginInstance>(CreateOrgan);
     ASSERT_TRUE(first->HasInstance());
     ASSERT_TRUE(second->HasInstance());
     EXPECT_TRUE(SharedMessageThread::IsRunning());
@@ -50,8 +62,8 @@ TEST(SharedMessageThread, RunsWhileInstancesLiveAndStepsAsideForHostThreads)
 
 TEST(SharedMessageThread, TimerEmptiesTheChunkMemoryWithoutHostIdleCalls)
 {
-    PluginInstance opened(CreateVst2Instance);
-    PluginInstance neverOpened(CreateVst2Instance);
+    PluginInstance opened(CreateOrgan);
+    PluginInstance neverOpened(CreateOrgan);
     opened.Open();
     ASSERT_FALSE(opened.State().empty());
     ASSERT_FALSE(neverOpened.State().empty());
@@ -69,8 +81,9 @@ TEST(SharedMessageThread, TimerEmptiesTheChunkMemoryWithoutHostIdleCalls)
 
 TEST(SharedMessageThread, FailedCreationLeavesNothingBehind)
 {
-    EXPECT_FALSE(PluginInstance(CreateVst2Instance, 0).HasInstance()) << "a host without a version";
-    EXPECT_EQ(CreateVst2Instance(nullptr), nullptr);
+    EXPECT_FALSE(PluginInstance(CreateOrgan, 0).HasInstance()) << "a host without a version";
+    EXPECT_EQ(CreateVst2Instance(nullptr, &CreateBrumalux), nullptr);
+    EXPECT_EQ(CreateVst2Instance(AnyHost, nullptr), nullptr) << "no filter to wrap";
     EXPECT_FALSE(SharedMessageThread::IsRunning());
     EXPECT_EQ(juce::MessageManager::getInstanceWithoutCreating(), nullptr);
 }

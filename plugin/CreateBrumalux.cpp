@@ -1,0 +1,18 @@
+// The organ plug-in: the organ filter with its editor, for the VST 2 entry point.
+#include "editor/OrganEditorFactory.h"
+#include "engine/Brumalux.h"
+#include "host/PluginFilterFactory.h"
+
+#include <new>
+
+AudioFilterBase* CreateBrumalux()
+{
+    try
+    {
+        return new Brumalux(&CreateOrganEditor);
+    }
+    catch (const std::bad_alloc&)
+    {
+        return nullptr;
+    }
+}
