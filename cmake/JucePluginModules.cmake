@@ -27,15 +27,25 @@ function(brumalux_add_juce_plugin_modules target)
     target_compile_definitions(${target} PUBLIC
       JUCE_MODULE_AVAILABLE_juce_audio_devices=1 JUCE_MODULE_AVAILABLE_juce_audio_utils=1
       JUCE_MODULE_AVAILABLE_juce_audio_plugin_client=1
-      JUCE_ALSA=1 JUCE_JACK=1 JUCE_JACK_CLIENT_NAME="Brumalux"
       # The VST3 form is a plug-in of its own, with its own class id.
       JUCE_VST3_CAN_REPLACE_VST2=0)
+    if(WIN32)
+      # The audio device types JUCE offers under MinGW (ASIO needs Steinberg's SDK).
+      target_compile_definitions(${target} PUBLIC JUCE_WASAPI=1 JUCE_DIRECTSOUND=1 JUCE_ASIO=0)
+    else()
+      target_compile_definitions(${target} PUBLIC JUCE_ALSA=1 JUCE_JACK=1 JUCE_JACK_CLIENT_NAME="Brumalux")
+    endif()
   endif()
   # The VST3 interface headers and the LV2 sources that ship inside the processors module.
   target_link_libraries(${target} PUBLIC juce::juce_vst3_headers juce::juce_lilv_headers)
-  find_package(PkgConfig REQUIRED)
-  pkg_check_modules(BRUMALUX_ALSA REQUIRED IMPORTED_TARGET alsa)
-  target_link_libraries(${target} PRIVATE PkgConfig::BRUMALUX_ALSA ${CMAKE_DL_LIBS})
+  if(WIN32)
+    # What the audio devices module needs from Windows (MIDI and wave devices).
+    target_link_libraries(${target} PRIVATE winmm)
+  else()
+    find_package(PkgConfig REQUIRED)
+    pkg_check_modules(BRUMALUX_ALSA REQUIRED IMPORTED_TARGET alsa)
+    target_link_libraries(${target} PRIVATE PkgConfig::BRUMALUX_ALSA ${CMAKE_DL_LIBS})
+  endif()
   set_target_properties(${target} PROPERTIES
     POSITION_INDEPENDENT_CODE ON
     C_VISIBILITY_PRESET hidden

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Cross-builds the plug-in as a 64-bit Windows DLL, <build folder>/brumalux.dll (default
-# build-windows/, kept between runs), together with the Windows tests. Installs what
+# build-windows/, kept between runs), its VST3 bundle formats/VST3/Brumalux.vst3 and the
+# standalone program formats/Standalone/brumalux.exe, together with the Windows tests. Installs what
 # is missing first. Extra arguments go to the CMake configure step.
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -1,7 +1,9 @@
-// The standalone organ: JUCE's standalone window around the organ, plus a JACK MIDI
-// input and a clear word when no audio device could be opened.
+// The standalone organ: JUCE's standalone window around the organ, plus (on Linux) a JACK
+// MIDI input and a clear word when no audio device could be opened.
 
+#if BRUMALUX_JACK_MIDI_INPUT
 #include "JackMidiInput.h"
+#endif
 
 #include <juce_audio_plugin_client/juce_audio_plugin_client.h>
 #include <juce_audio_utils/juce_audio_utils.h>
@@ -15,7 +17,11 @@ namespace
 {
 const char* const noAudioDeviceMessage =
     "Brumalux could not open an audio device, so it plays no sound for now.\n\n"
+#if BRUMALUX_JACK_MIDI_INPUT
     "Start a JACK server or connect a sound card, then choose a device with the window's "
+#else
+    "Connect a sound card, then choose a device with the window's "
+#endif
     "Options button, under \"Audio/MIDI Settings...\".";
 
 juce::PropertiesFile::Options SettingsFileOptions()
@@ -23,7 +29,10 @@ juce::PropertiesFile::Options SettingsFileOptions()
     juce::PropertiesFile::Options options;
     options.applicationName = JucePlugin_Name;
     options.filenameSuffix = ".settings";
+#if JUCE_LINUX
+    // Windows keeps it in the user's application data, under the program's name.
     options.folderName = "~/.config";
+#endif
     return options;
 }
 } // namespace
@@ -48,7 +57,9 @@ public:
         mainWindow->setVisible(true);
 
         auto& holder = *mainWindow->pluginHolder;
+#if BRUMALUX_JACK_MIDI_INPUT
         jackMidi = std::make_unique<JackMidiInput>(holder.player.getMidiMessageCollector());
+#endif
         if (holder.deviceManager.getCurrentAudioDevice() == nullptr)
             juce::AlertWindow::showMessageBoxAsync(juce::MessageBoxIconType::WarningIcon, "No audio device",
                                                    noAudioDeviceMessage, "OK", mainWindow.get());
@@ -56,7 +67,9 @@ public:
 
     void shutdown() override
     {
+#if BRUMALUX_JACK_MIDI_INPUT
         jackMidi = nullptr;
+#endif
         mainWindow = nullptr;
         appProperties.saveIfNeeded();
     }
@@ -71,7 +84,9 @@ public:
 private:
     juce::ApplicationProperties appProperties;
     std::unique_ptr<juce::StandaloneFilterWindow> mainWindow;
+#if BRUMALUX_JACK_MIDI_INPUT
     std::unique_ptr<JackMidiInput> jackMidi;
+#endif
 };
 } // namespace brumalux
 

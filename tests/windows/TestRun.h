@@ -64,3 +64,7 @@ inline std::string Describe(const char* what, long long actual)
 void CheckPluginDll(TestRun& run, const char* dllPath);
 // The resize walk over real Win32 windows.
 void CheckWin32WindowLayer(TestRun& run);
+// The VST3 module (the DLL inside the bundle) as a Windows host sees it.
+void CheckVst3Module(TestRun& run, const char* modulePath);
+// The standalone program started, shown and closed as a user would.
+void CheckStandaloneProgram(TestRun& run, const char* programPath);

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# run-under-wine.sh PREFIX TESTS DLL: runs the Windows test program on the DLL under
-# Wine, in the given Wine prefix (created on first use). Needs an X display.
+# run-under-wine.sh PREFIX TESTS DLL VST3-MODULE PROGRAM: runs the Windows test program on
+# the VST 2 DLL, the VST3 module and the standalone program under Wine, in the given Wine
+# prefix (created on first use). Needs an X display.
 set -euo pipefail
-prefix=$1 tests=$2 dll=$3
+prefix=$1 tests=$2
+shift 2
 
 export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all
 # No .NET or HTML engine: the first start would offer to download them.
@@ -16,4 +18,6 @@ trap stop_wineserver EXIT
 
 limit 300 wineboot -i > /dev/null 2>&1
 # Wine maps drive Z: to the root of the Unix file system.
-limit 300 wine "$tests" "Z:${dll//\//\\}"
+windows_paths=()
+for path in "$@"; do windows_paths+=("Z:${path//\//\\}"); done
+limit 300 wine "$tests" "${windows_paths[@]}"
