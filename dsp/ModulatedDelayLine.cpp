@@ -63,13 +63,31 @@ void ModulatedDelayLine::ProcessStretch(const float* in, float* out, int run, co
     float* const write = samples + writePosition;
     const int length = size;
     const float wetGain = wet, dryGain = dry;
+    // Reads clear of the buffer's end and of this stretch's writes can run in any order, and so in a
+    // loop the compiler vectorises; otherwise each read must see the writes before it.
+    const bool clearOfWrites = i + run < writePosition || i >= writePosition + run;
+    if (i + run < length && clearOfWrites)
+    {
+        // The writes first: out may be in itself.
+        for (int m = 0; m < run; ++m)
+            write[m] = in[m];
+        const float* const read = samples + i;
+        for (int m = 0; m < run; ++m)
+            out[m] = (read[m] + (read[m + 1] - read[m]) * fraction) * wetGain + in[m] * dryGain;
+    }
+    else
+    {
+        for (int m = 0; m < run; ++m)
+        {
+            const int j = i + 1 < length ? i + 1 : 0;
+            out[m] = (samples[i] + (samples[j] - samples[i]) * fraction) * wetGain + in[m] * dryGain;
+            write[m] = in[m];
+            i = j;
+        }
+    }
     float phase = lfoPhase;
     for (int m = 0; m < run; ++m)
     {
-        const int j = i + 1 < length ? i + 1 : 0;
-        out[m] = (samples[i] + (samples[j] - samples[i]) * fraction) * wetGain + in[m] * dryGain;
-        write[m] = in[m];
-        i = j;
         phase += increments[m];
         if (phase >= 1.0f)
             phase -= 1.0f;
