@@ -98,12 +98,15 @@ void RotarySpeaker::Process(float* mix, int numSamples, float* left, float* righ
 
 void RotarySpeaker::TurnRotorsAndSplit(float* mix, Chunk& chunk)
 {
+    float wobble[chunkLength];
+    speedWobble.TicksInto(wobble, chunk.length);
+    // The rotors are retuned every few samples and turn in tight runs between their retunings.
+    int turnedUpTo = 0;
     for (int k = 0; k < chunk.length; ++k)
     {
         const int phaseOfUpdate = (chunk.start + k) % modulatorUpdateInterval;
-        const float wobble = speedWobble.Tick();
-        const float bassWobble = 1.0f + 0.05f * wobble;
-        const float trebleWobble = 1.0f + 0.02f * wobble;
+        const float bassWobble = 1.0f + 0.05f * wobble[k];
+        const float trebleWobble = 1.0f + 0.02f * wobble[k];
         if (phaseOfUpdate == 2)
         {
             bassLineRate = bassWobble * inverseSampleRate * rotor1Speed;
@@ -113,12 +116,17 @@ void RotarySpeaker::TurnRotorsAndSplit(float* mix, Chunk& chunk)
         chunk.trebleRate[k] = trebleLineRate;
         if (phaseOfUpdate == 1)
         {
+            TurnRotors(chunk, turnedUpTo, k);
+            turnedUpTo = k;
             bassRotor.SetFrequency(bassWobble * rotor1Speed);
             trebleRotor.SetFrequency(trebleWobble * rotor2Speed);
         }
-        chunk.bassRotation[k] = bassRotor.Tick();
-        chunk.trebleRotation[k] = trebleRotor.Tick();
-        if (phaseOfUpdate == 0)
+    }
+    TurnRotors(chunk, turnedUpTo, chunk.length);
+
+    for (int k = 0; k < chunk.length; ++k)
+    {
+        if ((chunk.start + k) % modulatorUpdateInterval == 0)
         {
             // 200 to 800 Hz for the bass rotor, 6 to 12 kHz for the treble rotor (kept below half the rate).
             bassRotorFilter.SetFrequency(
@@ -134,6 +142,12 @@ void RotarySpeaker::TurnRotorsAndSplit(float* mix, Chunk& chunk)
         chunk.low[k] = static_cast<float>(bassRotorFilter.Process(low));
         chunk.high[k] = static_cast<float>(trebleRotorFilter.Process(high));
     }
+}
+
+void RotarySpeaker::TurnRotors(Chunk& chunk, int from, int to)
+{
+    bassRotor.TicksInto(chunk.bassRotation + from, to - from);
+    trebleRotor.TicksInto(chunk.trebleRotation + from, to - from);
 }
 
 void RotarySpeaker::RunRotorDelays(Chunk& chunk)
