@@ -124,6 +124,13 @@ void RotarySpeaker::TurnRotorsAndSplit(float* mix, Chunk& chunk)
     }
     TurnRotors(chunk, turnedUpTo, chunk.length);
 
+    float driven[chunkLength];
+    float* const in = mix + chunk.start;
+    for (int k = 0; k < chunk.length; ++k)
+    {
+        driven[k] = Saturate(driveGain * in[k]);
+        in[k] = 0.0f;
+    }
     for (int k = 0; k < chunk.length; ++k)
     {
         if ((chunk.start + k) % modulatorUpdateInterval == 0)
@@ -134,9 +141,7 @@ void RotarySpeaker::TurnRotorsAndSplit(float* mix, Chunk& chunk)
             trebleRotorFilter.SetFrequency(
                 ParameterLimits::FilterFrequency((chunk.trebleRotation[k] * 3000.0f + 9000.0f) / sampleRate));
         }
-        float& in = mix[chunk.start + k];
-        const float x = Saturate(driveGain * in);
-        in = 0.0f;
+        const float x = driven[k];
         const auto low = static_cast<float>(crossoverLow.Process(x));
         const auto high = static_cast<float>(crossoverHigh.Process(x));
         chunk.low[k] = static_cast<float>(bassRotorFilter.Process(low));
@@ -170,6 +175,10 @@ void RotarySpeaker::MixToOutput(const Chunk& chunk, const OrganParameters& param
     const float depth = ParameterLimits::Level(Load(parameters.speakerDepth));
     const float width = ParameterLimits::Level(Load(parameters.speakerWidth));
     const auto& feeds = chunk.cabinetFeeds;
+    // Only the cabinet filters carry anything from one sample to the next: everything around them runs
+    // in loops of its own, which the compiler vectorises.
+    float directLeft[chunkLength], directRight[chunkLength], cabinetLeftIn[chunkLength],
+        cabinetRightIn[chunkLength];
     for (int k = 0; k < chunk.length; ++k)
     {
         const float bass = chunk.bass[k];
@@ -184,8 +193,8 @@ void RotarySpeaker::MixToOutput(const Chunk& chunk, const OrganParameters& param
         const float trebleWeight = trebleDepth * 0.2f + 0.5f;
         const float bassWidth = bass * bassRotation * width * 0.65f;
         const float trebleWidth = treble * trebleRotation * width * 0.65f;
-        const float directLeft = bassWeight * (bass - bassWidth) + trebleWeight * (treble - trebleWidth);
-        const float directRight = bassWeight * (bass + bassWidth) + trebleWeight * (treble + trebleWidth);
+        directLeft[k] = bassWeight * (bass - bassWidth) + trebleWeight * (treble - trebleWidth);
+        directRight[k] = bassWeight * (bass + bassWidth) + trebleWeight * (treble + trebleWidth);
 
         const float r2 = feeds[0][k] * 0.2f * (0.9f - 0.1f * bassDepth);
         const float r3 = feeds[1][k] * 0.3f * (0.5f - 0.2f * trebleDepth);
@@ -193,22 +202,23 @@ void RotarySpeaker::MixToOutput(const Chunk& chunk, const OrganParameters& param
         const float r5 = feeds[3][k] * 0.3f * (0.5f - 0.2f * trebleRotation);
         const float r6 = feeds[4][k] * 0.2f;
         const float r7 = feeds[5][k] * 0.3f * (0.5f + 0.2f * trebleRotation);
-        const auto cabinetOutLeft =
-            static_cast<float>(cabinetLeft.Process(r7 + (0.8f + 0.1f * bassRotation) * r6 + r3 + r2));
-        const auto cabinetOutRight =
-            static_cast<float>(cabinetRight.Process((0.8f - 0.1f * bassRotation) * r4 + r5 + r3 + r2));
-
-        const float outLeft = Saturate(cabinetOutLeft + directLeft);
-        const float outRight = Saturate(cabinetOutRight + directRight);
-        if (accumulate)
-        {
-            left[k] += outLeft;
-            right[k] += outRight;
-        }
-        else
-        {
-            left[k] = outLeft;
-            right[k] = outRight;
-        }
+        cabinetLeftIn[k] = r7 + (0.8f + 0.1f * bassRotation) * r6 + r3 + r2;
+        cabinetRightIn[k] = (0.8f - 0.1f * bassRotation) * r4 + r5 + r3 + r2;
     }
+    for (int k = 0; k < chunk.length; ++k)
+    {
+        directLeft[k] = Saturate(static_cast<float>(cabinetLeft.Process(cabinetLeftIn[k])) + directLeft[k]);
+        directRight[k] = Saturate(static_cast<float>(cabinetRight.Process(cabinetRightIn[k])) + directRight[k]);
+    }
+    if (accumulate)
+    {
+        for (int k = 0; k < chunk.length; ++k)
+        {
+            left[k] += directLeft[k];
+            right[k] += directRight[k];
+        }
+        return;
+    }
+    std::copy(directLeft, directLeft + chunk.length, left);
+    std::copy(directRight, directRight + chunk.length, right);
 }
