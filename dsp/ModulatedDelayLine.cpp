@@ -119,7 +119,7 @@ void ModulatedDelayLine::SetDepth(float samples)
 
 void ModulatedDelayLine::UpdateDelay()
 {
-    const double sweep = SineCosineOf(lfoPhaseOffset * twoPiAsFloat + lfoPhase * twoPiAsFloat).sine;
+    const double sweep = SineOf(lfoPhaseOffset * twoPiAsFloat + lfoPhase * twoPiAsFloat);
     // The added sample keeps the shortest delay at one sample when the centre is half the depth.
     currentDelay = static_cast<float>(sweep * depth * 0.5 + centreDelay + 1.0);
     // Owners keep the delay in range; clamping here keeps every read inside the buffer whatever they pass
