@@ -72,9 +72,12 @@ void OutputEffects::RunSaturationAndVibrato(float* mix, int numSamples, const Or
                                             float aftertouchTarget)
 {
     const float vibratoLevel = ParameterLimits::Level(Load(parameters.vibrato));
-    // The drifts' waves a stretch at a time, each in its own tight loop: they hang on nothing else.
+    // A stretch at a time: the drifts' waves in tight loops of their own, the saturation sample by
+    // sample (channel pressure moves it), then the vibrato over the whole stretch at its block rate.
     constexpr int stretch = 64;
     float toneWanders[stretch], clipWanders[stretch], vibratoWanders[stretch];
+    float saturated[stretch], vibratoMix[stretch], vibratoRates[stretch];
+    std::fill(vibratoRates, vibratoRates + stretch, vibratoDelay.Rate());
     for (int first = 0; first < numSamples; first += stretch)
     {
         const int count = std::min(stretch, numSamples - first);
@@ -92,11 +95,11 @@ void OutputEffects::RunSaturationAndVibrato(float* mix, int numSamples, const Or
             // "Tone" moved by up to 20 % either way, 24 % with full channel pressure.
             saturation.lowPassCutoff = ParameterLimits::FilterFrequency(
                 (toneWanders[k] * 0.2f * (tonePressure + 1.0f) + 1.0f) * toneCutoff);
-            float& sample = mix[first + k];
-            const float saturated = saturation.Process(sample);
-            vibratoDelay.SetMix((vibratoWanders[k] * 0.1f + 0.9f) * vibratoLevel);
-            sample = vibratoDelay.Process(saturated);
+            saturated[k] = saturation.Process(mix[first + k]);
         }
+        for (int k = 0; k < count; ++k)
+            vibratoMix[k] = (vibratoWanders[k] * 0.1f + 0.9f) * vibratoLevel;
+        vibratoDelay.ProcessBlock(saturated, mix + first, count, vibratoRates, vibratoMix);
     }
 }
 
