@@ -52,7 +52,8 @@ void DSPModule_ADSR::LevelsInto(float* out, int firstIndex, int count) const
         t = beforeRelease;
         const int rampEnd = RunEnd(t, silentFrom, end);
         const float length = static_cast<float>(releaseLength);
-        Fill(out + (t - firstIndex), t, rampEnd, [this, length](int index)
+        Fill(out + (t - firstIndex), t, rampEnd,
+             [this, length](int index)
              { return releaseLevel * (1.0f - static_cast<float>(index - releaseStart) / length); });
         Fill(out + (rampEnd - firstIndex), rampEnd, end, [](int) { return 0.0f; });
         return;
@@ -72,13 +73,20 @@ void DSPModule_ADSR::UnreleasedLevelsInto(float* out, int first, int end) const
     const float kneeSamples = static_cast<float>(decayLength) * decayKnee;
     const int kneeEnd = static_cast<int>(static_cast<float>(attackLength) + kneeSamples);
     const int firstLineEnd = RunEnd(t, std::min<long long>(kneeEnd, decayEnd), end);
-    Fill(out + (t - first), t, firstLineEnd, [this, kneeSamples](int index)
-         { return peak - (static_cast<float>(index - attackLength) / (2.0f * kneeSamples)) * (peak - sustain); });
+    Fill(out + (t - first), t, firstLineEnd,
+         [this, kneeSamples](int index) {
+             return peak -
+                    (static_cast<float>(index - attackLength) / (2.0f * kneeSamples)) * (peak - sustain);
+         });
     t = firstLineEnd;
     const int secondLineEnd = RunEnd(t, decayEnd, end);
     const float secondLength = 2.0f * (1.0f - decayKnee) * static_cast<float>(decayLength);
-    Fill(out + (t - first), t, secondLineEnd, [this, kneeEnd, secondLength](int index)
-         { return (peak + sustain) * 0.5f - (static_cast<float>(index - kneeEnd) / secondLength) * (peak - sustain); });
+    Fill(out + (t - first), t, secondLineEnd,
+         [this, kneeEnd, secondLength](int index)
+         {
+             return (peak + sustain) * 0.5f -
+                    (static_cast<float>(index - kneeEnd) / secondLength) * (peak - sustain);
+         });
     t = secondLineEnd;
     Fill(out + (t - first), t, end, [this](int) { return sustain; });
 }

@@ -83,7 +83,8 @@ void ModulatedDelayLine::RunBlock(const float* in, float* out, int count, const 
 }
 
 template <typename Mix>
-void ModulatedDelayLine::ProcessStretch(const float* in, float* out, int run, const float* increments, Mix mix)
+void ModulatedDelayLine::ProcessStretch(const float* in, float* out, int run, const float* increments,
+                                        Mix mix)
 {
     // Within the stretch the delay stands still and the write position does not wrap, so the read index
     // moves on by one per sample (wrapping with the buffer) and the fraction stays what it was.

@@ -35,7 +35,8 @@ private:
     static constexpr int delayUpdateInterval = 10;
 
     void UpdateDelay();
-    template <typename Mix> void RunBlock(const float* in, float* out, int count, const float* increments, Mix mix);
+    template <typename Mix>
+    void RunBlock(const float* in, float* out, int count, const float* increments, Mix mix);
     template <typename Mix>
     void ProcessStretch(const float* in, float* out, int run, const float* increments, Mix mix);
     float ReadDelayed() const;

@@ -208,7 +208,8 @@ void RotarySpeaker::MixToOutput(const Chunk& chunk, const OrganParameters& param
     for (int k = 0; k < chunk.length; ++k)
     {
         directLeft[k] = Saturate(static_cast<float>(cabinetLeft.Process(cabinetLeftIn[k])) + directLeft[k]);
-        directRight[k] = Saturate(static_cast<float>(cabinetRight.Process(cabinetRightIn[k])) + directRight[k]);
+        directRight[k] =
+            Saturate(static_cast<float>(cabinetRight.Process(cabinetRightIn[k])) + directRight[k]);
     }
     if (accumulate)
     {

@@ -161,8 +161,8 @@ TEST(ModulatedDelayLine, ABlockGivesWhatSingleSamplesGive)
             line->SetMix(0.7f);
             line->SetLfoPhaseOffset(0.25f);
         }
-        std::vector<float> in(1000), rates(1000), wets(1000), expected(1000), actual(1000), mixedExpected(1000),
-            mixedActual(1000);
+        std::vector<float> in(1000), rates(1000), wets(1000), expected(1000), actual(1000),
+            mixedExpected(1000), mixedActual(1000);
         for (size_t n = 0; n < in.size(); ++n)
         {
             in[n] =
@@ -179,8 +179,8 @@ TEST(ModulatedDelayLine, ABlockGivesWhatSingleSamplesGive)
         {
             const int count = std::min(length, 1000 - start);
             blocked.ProcessBlock(in.data() + start, actual.data() + start, count, rates.data() + start);
-            mixedBlocked.ProcessBlock(in.data() + start, mixedActual.data() + start, count, rates.data() + start,
-                                      wets.data() + start);
+            mixedBlocked.ProcessBlock(in.data() + start, mixedActual.data() + start, count,
+                                      rates.data() + start, wets.data() + start);
         }
         EXPECT_EQ(actual, expected) << centre;
         EXPECT_EQ(mixedActual, mixedExpected) << centre;
