@@ -152,8 +152,8 @@ TEST(ModulatedDelayLine, ABlockGivesWhatSingleSamplesGive)
     // and with a wet part that moves at every sample.
     for (const float centre : {0.3f, 5.0f, 40.0f})
     {
-        ModulatedDelayLine single, blocked, mixedSingle, mixedBlocked;
-        for (auto* line : {&single, &blocked, &mixedSingle, &mixedBlocked})
+        ModulatedDelayLine single, blocked, mixedSingle, mixedBlocked, inPlace;
+        for (auto* line : {&single, &blocked, &mixedSingle, &mixedBlocked, &inPlace})
         {
             line->Allocate(97);
             line->SetCentreDelay(centre);
@@ -175,14 +175,18 @@ TEST(ModulatedDelayLine, ABlockGivesWhatSingleSamplesGive)
             mixedSingle.SetMix(wets[n]);
             mixedExpected[n] = mixedSingle.Process(in[n]);
         }
+        std::vector<float> inPlaceSamples = in; // processed where they lie, as an owner may
         for (int start = 0, length = 1; start < 1000; start += length, length = length % 23 + 7)
         {
             const int count = std::min(length, 1000 - start);
+            inPlace.ProcessBlock(inPlaceSamples.data() + start, inPlaceSamples.data() + start, count,
+                                 rates.data() + start);
             blocked.ProcessBlock(in.data() + start, actual.data() + start, count, rates.data() + start);
             mixedBlocked.ProcessBlock(in.data() + start, mixedActual.data() + start, count,
                                       rates.data() + start, wets.data() + start);
         }
         EXPECT_EQ(actual, expected) << centre;
+        EXPECT_EQ(inPlaceSamples, expected) << centre;
         EXPECT_EQ(mixedActual, mixedExpected) << centre;
         // The last wet part stays: a single sample after the block mixes as the single line does.
         EXPECT_EQ(mixedBlocked.Process(0.25f), mixedSingle.Process(0.25f)) << centre;
