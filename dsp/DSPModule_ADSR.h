@@ -13,6 +13,10 @@ public:
     // Starts the curve again from index 0, unreleased. Knee and peak keep their values.
     void Configure(int attackSamples, int decaySamples, float sustainLevel, int releaseSamples);
     float ScaleAt(float x, int sampleIndex) { return x * LevelAt(sampleIndex); }
+    // out[k] = LevelAt(firstIndex + k) for k below count, bit for bit, but worked out a segment at a time
+    // in loops without branches, which the compiler turns into vector code: voices need the levels of
+    // whole runs while their envelopes move. Callers keep firstIndex + count within int.
+    void LevelsInto(float* out, int firstIndex, int count) const;
     // Ramps from the level at that index down to 0 over the release length; may lie ahead of the samples
     // rendered so far, and may be called again to start a new ramp from wherever the old one stands.
     void ReleaseAt(int sampleIndex);
@@ -29,6 +33,8 @@ public:
 
 private:
     float DecayLevel(int sampleIndex) const;
+    // LevelsInto for the indices first..end that lie before any release; returns where it stopped.
+    void UnreleasedLevelsInto(float* out, int first, int end) const;
 
     int attackLength = 2000;
     int decayLength = 5000;

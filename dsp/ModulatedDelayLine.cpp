@@ -26,7 +26,42 @@ void ModulatedDelayLine::Allocate(int newSize)
     }
 }
 
+namespace
+{
+// The wet and dry gains of a stretch: the line's own, or one wet gain per sample with the dry part
+// following it as SetMix sets it.
+struct FixedMix
+{
+    float wet, dry;
+    float Wet(int) const { return wet; }
+    float Dry(int) const { return dry; }
+    FixedMix From(int) const { return *this; }
+};
+
+struct MixPerSample
+{
+    const float* wets;
+    float Wet(int k) const { return wets[k]; }
+    float Dry(int k) const { return 1.0f - wets[k]; }
+    MixPerSample From(int k) const { return {wets + k}; }
+};
+} // namespace
+
 void ModulatedDelayLine::ProcessBlock(const float* in, float* out, int count, const float* increments)
+{
+    RunBlock(in, out, count, increments, FixedMix{wet, dry});
+}
+
+void ModulatedDelayLine::ProcessBlock(const float* in, float* out, int count, const float* increments,
+                                      const float* wets)
+{
+    RunBlock(in, out, count, increments, MixPerSample{wets});
+    if (count > 0)
+        SetMix(wets[count - 1]);
+}
+
+template <typename Mix>
+void ModulatedDelayLine::RunBlock(const float* in, float* out, int count, const float* increments, Mix mix)
 {
     if (count <= 0)
         return;
@@ -34,7 +69,7 @@ void ModulatedDelayLine::ProcessBlock(const float* in, float* out, int count, co
     if (buffer.empty())
     {
         for (int k = 0; k < count; ++k)
-            out[k] = in[k] * dry;
+            out[k] = in[k] * mix.Dry(k);
         return;
     }
     for (int k = 0; k < count;)
@@ -42,12 +77,14 @@ void ModulatedDelayLine::ProcessBlock(const float* in, float* out, int count, co
         if (positionInInterval == 0)
             UpdateDelay();
         const int run = std::min({count - k, delayUpdateInterval - positionInInterval, size - writePosition});
-        ProcessStretch(in + k, out + k, run, increments + k);
+        ProcessStretch(in + k, out + k, run, increments + k, mix.From(k));
         k += run;
     }
 }
 
-void ModulatedDelayLine::ProcessStretch(const float* in, float* out, int run, const float* increments)
+template <typename Mix>
+void ModulatedDelayLine::ProcessStretch(const float* in, float* out, int run, const float* increments,
+                                        Mix mix)
 {
     // Within the stretch the delay stands still and the write position does not wrap, so the read index
     // moves on by one per sample (wrapping with the buffer) and the fraction stays what it was.
@@ -62,14 +99,32 @@ void ModulatedDelayLine::ProcessStretch(const float* in, float* out, int run, co
     float* const samples = buffer.data();
     float* const write = samples + writePosition;
     const int length = size;
-    const float wetGain = wet, dryGain = dry;
+    // Reads clear of the buffer's end and of this stretch's writes can run in any order, and so in a
+    // loop the compiler vectorises; otherwise each read must see the writes before it.
+    const bool clearOfWrites = i + run < writePosition || i >= writePosition + run;
+    if (i + run < length && clearOfWrites)
+    {
+        // The writes first: out may be in itself.
+        for (int m = 0; m < run; ++m)
+            write[m] = in[m];
+        const float* const read = samples + i;
+        for (int m = 0; m < run; ++m)
+            out[m] = (read[m] + (read[m + 1] - read[m]) * fraction) * mix.Wet(m) + in[m] * mix.Dry(m);
+    }
+    else
+    {
+        for (int m = 0; m < run; ++m)
+        {
+            const int j = i + 1 < length ? i + 1 : 0;
+            const float x = in[m]; // read before out is written: out may be in itself
+            out[m] = (samples[i] + (samples[j] - samples[i]) * fraction) * mix.Wet(m) + x * mix.Dry(m);
+            write[m] = x;
+            i = j;
+        }
+    }
     float phase = lfoPhase;
     for (int m = 0; m < run; ++m)
     {
-        const int j = i + 1 < length ? i + 1 : 0;
-        out[m] = (samples[i] + (samples[j] - samples[i]) * fraction) * wetGain + in[m] * dryGain;
-        write[m] = in[m];
-        i = j;
         phase += increments[m];
         if (phase >= 1.0f)
             phase -= 1.0f;
@@ -101,7 +156,7 @@ void ModulatedDelayLine::SetDepth(float samples)
 
 void ModulatedDelayLine::UpdateDelay()
 {
-    const double sweep = SineCosineOf(lfoPhaseOffset * twoPiAsFloat + lfoPhase * twoPiAsFloat).sine;
+    const double sweep = SineOf(lfoPhaseOffset * twoPiAsFloat + lfoPhase * twoPiAsFloat);
     // The added sample keeps the shortest delay at one sample when the centre is half the depth.
     currentDelay = static_cast<float>(sweep * depth * 0.5 + centreDelay + 1.0);
     // Owners keep the delay in range; clamping here keeps every read inside the buffer whatever they pass

@@ -19,6 +19,7 @@ public:
     void SetDepth(float samples);
     void SetCentreDelay(float samples) { centreDelay = samples; }
     void SetRate(float cyclesPerSample) { lfoIncrement = cyclesPerSample; }
+    float Rate() const { return lfoIncrement; }
     void SetLfoPhaseOffset(float cycles) { lfoPhaseOffset = cycles; }
 
     // The delay follows the sweep in steps every 10 samples and stays within 0 to the buffer size. Without
@@ -27,12 +28,17 @@ public:
     // Process over a run of samples, the sweep rate set to increments[k] before sample k; the delay is
     // read in stretches between its updates, where it stands still. Gives what the single calls give.
     void ProcessBlock(const float* in, float* out, int count, const float* increments);
+    // The same with the wet part set to wets[k] before sample k, as SetMix sets it, and left at the last.
+    void ProcessBlock(const float* in, float* out, int count, const float* increments, const float* wets);
 
 private:
     static constexpr int delayUpdateInterval = 10;
 
     void UpdateDelay();
-    void ProcessStretch(const float* in, float* out, int run, const float* increments);
+    template <typename Mix>
+    void RunBlock(const float* in, float* out, int count, const float* increments, Mix mix);
+    template <typename Mix>
+    void ProcessStretch(const float* in, float* out, int run, const float* increments, Mix mix);
     float ReadDelayed() const;
 
     float wet = 1.0f;

@@ -9,16 +9,25 @@ struct SineCosine
     double cosine;
 };
 
-inline SineCosine SineCosineOf(double angle)
+// The angle as a whole number of quarter turns and what is left, at most an eighth of a turn either way.
+struct QuarterTurns
+{
+    long long quarter;
+    double rest;
+};
+
+inline QuarterTurns QuarterTurnsOf(double angle)
 {
     constexpr double halfPi = 1.5707963267948966192313216916398;
     constexpr double inverseHalfPi = 0.63661977236758134307553505349006;
-    // The nearest multiple of a quarter turn, and what is left: at most an eighth of a turn either way.
     const double turns = angle * inverseHalfPi;
     const auto quarter = static_cast<long long>(turns >= 0.0 ? turns + 0.5 : turns - 0.5);
-    const double r = angle - static_cast<double>(quarter) * halfPi;
-    const double r2 = r * r;
-    // Taylor series; on |r| <= pi / 4 the first omitted terms are below 1e-16.
+    return {quarter, angle - static_cast<double>(quarter) * halfPi};
+}
+
+// Taylor series of sin and cos about 0; on |r| <= pi / 4 the first omitted terms are below 1e-16.
+inline double SineSeries(double r)
+{
     constexpr double sineTerms[] = {1.0,
                                     -1.0 / 6.0,
                                     1.0 / 120.0,
@@ -27,6 +36,15 @@ inline SineCosine SineCosineOf(double angle)
                                     -1.0 / 39916800.0,
                                     1.0 / 6227020800.0,
                                     -1.0 / 1307674368000.0};
+    const double r2 = r * r;
+    double sine = 0.0;
+    for (int term = 7; term >= 0; --term)
+        sine = sine * r2 + sineTerms[term];
+    return sine * r;
+}
+
+inline double CosineSeries(double r)
+{
     constexpr double cosineTerms[] = {1.0,
                                       -1.0 / 2.0,
                                       1.0 / 24.0,
@@ -36,13 +54,19 @@ inline SineCosine SineCosineOf(double angle)
                                       1.0 / 479001600.0,
                                       -1.0 / 87178291200.0,
                                       1.0 / 20922789888000.0};
-    double sine = 0.0, cosine = 0.0;
-    for (int term = 7; term >= 0; --term)
-        sine = sine * r2 + sineTerms[term];
+    const double r2 = r * r;
+    double cosine = 0.0;
     for (int term = 8; term >= 0; --term)
         cosine = cosine * r2 + cosineTerms[term];
-    sine *= r;
-    switch (quarter & 3)
+    return cosine;
+}
+
+inline SineCosine SineCosineOf(double angle)
+{
+    const QuarterTurns turns = QuarterTurnsOf(angle);
+    const double sine = SineSeries(turns.rest);
+    const double cosine = CosineSeries(turns.rest);
+    switch (turns.quarter & 3)
     {
         case 0:
             return {sine, cosine};
@@ -52,5 +76,22 @@ inline SineCosine SineCosineOf(double angle)
             return {-sine, -cosine};
         default:
             return {-cosine, sine};
+    }
+}
+
+// The sine alone, as SineCosineOf gives it, for half the work: the delay sweeps need no cosine.
+inline double SineOf(double angle)
+{
+    const QuarterTurns turns = QuarterTurnsOf(angle);
+    switch (turns.quarter & 3)
+    {
+        case 0:
+            return SineSeries(turns.rest);
+        case 1:
+            return CosineSeries(turns.rest);
+        case 2:
+            return -SineSeries(turns.rest);
+        default:
+            return -CosineSeries(turns.rest);
     }
 }

@@ -5,6 +5,7 @@
 
 #include "params/OrganParameters.h"
 
+#include <algorithm>
 #include <cmath>
 
 void OutputEffects::Prepare(float newSampleRate, bool rateChanged)
@@ -71,23 +72,34 @@ void OutputEffects::RunSaturationAndVibrato(float* mix, int numSamples, const Or
                                             float aftertouchTarget)
 {
     const float vibratoLevel = ParameterLimits::Level(Load(parameters.vibrato));
-    for (int i = 0; i < numSamples; ++i)
+    // A stretch at a time: the drifts' waves in tight loops of their own, the saturation sample by
+    // sample (channel pressure moves it), then the vibrato over the whole stretch at its block rate.
+    constexpr int stretch = 64;
+    float toneWanders[stretch], clipWanders[stretch], vibratoWanders[stretch];
+    float saturated[stretch], vibratoMix[stretch], vibratoRates[stretch];
+    std::fill(vibratoRates, vibratoRates + stretch, vibratoDelay.Rate());
+    for (int first = 0; first < numSamples; first += stretch)
     {
-        if (std::fabs(aftertouch - aftertouchTarget) > 0.001f)
+        const int count = std::min(stretch, numSamples - first);
+        toneDrift.TicksInto(toneWanders, count);
+        clipDrift.TicksInto(clipWanders, count);
+        vibratoDrift.TicksInto(vibratoWanders, count);
+        for (int k = 0; k < count; ++k)
         {
-            aftertouch += (aftertouchTarget - aftertouch) * 0.02f;
-            FollowAftertouch(parameters);
+            if (std::fabs(aftertouch - aftertouchTarget) > 0.001f)
+            {
+                aftertouch += (aftertouchTarget - aftertouch) * 0.02f;
+                FollowAftertouch(parameters);
+            }
+            saturation.threshold = (clipWanders[k] * 0.05f + 0.95f) * (1.0f - clipPressure) * clipScale;
+            // "Tone" moved by up to 20 % either way, 24 % with full channel pressure.
+            saturation.lowPassCutoff = ParameterLimits::FilterFrequency(
+                (toneWanders[k] * 0.2f * (tonePressure + 1.0f) + 1.0f) * toneCutoff);
+            saturated[k] = saturation.Process(mix[first + k]);
         }
-        const float toneWander = toneDrift.Tick();
-        const float clipWander = clipDrift.Tick();
-        saturation.threshold = (clipWander * 0.05f + 0.95f) * (1.0f - clipPressure) * clipScale;
-        // "Tone" moved by up to 20 % either way, 24 % with full channel pressure.
-        saturation.lowPassCutoff =
-            ParameterLimits::FilterFrequency((toneWander * 0.2f * (tonePressure + 1.0f) + 1.0f) * toneCutoff);
-        const float saturated = saturation.Process(mix[i]);
-        const float vibratoWander = vibratoDrift.Tick();
-        vibratoDelay.SetMix((vibratoWander * 0.1f + 0.9f) * vibratoLevel);
-        mix[i] = vibratoDelay.Process(saturated);
+        for (int k = 0; k < count; ++k)
+            vibratoMix[k] = (vibratoWanders[k] * 0.1f + 0.9f) * vibratoLevel;
+        vibratoDelay.ProcessBlock(saturated, mix + first, count, vibratoRates, vibratoMix);
     }
 }
 

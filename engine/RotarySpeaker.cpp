@@ -98,12 +98,15 @@ void RotarySpeaker::Process(float* mix, int numSamples, float* left, float* righ
 
 void RotarySpeaker::TurnRotorsAndSplit(float* mix, Chunk& chunk)
 {
+    float wobble[chunkLength];
+    speedWobble.TicksInto(wobble, chunk.length);
+    // The rotors are retuned every few samples and turn in tight runs between their retunings.
+    int turnedUpTo = 0;
     for (int k = 0; k < chunk.length; ++k)
     {
         const int phaseOfUpdate = (chunk.start + k) % modulatorUpdateInterval;
-        const float wobble = speedWobble.Tick();
-        const float bassWobble = 1.0f + 0.05f * wobble;
-        const float trebleWobble = 1.0f + 0.02f * wobble;
+        const float bassWobble = 1.0f + 0.05f * wobble[k];
+        const float trebleWobble = 1.0f + 0.02f * wobble[k];
         if (phaseOfUpdate == 2)
         {
             bassLineRate = bassWobble * inverseSampleRate * rotor1Speed;
@@ -113,12 +116,24 @@ void RotarySpeaker::TurnRotorsAndSplit(float* mix, Chunk& chunk)
         chunk.trebleRate[k] = trebleLineRate;
         if (phaseOfUpdate == 1)
         {
+            TurnRotors(chunk, turnedUpTo, k);
+            turnedUpTo = k;
             bassRotor.SetFrequency(bassWobble * rotor1Speed);
             trebleRotor.SetFrequency(trebleWobble * rotor2Speed);
         }
-        chunk.bassRotation[k] = bassRotor.Tick();
-        chunk.trebleRotation[k] = trebleRotor.Tick();
-        if (phaseOfUpdate == 0)
+    }
+    TurnRotors(chunk, turnedUpTo, chunk.length);
+
+    float driven[chunkLength];
+    float* const in = mix + chunk.start;
+    for (int k = 0; k < chunk.length; ++k)
+    {
+        driven[k] = Saturate(driveGain * in[k]);
+        in[k] = 0.0f;
+    }
+    for (int k = 0; k < chunk.length; ++k)
+    {
+        if ((chunk.start + k) % modulatorUpdateInterval == 0)
         {
             // 200 to 800 Hz for the bass rotor, 6 to 12 kHz for the treble rotor (kept below half the rate).
             bassRotorFilter.SetFrequency(
@@ -126,14 +141,18 @@ void RotarySpeaker::TurnRotorsAndSplit(float* mix, Chunk& chunk)
             trebleRotorFilter.SetFrequency(
                 ParameterLimits::FilterFrequency((chunk.trebleRotation[k] * 3000.0f + 9000.0f) / sampleRate));
         }
-        float& in = mix[chunk.start + k];
-        const float x = Saturate(driveGain * in);
-        in = 0.0f;
+        const float x = driven[k];
         const auto low = static_cast<float>(crossoverLow.Process(x));
         const auto high = static_cast<float>(crossoverHigh.Process(x));
         chunk.low[k] = static_cast<float>(bassRotorFilter.Process(low));
         chunk.high[k] = static_cast<float>(trebleRotorFilter.Process(high));
     }
+}
+
+void RotarySpeaker::TurnRotors(Chunk& chunk, int from, int to)
+{
+    bassRotor.TicksInto(chunk.bassRotation + from, to - from);
+    trebleRotor.TicksInto(chunk.trebleRotation + from, to - from);
 }
 
 void RotarySpeaker::RunRotorDelays(Chunk& chunk)
@@ -156,6 +175,10 @@ void RotarySpeaker::MixToOutput(const Chunk& chunk, const OrganParameters& param
     const float depth = ParameterLimits::Level(Load(parameters.speakerDepth));
     const float width = ParameterLimits::Level(Load(parameters.speakerWidth));
     const auto& feeds = chunk.cabinetFeeds;
+    // Only the cabinet filters carry anything from one sample to the next: everything around them runs
+    // in loops of its own, which the compiler vectorises.
+    float directLeft[chunkLength], directRight[chunkLength], cabinetLeftIn[chunkLength],
+        cabinetRightIn[chunkLength];
     for (int k = 0; k < chunk.length; ++k)
     {
         const float bass = chunk.bass[k];
@@ -170,8 +193,8 @@ void RotarySpeaker::MixToOutput(const Chunk& chunk, const OrganParameters& param
         const float trebleWeight = trebleDepth * 0.2f + 0.5f;
         const float bassWidth = bass * bassRotation * width * 0.65f;
         const float trebleWidth = treble * trebleRotation * width * 0.65f;
-        const float directLeft = bassWeight * (bass - bassWidth) + trebleWeight * (treble - trebleWidth);
-        const float directRight = bassWeight * (bass + bassWidth) + trebleWeight * (treble + trebleWidth);
+        directLeft[k] = bassWeight * (bass - bassWidth) + trebleWeight * (treble - trebleWidth);
+        directRight[k] = bassWeight * (bass + bassWidth) + trebleWeight * (treble + trebleWidth);
 
         const float r2 = feeds[0][k] * 0.2f * (0.9f - 0.1f * bassDepth);
         const float r3 = feeds[1][k] * 0.3f * (0.5f - 0.2f * trebleDepth);
@@ -179,22 +202,24 @@ void RotarySpeaker::MixToOutput(const Chunk& chunk, const OrganParameters& param
         const float r5 = feeds[3][k] * 0.3f * (0.5f - 0.2f * trebleRotation);
         const float r6 = feeds[4][k] * 0.2f;
         const float r7 = feeds[5][k] * 0.3f * (0.5f + 0.2f * trebleRotation);
-        const auto cabinetOutLeft =
-            static_cast<float>(cabinetLeft.Process(r7 + (0.8f + 0.1f * bassRotation) * r6 + r3 + r2));
-        const auto cabinetOutRight =
-            static_cast<float>(cabinetRight.Process((0.8f - 0.1f * bassRotation) * r4 + r5 + r3 + r2));
-
-        const float outLeft = Saturate(cabinetOutLeft + directLeft);
-        const float outRight = Saturate(cabinetOutRight + directRight);
-        if (accumulate)
-        {
-            left[k] += outLeft;
-            right[k] += outRight;
-        }
-        else
-        {
-            left[k] = outLeft;
-            right[k] = outRight;
-        }
+        cabinetLeftIn[k] = r7 + (0.8f + 0.1f * bassRotation) * r6 + r3 + r2;
+        cabinetRightIn[k] = (0.8f - 0.1f * bassRotation) * r4 + r5 + r3 + r2;
     }
+    for (int k = 0; k < chunk.length; ++k)
+    {
+        directLeft[k] = Saturate(static_cast<float>(cabinetLeft.Process(cabinetLeftIn[k])) + directLeft[k]);
+        directRight[k] =
+            Saturate(static_cast<float>(cabinetRight.Process(cabinetRightIn[k])) + directRight[k]);
+    }
+    if (accumulate)
+    {
+        for (int k = 0; k < chunk.length; ++k)
+        {
+            left[k] += directLeft[k];
+            right[k] += directRight[k];
+        }
+        return;
+    }
+    std::copy(directLeft, directLeft + chunk.length, left);
+    std::copy(directRight, directRight + chunk.length, right);
 }

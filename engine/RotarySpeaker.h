@@ -42,6 +42,8 @@ private:
     };
 
     void TurnRotorsAndSplit(float* mix, Chunk& chunk);
+    // The rotors' waves for the samples from..to of the chunk.
+    void TurnRotors(Chunk& chunk, int from, int to);
     void RunRotorDelays(Chunk& chunk);
     void MixToOutput(const Chunk& chunk, const OrganParameters& parameters, float* left, float* right,
                      bool accumulate);

@@ -20,6 +20,10 @@ public:
     void SetDecayKnee(float knee) { envelope.SetDecayKnee(knee); }
     void ReleaseAt(int sampleIndex) { envelope.ReleaseAt(sampleIndex); }
     float LevelAt(int sampleIndex) { return envelope.LevelAt(sampleIndex); }
+    void LevelsInto(float* out, int firstIndex, int count) const
+    {
+        envelope.LevelsInto(out, firstIndex, count);
+    }
 
     // Every index at or after this one gives the same level: once released, the end of the release ramp
     // (level 0); before, the end of attack and decay (the sustain).

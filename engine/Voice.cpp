@@ -149,37 +149,70 @@ void Voice::RenderSamples(VoiceBlockSettings& block, float mainGain, float percu
     mainOscillator.AddTicks(mix + j, end - j, mainGain, level);
 }
 
+namespace
+{
+constexpr int stretch = 64;
+} // namespace
+
 void Voice::RenderMovingSamples(VoiceBlockSettings& block, int from, int to, float mainGain,
                                 float percussionLevel)
 {
     // A stretch at a time, one part of the sound after the other, each in its own loop: the tone, the
     // percussion and the click, then their sum in the order a single sample always added them.
-    constexpr int stretch = 64;
-    TrackedEnvelope& percussionEnvelope = *block.percussionEnvelope;
     for (int first = from; first < to; first += stretch)
     {
         const int count = std::min(stretch, to - first);
         const int firstTime = time + (first - startOffset);
-        float tone[stretch], percussion[stretch], click[stretch];
+        float tone[stretch], levels[stretch], percussion[stretch], click[stretch];
         mainOscillator.TicksInto(tone, count);
+        amplitudeEnvelope.LevelsInto(levels, firstTime, count);
         for (int k = 0; k < count; ++k)
-            tone[k] = tone[k] * mainGain * amplitudeEnvelope.LevelAt(firstTime + k);
-        for (int k = 0; k < count; ++k)
-        {
-            const float level = percussionEnvelope.LevelAt(firstTime + k);
-            percussion[k] = level > audibleEnvelope
-                                ? percussionOscillator.Tick() * level * percussionLevel * 0.25f
-                                : 0.0f;
-        }
-        for (int k = 0; k < count; ++k)
-        {
-            const int t = firstTime + k;
-            const float level = t >= clickSilentBefore ? clickEnvelope.LevelAt(t) : 0.0f;
-            click[k] = level > audibleEnvelope ? block.noise->Next() * block.clickLevel * level * 0.1f : 0.0f;
-        }
+            tone[k] = tone[k] * mainGain * levels[k];
+        RenderPercussion(*block.percussionEnvelope, firstTime, count, percussionLevel, percussion);
+        RenderClick(block, firstTime, count, click);
         float* mix = block.mixBuffer + first;
         for (int k = 0; k < count; ++k)
             mix[k] += tone[k] + percussion[k] + click[k];
+    }
+}
+
+void Voice::RenderPercussion(TrackedEnvelope& envelope, int firstTime, int count, float percussionLevel,
+                             float* out)
+{
+    float levels[stretch];
+    envelope.LevelsInto(levels, firstTime, count);
+    // The oscillator moves on only while the percussion is audible, so it runs over the audible runs alone.
+    for (int k = 0; k < count;)
+    {
+        if (!(levels[k] > audibleEnvelope))
+        {
+            out[k++] = 0.0f;
+            continue;
+        }
+        int runEnd = k + 1;
+        while (runEnd < count && levels[runEnd] > audibleEnvelope)
+            ++runEnd;
+        percussionOscillator.TicksInto(out + k, runEnd - k);
+        for (; k < runEnd; ++k)
+            out[k] = out[k] * levels[k] * percussionLevel * 0.25f;
+    }
+}
+
+void Voice::RenderClick(VoiceBlockSettings& block, int firstTime, int count, float* out)
+{
+    // Past the click's last movement it stays silent: most stretches of a young voice end here.
+    if (clickEnvelope.SteadyFrom() <= firstTime && !(clickEnvelope.LevelAt(firstTime) > audibleEnvelope))
+    {
+        std::fill(out, out + count, 0.0f);
+        return;
+    }
+    float levels[stretch];
+    clickEnvelope.LevelsInto(levels, firstTime, count);
+    for (int k = 0; k < count; ++k)
+    {
+        const float level = firstTime + k >= clickSilentBefore ? levels[k] : 0.0f;
+        // Each audible sample draws from the organ's generator, in the order the voices render.
+        out[k] = level > audibleEnvelope ? block.noise->Next() * block.clickLevel * level * 0.1f : 0.0f;
     }
 }
 

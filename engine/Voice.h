@@ -79,5 +79,9 @@ private:
     // The samples from..to of the block while an envelope still moves or the percussion or click sounds.
     void RenderMovingSamples(VoiceBlockSettings& block, int from, int to, float mainGain,
                              float percussionLevel);
+    // One stretch (at most 64 samples from firstTime) of the percussion and of the click.
+    void RenderPercussion(TrackedEnvelope& envelope, int firstTime, int count, float percussionLevel,
+                          float* out);
+    void RenderClick(VoiceBlockSettings& block, int firstTime, int count, float* out);
     void AdvanceTime(int numSamples);
 };

@@ -102,3 +102,39 @@ TEST(ADSR, ZeroLengthsSkipTheirSegments)
     kneeZero.SetDecayKnee(0.0f);
     EXPECT_FLOAT_EQ(kneeZero.LevelAt(2000), 0.825f); // jumps from peak to the midpoint
 }
+
+// The run path must give LevelAt's values bit for bit, wherever a run starts and ends against the
+// segment edges, for every kind of envelope the organ uses and the degenerate ones a caller may set.
+TEST(ADSR, LevelsOfARunAreTheSingleLevels)
+{
+    const auto expectSameLevels = [](const DSPModule_ADSR& envelope, const char* what)
+    {
+        DSPModule_ADSR single = envelope;
+        for (int first = -5; first < 600; first += 7)
+            for (int count : {1, 13, 64})
+            {
+                float levels[64];
+                envelope.LevelsInto(levels, first, count);
+                for (int k = 0; k < count; ++k)
+                    ASSERT_EQ(levels[k], single.LevelAt(first + k)) << what << " at " << first + k;
+            }
+    };
+    DSPModule_ADSR envelope;
+    envelope.Configure(40, 300, 0.3f, 90);
+    expectSameLevels(envelope, "attack, decay, sustain");
+    envelope.SetDecayKnee(0.25f);
+    expectSameLevels(envelope, "knee at a quarter");
+    envelope.ReleaseAt(200);
+    expectSameLevels(envelope, "released in the decay");
+    envelope.ReleaseAt(250);
+    expectSameLevels(envelope, "released again");
+    envelope.Configure(0, 0, 0.5f, 44);
+    envelope.ReleaseAt(100);
+    expectSameLevels(envelope, "key-up click");
+    envelope.Configure(3, 0, 0.0f, 5);
+    envelope.SetDecayKnee(0.0f);
+    expectSameLevels(envelope, "no decay, no knee");
+    envelope.Configure(20, 30, 0.7f, -10);
+    envelope.ReleaseAt(60);
+    expectSameLevels(envelope, "negative release length");
+}

@@ -147,12 +147,13 @@ TEST(ModulatedDelayLineBadInput, WithoutBufferOnlyTheDryPartPasses)
 
 TEST(ModulatedDelayLine, ABlockGivesWhatSingleSamplesGive)
 {
-    // Two lines alike, one fed sample by sample, one in blocks of uneven lengths, through wraps of a short
-    // buffer, sweep updates at every offset, rate changes and a delay below one sample.
+    // Lines alike, fed sample by sample or in blocks of uneven lengths, through wraps of a short buffer,
+    // sweep updates at every offset, rate changes and a delay below one sample; with the line's own mix,
+    // and with a wet part that moves at every sample.
     for (const float centre : {0.3f, 5.0f, 40.0f})
     {
-        ModulatedDelayLine single, blocked;
-        for (auto* line : {&single, &blocked})
+        ModulatedDelayLine single, blocked, mixedSingle, mixedBlocked, inPlace;
+        for (auto* line : {&single, &blocked, &mixedSingle, &mixedBlocked, &inPlace})
         {
             line->Allocate(97);
             line->SetCentreDelay(centre);
@@ -160,20 +161,34 @@ TEST(ModulatedDelayLine, ABlockGivesWhatSingleSamplesGive)
             line->SetMix(0.7f);
             line->SetLfoPhaseOffset(0.25f);
         }
-        std::vector<float> in(1000), rates(1000), expected(1000), actual(1000);
+        std::vector<float> in(1000), rates(1000), wets(1000), expected(1000), actual(1000),
+            mixedExpected(1000), mixedActual(1000);
         for (size_t n = 0; n < in.size(); ++n)
         {
             in[n] =
                 static_cast<float>(std::sin(0.37 * static_cast<double>(n)) + 0.001 * static_cast<double>(n));
             rates[n] = 0.003f + 0.001f * static_cast<float>(n / 8 % 5);
+            wets[n] = 0.5f + 0.4f * static_cast<float>(std::sin(0.05 * static_cast<double>(n)));
             single.SetRate(rates[n]);
             expected[n] = single.Process(in[n]);
+            mixedSingle.SetRate(rates[n]);
+            mixedSingle.SetMix(wets[n]);
+            mixedExpected[n] = mixedSingle.Process(in[n]);
         }
+        std::vector<float> inPlaceSamples = in; // processed where they lie, as an owner may
         for (int start = 0, length = 1; start < 1000; start += length, length = length % 23 + 7)
         {
             const int count = std::min(length, 1000 - start);
+            inPlace.ProcessBlock(inPlaceSamples.data() + start, inPlaceSamples.data() + start, count,
+                                 rates.data() + start);
             blocked.ProcessBlock(in.data() + start, actual.data() + start, count, rates.data() + start);
+            mixedBlocked.ProcessBlock(in.data() + start, mixedActual.data() + start, count,
+                                      rates.data() + start, wets.data() + start);
         }
         EXPECT_EQ(actual, expected) << centre;
+        EXPECT_EQ(inPlaceSamples, expected) << centre;
+        EXPECT_EQ(mixedActual, mixedExpected) << centre;
+        // The last wet part stays: a single sample after the block mixes as the single line does.
+        EXPECT_EQ(mixedBlocked.Process(0.25f), mixedSingle.Process(0.25f)) << centre;
     }
 }
