@@ -7,6 +7,9 @@
 #include <cmath>
 #include <vector>
 
+namespace brumalux
+{
+
 // The baseline every benchmark here is compared against: a phase accumulator reading a
 // one-cycle table with linear interpolation, nothing else.
 class InterpolatedTableRead
@@ -37,3 +40,5 @@ private:
     double phase = 0.0;
     std::vector<float> table;
 };
+
+} // namespace brumalux

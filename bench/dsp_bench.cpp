@@ -16,6 +16,9 @@
 #include <cmath>
 #include <vector>
 
+namespace brumalux
+{
+
 namespace
 {
 constexpr int blockSize = 256;
@@ -139,3 +142,5 @@ void ModulatedDelayLine_Process(benchmark::State& state)
 }
 BENCHMARK(ModulatedDelayLine_Process);
 } // namespace
+
+} // namespace brumalux

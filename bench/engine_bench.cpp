@@ -15,6 +15,9 @@
 #include <memory>
 #include <vector>
 
+namespace brumalux
+{
+
 namespace
 {
 constexpr int blockSize = 256;
@@ -141,3 +144,5 @@ void Organ_ResidentMemoryWith64Voices(benchmark::State& state)
 }
 BENCHMARK(Organ_ResidentMemoryWith64Voices)->Iterations(1)->Unit(benchmark::kMillisecond);
 } // namespace
+
+} // namespace brumalux

@@ -4,6 +4,9 @@
 
 #include <cmath>
 
+namespace brumalux
+{
+
 DSPModule_HighLowPassFilterBase::DSPModule_HighLowPassFilterBase()
 {
     omega = twoPiAsFloat / 2.0;
@@ -33,3 +36,5 @@ void DSPModule_BandPassFilter::RecomputeCoefficients()
     a1 = -2.0 * cosOmega;
     a2 = 1.0 - alpha;
 }
+
+} // namespace brumalux

@@ -3,6 +3,9 @@
 #include "dsp/SineCosine.h"
 #include "dsp/TwoPi.h"
 
+namespace brumalux
+{
+
 // Second-order sections after the Audio EQ Cookbook. Frequencies are normalised (cycles per sample); the
 // filters know no sample rate. Coefficients and history are doubles; retuning never touches the history,
 // so a filter can be retuned at every sample without clicks. Audio thread of the owner only.
@@ -144,3 +147,5 @@ inline void DSPModule_HighPassFilter::RecomputeCoefficients()
     a1 = -2.0 * cosOmega;
     a2 = 1.0 - alpha;
 }
+
+} // namespace brumalux

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+namespace brumalux
+{
+
 void DSPModule_ADSR::Configure(int attackSamples, int decaySamples, float sustainLevel, int releaseSamples)
 {
     attackLength = attackSamples;
@@ -90,3 +93,5 @@ void DSPModule_ADSR::UnreleasedLevelsInto(float* out, int first, int end) const
     t = secondLineEnd;
     Fill(out + (t - first), t, end, [this](int) { return sustain; });
 }
+
+} // namespace brumalux

@@ -2,6 +2,9 @@
 
 #include "dsp/DSPModule_Base.h"
 
+namespace brumalux
+{
+
 // Attack-decay-sustain-release levels as a pure function of the sample index since the note began: the
 // envelope keeps no running level, so asking twice gives the same answer and an envelope that is never
 // released can serve many voices. Times are whole samples. Audio thread only.
@@ -80,3 +83,5 @@ inline float DSPModule_ADSR::DecayLevel(int t) const
            (static_cast<float>(t - kneeEnd) / (2.0f * (1.0f - decayKnee) * static_cast<float>(decayLength))) *
                (peak - sustain);
 }
+
+} // namespace brumalux

@@ -7,6 +7,9 @@
 #include <cmath>
 #include <new>
 
+namespace brumalux
+{
+
 void ModulatedDelayLine::Allocate(int newSize)
 {
     buffer = std::vector<float>(); // free the old buffer before asking for the new one
@@ -166,3 +169,5 @@ void ModulatedDelayLine::UpdateDelay()
     if (currentDelay > static_cast<float>(size))
         currentDelay = static_cast<float>(size);
 }
+
+} // namespace brumalux

@@ -2,6 +2,9 @@
 
 #include <vector>
 
+namespace brumalux
+{
+
 // A circular delay read at a fractional delay that a built-in sine sweeps around a centre, mixed with the
 // dry input. Delays and depths are in samples, the sweep rate in cycles per sample, phases in cycles.
 // Allocate runs in the prepare step (it is the only call that allocates); everything else runs on the
@@ -91,3 +94,5 @@ inline float ModulatedDelayLine::Process(float x)
         lfoPhase -= 1.0f;
     return out;
 }
+
+} // namespace brumalux

@@ -2,6 +2,9 @@
 
 #include <cmath>
 
+namespace brumalux
+{
+
 namespace
 {
 // Drawbars 16', 5 1/3', 8', 4', 2 2/3', 2', 1 3/5', 1 1/3', 1' relative to the lowest.
@@ -103,3 +106,5 @@ void OscillatorShape_MultiOrganBase::SetBaseShape(OscillatorShape_Base* shape)
     }
     FillTable();
 }
+
+} // namespace brumalux

@@ -2,6 +2,9 @@
 
 #include "dsp/OscillatorShape_Base.h"
 
+namespace brumalux
+{
+
 // The drawbar sum: nine partials of a chosen single-wave shape, each at its drawbar's ratio, weight and
 // level. Its table is refilled whenever a level moves by more than 0.001 or the base shape changes.
 // Audio thread only, SetSampleRate apart: SetDrawbars and SetBaseShape refill tables there without
@@ -88,3 +91,5 @@ class OscillatorShape_MultiOrganOctave8 : public OscillatorShape_MultiOrganBase
 public:
     OscillatorShape_MultiOrganOctave8() { FoldBack(0.5, 0.25, 0.125, 0.0625); }
 };
+
+} // namespace brumalux

@@ -2,6 +2,9 @@
 
 #include <cmath>
 
+namespace brumalux
+{
+
 namespace
 {
 // The 0.02 is a float on purpose and the product is taken in double: 44 100 Hz gives 881 intervals, not 882.
@@ -54,3 +57,5 @@ float OscillatorShape_Base::ReducePhase(float phase)
     const float reduced = phase - std::trunc(phase);
     return reduced < 0.0f ? reduced + 1.0f : reduced;
 }
+
+} // namespace brumalux

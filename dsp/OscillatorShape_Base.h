@@ -2,6 +2,9 @@
 
 #include <vector>
 
+namespace brumalux
+{
+
 // One periodic waveform, evaluated exactly by ComputeSample and read cheaply from a one-cycle wavetable
 // that SetSampleRate sizes and fills. Phases are in cycles. Audio thread only, apart from SharedSineTable.
 class OscillatorShape_Base
@@ -56,3 +59,5 @@ private:
     std::vector<float> table; // count + 1 entries; the last repeats phase 0 so interpolation wraps
     int count = 0;
 };
+
+} // namespace brumalux

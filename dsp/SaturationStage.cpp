@@ -1,6 +1,11 @@
 #include "dsp/SaturationStage.h"
 
+namespace brumalux
+{
+
 SaturationStage::SaturationStage()
 {
     Retune();
 }
+
+} // namespace brumalux

@@ -5,6 +5,9 @@
 
 #include <cmath>
 
+namespace brumalux
+{
+
 // The overdrive of the output chain: a band-pass emphasis driven into the soft clipper, smoothed by a
 // resonant low-pass and brought back up. The owner may change the public parameters before any sample
 // (audio thread only); the filters follow at the very next sample and keep their history.
@@ -60,3 +63,5 @@ inline float SaturationStage::Process(float x)
     const float clipped = clipper.Process(emphasised * drive);
     return static_cast<float>(lowPass.Process(clipped)) * outputGain;
 }
+
+} // namespace brumalux

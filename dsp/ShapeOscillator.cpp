@@ -2,6 +2,9 @@
 
 #include <cmath>
 
+namespace brumalux
+{
+
 void ShapeOscillator::SetFrequency(double hz)
 {
     frequency = hz;
@@ -39,3 +42,5 @@ double ShapeOscillator::WrapStrayPhase(double strayPhase)
     const double wrapped = strayPhase - std::floor(strayPhase);
     return wrapped < 1.0 ? wrapped : 0.0;
 }
+
+} // namespace brumalux

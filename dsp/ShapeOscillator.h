@@ -2,6 +2,9 @@
 
 #include "dsp/OscillatorShape_Base.h"
 
+namespace brumalux
+{
+
 // A phase accumulator that reads a shape's table at a frequency in Hz. Audio thread only; the phase is
 // never reset, so each voice gets a fresh oscillator.
 class ShapeOscillator
@@ -75,3 +78,5 @@ private:
     double increment = 0.0; // cycles per sample
     OscillatorShape_Base* shape = nullptr;
 };
+
+} // namespace brumalux

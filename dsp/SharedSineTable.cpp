@@ -2,6 +2,9 @@
 
 #include "dsp/SingleWaveShapes.h"
 
+namespace brumalux
+{
+
 namespace
 {
 OscillatorShape_PureSine& Instance()
@@ -29,3 +32,5 @@ float SharedSine(float phase)
 {
     return Instance().ReadSample(phase);
 }
+
+} // namespace brumalux

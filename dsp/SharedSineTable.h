@@ -1,5 +1,8 @@
 #pragma once
 
+namespace brumalux
+{
+
 class OscillatorShape_Base;
 
 // The one sine wavetable of the process (192 kHz resolution, 3839 intervals), from which every sine-based
@@ -9,3 +12,5 @@ const OscillatorShape_Base& SharedSineTable();
 
 // sin(2 pi phase) read from the shared table, for any phase.
 float SharedSine(float phase);
+
+} // namespace brumalux

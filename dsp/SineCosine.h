@@ -1,5 +1,8 @@
 #pragma once
 
+namespace brumalux
+{
+
 // sin and cos of an angle in radians, to double precision (within 5e-15 for angles up to three turns),
 // without a library call: the filters retune at every sample and the delay sweeps every few, where the
 // library's sin and cos cost more than the rest of the sample. Any thread.
@@ -95,3 +98,5 @@ inline double SineOf(double angle)
             return -CosineSeries(turns.rest);
     }
 }
+
+} // namespace brumalux

@@ -5,6 +5,9 @@
 
 #include <cmath>
 
+namespace brumalux
+{
+
 namespace
 {
 // 0.5 * (S(p) + sum of S(n p) / n over the given harmonics); n p and 1/n in single precision.
@@ -93,3 +96,5 @@ float OscillatorShape_Square::ComputeSample(float phase)
     static constexpr int harmonics[] = {1, 3, 5, 7, 9, 11, 13};
     return HalfFundamentalPlusHarmonics(phase, harmonics);
 }
+
+} // namespace brumalux

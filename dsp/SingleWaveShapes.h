@@ -5,6 +5,9 @@
 #include "dsp/SoftClipper.h"
 #include "dsp/WhiteNoise.h"
 
+namespace brumalux
+{
+
 // The single-wave shapes the player chooses from. All but PureSine are built from the shared sine table;
 // Sine and the organ sines add a slight amplitude flutter from noise, which a table fill freezes.
 // Audio thread only, like every shape (SetSampleRate belongs to the prepare step).
@@ -92,3 +95,5 @@ class OscillatorShape_Square : public OscillatorShape_Base
 public:
     float ComputeSample(float phase) override;
 };
+
+} // namespace brumalux

@@ -2,6 +2,9 @@
 
 #include <cmath>
 
+namespace brumalux
+{
+
 // A soft-knee limiter: unchanged up to the threshold, a smooth knee up to magnitude 1, flat at
 // (1 + threshold) / 2 beyond. Audio thread only.
 class SoftClipper
@@ -26,3 +29,5 @@ public:
 private:
     float threshold = 0.8f;
 };
+
+} // namespace brumalux

@@ -2,6 +2,9 @@
 
 #include <cstdint>
 
+namespace brumalux
+{
+
 // A generator of uniformly distributed values in [0, 1], in steps of 1/32767. Each generator starts the
 // same fixed sequence, so whoever owns one (an organ, a shape on its own) renders the same every run,
 // whatever else runs in the process. No lock, no allocation: the owner's thread draws from it.
@@ -18,3 +21,5 @@ public:
 private:
     uint32_t state = 22222u;
 };
+
+} // namespace brumalux

@@ -7,6 +7,9 @@
 #include <new>
 #include <optional>
 
+namespace brumalux
+{
+
 namespace
 {
 constexpr int editorWidth = 440;
@@ -270,3 +273,5 @@ AudioFilterEditor* CreateOrganEditor(Brumalux& filter)
         return nullptr; // the host then shows no editor
     }
 }
+
+} // namespace brumalux

@@ -11,6 +11,9 @@
 #include <memory>
 #include <vector>
 
+namespace brumalux
+{
+
 class Brumalux;
 class PluginParameterManager;
 
@@ -77,3 +80,5 @@ private:
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(DemoEditorComponent)
 };
+
+} // namespace brumalux

@@ -2,6 +2,9 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+namespace brumalux
+{
+
 // One drawbar of the organ: the toolkit's vertical slider, 0 to 1 in steps of 0.01, with
 // an editable value box below the track. It draws and behaves exactly as that slider.
 class DrawBarSlider : public juce::Slider
@@ -16,3 +19,5 @@ public:
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(DrawBarSlider)
 };
+
+} // namespace brumalux

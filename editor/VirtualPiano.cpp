@@ -1,5 +1,8 @@
 #include "VirtualPiano.h"
 
+namespace brumalux
+{
+
 namespace
 {
 constexpr int keysPerOctave = 12;
@@ -350,3 +353,5 @@ void VirtualPiano::MarkNeighboursOfWhiteKey(int key)
     if (IsDrawnBlack(nextWhite + 1))
         MarkForRedraw(nextWhite + 1);
 }
+
+} // namespace brumalux

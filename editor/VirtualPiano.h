@@ -8,6 +8,9 @@
 #include <optional>
 #include <vector>
 
+namespace brumalux
+{
+
 // The on-screen keyboard. Played with the mouse, it posts note requests to its note
 // targets; driven by the engine, it shows which notes sound.
 //
@@ -95,3 +98,5 @@ private:
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(VirtualPiano)
 };
+
+} // namespace brumalux

@@ -6,6 +6,9 @@
 
 #include <algorithm>
 
+namespace brumalux
+{
+
 namespace
 {
 // The longest stretch rendered in one go: longer announced or delivered blocks are rendered in
@@ -182,3 +185,5 @@ void Brumalux::RemoveFinishedVoices()
 {
     voices.RemoveIf([this](Voice& voice) { return voice.IsFinished(percussionEnvelope); });
 }
+
+} // namespace brumalux

@@ -11,6 +11,9 @@
 #include "params/OrganParameters.h"
 #include "params/QuellmarkFilterBase.h"
 
+namespace brumalux
+{
+
 class ConnectableEditor;
 class KeyMarks;
 class KeyboardDisplay;
@@ -104,3 +107,5 @@ private:
     PerformanceControls controls;
     OrganParameters parameters;
 };
+
+} // namespace brumalux

@@ -5,6 +5,9 @@
 
 #include <algorithm>
 
+namespace brumalux
+{
+
 namespace
 {
 constexpr int allSoundOff = 120;
@@ -129,3 +132,5 @@ void Brumalux::AllNotesOff(KeyMarks& keyMarks)
     voices.Clear();
     keyMarks.AllKeysUp();
 }
+
+} // namespace brumalux

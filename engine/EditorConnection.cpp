@@ -4,6 +4,9 @@
 #include "framework/AudioFilterEditor.h"
 #include "framework/EditorLink.h"
 
+namespace brumalux
+{
+
 namespace
 {
 // The velocity of every note played with the mouse: 0.8 of full velocity, truncated.
@@ -69,3 +72,5 @@ void Brumalux::HandleKeyboardMessage(const juce::Message& message)
     else if (note->status == KeyboardNoteMessage::noteOffStatus)
         pendingKeyboardMessages.Post(juce::MidiMessage::noteOff(1, noteNumber, juce::uint8{0}));
 }
+
+} // namespace brumalux

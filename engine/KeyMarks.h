@@ -2,6 +2,9 @@
 
 #include "framework/EditorLink.h"
 
+namespace brumalux
+{
+
 // Marks on the open editor's keyboard the keys of the notes a block starts and ends, and asks the keyboard
 // to repaint once the block's MIDI has been applied (the repaint itself happens on the message thread).
 // Audio thread. Without a connected keyboard every call does nothing.
@@ -40,3 +43,5 @@ private:
     KeyboardDisplay* keyboard;
     bool repaintNeeded = false;
 };
+
+} // namespace brumalux

@@ -1,5 +1,8 @@
 #include "engine/KeyboardHandOff.h"
 
+namespace brumalux
+{
+
 bool KeyboardHandOff::Post(const juce::MidiMessage& message)
 {
     const auto event = MidiEvent::FromRaw(message.getRawData(), message.getRawDataSize(), 0);
@@ -34,3 +37,5 @@ int KeyboardHandOff::TakeAll(MidiEvent* destination)
     }
     return taken;
 }
+
+} // namespace brumalux

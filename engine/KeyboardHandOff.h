@@ -6,6 +6,9 @@
 
 #include <array>
 
+namespace brumalux
+{
+
 // Notes played on the editor's keyboard, waiting for the next block. The message thread posts them; the
 // audio thread takes them all at the start of a block. Each side holds the list's own lock only briefly.
 // The room is fixed up front so that neither side allocates. Should the audio stop while someone keeps
@@ -38,3 +41,5 @@ private:
 
     JUCE_DECLARE_NON_COPYABLE(KeyboardHandOff)
 };
+
+} // namespace brumalux

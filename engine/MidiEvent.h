@@ -2,6 +2,9 @@
 
 #include <cstdint>
 
+namespace brumalux
+{
+
 // One channel message of a block, read from its raw bytes. The channel is dropped on purpose: the organ
 // plays alike on all sixteen.
 struct MidiEvent
@@ -60,3 +63,5 @@ struct MidiEvent
         return event;
     }
 };
+
+} // namespace brumalux

@@ -1,5 +1,8 @@
 #include "engine/OrganShapes.h"
 
+namespace brumalux
+{
+
 OrganShapes::OrganShapes(WhiteNoise& noise)
     : basicShapes{&sine, &organSine, &organSine2, &triangle, &triangle2, &sawTooth, &square},
       octaveShapes{&octave1, &octave1, &octave1, &octave2, &octave3,
@@ -29,3 +32,5 @@ void OrganShapes::SetBaseShapeOfEveryOctave(OscillatorShape_Base* shape)
     for (auto* octaveShape : distinctOctaveShapes)
         octaveShape->SetBaseShape(shape);
 }
+
+} // namespace brumalux

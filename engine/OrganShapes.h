@@ -3,6 +3,9 @@
 #include "dsp/MultiOrganShapes.h"
 #include "dsp/SingleWaveShapes.h"
 
+namespace brumalux
+{
+
 // The organ's wave shapes: the seven basic waveforms the player chooses from, one drawbar-sum shape per
 // keyboard octave, and the shape of the percussion (second and third harmonic of the played note).
 // Audio thread, apart from SetSampleRate, which allocates and belongs to the prepare step.
@@ -51,3 +54,5 @@ private:
     OscillatorShape_MultiOrganBase* octaveShapes[numOctaves];
     OscillatorShape_MultiOrganBase* distinctOctaveShapes[8];
 };
+
+} // namespace brumalux

@@ -8,6 +8,9 @@
 #include <algorithm>
 #include <cmath>
 
+namespace brumalux
+{
+
 void OutputEffects::Prepare(float newSampleRate, bool rateChanged)
 {
     sampleRate = newSampleRate;
@@ -120,3 +123,5 @@ void OutputEffects::CopyToBothChannels(float* mix, int numSamples, float* left, 
         mix[i] = 0.0f;
     }
 }
+
+} // namespace brumalux

@@ -7,6 +7,9 @@
 #include "dsp/ShapeOscillator.h"
 #include "dsp/SingleWaveShapes.h"
 
+namespace brumalux
+{
+
 struct OrganParameters;
 struct PerformanceControls;
 
@@ -53,3 +56,5 @@ private:
     float clipPressure = 0.0f; // how far pressure lowers the clip threshold
     float tonePressure = 0.0f; // how far pressure widens the tone drift
 };
+
+} // namespace brumalux

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+namespace brumalux
+{
+
 // Parameter values reach the engine unclamped: the host's normalised values are not limited, stored
 // programs may hold anything, and the editor's voice selector writes waveforms beyond the host's range.
 // These limits are applied where the engine uses a value. Each keeps every value of the declared range
@@ -83,3 +86,5 @@ inline double OscillatorFrequency(double hz, float sampleRate)
     return hz >= 0.0 ? std::min(hz, highest) : 0.0;
 }
 } // namespace ParameterLimits
+
+} // namespace brumalux

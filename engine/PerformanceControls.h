@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+namespace brumalux
+{
+
 // What the player's controllers last said, as the MIDI of the blocks leaves it. Audio thread only.
 struct PerformanceControls
 {
@@ -16,3 +19,5 @@ struct PerformanceControls
     int ModulationWheel() const { return controllers[modulationWheel]; }
     void Clear() { std::fill(std::begin(controllers), std::end(controllers), 0); }
 };
+
+} // namespace brumalux

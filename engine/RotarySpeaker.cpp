@@ -7,6 +7,9 @@
 
 #include <algorithm>
 
+namespace brumalux
+{
+
 namespace
 {
 // Rotor of each line (the even lines belong to the bass rotor), and where in the rotation each line's
@@ -223,3 +226,5 @@ void RotarySpeaker::MixToOutput(const Chunk& chunk, const OrganParameters& param
     std::copy(directLeft, directLeft + chunk.length, left);
     std::copy(directRight, directRight + chunk.length, right);
 }
+
+} // namespace brumalux

@@ -4,6 +4,9 @@
 #include "dsp/ModulatedDelayLine.h"
 #include "dsp/ShapeOscillator.h"
 
+namespace brumalux
+{
+
 struct OrganParameters;
 
 // The two-rotor rotating speaker: a crossover splits the organ signal into a bass and a treble rotor, each
@@ -70,3 +73,5 @@ private:
     float rotorDelayDepthMs = 0.6f;
     float driveGain = 1.35f; // into the speaker's saturation
 };
+
+} // namespace brumalux

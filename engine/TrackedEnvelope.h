@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <cstdint>
 
+namespace brumalux
+{
+
 // An ADSR envelope that also knows from which sample index on its level can no longer change (until it is
 // configured or released again). A voice in its sustain, or one whose release has ended, then takes the
 // level once per block instead of asking for it at every sample; the samples come out the same. Audio
@@ -38,3 +41,5 @@ public:
 private:
     DSPModule_ADSR envelope;
 };
+
+} // namespace brumalux

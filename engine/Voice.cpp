@@ -6,6 +6,9 @@
 
 #include <algorithm>
 
+namespace brumalux
+{
+
 namespace
 {
 constexpr float audibleEnvelope = 0.0001f;
@@ -223,3 +226,5 @@ void Voice::AdvanceTime(int numSamples)
     if (!IsReleased() && time >= timeRebaseThreshold)
         time -= timeRebaseStep;
 }
+
+} // namespace brumalux

@@ -9,6 +9,9 @@
 
 #include <climits>
 
+namespace brumalux
+{
+
 class OrganShapes;
 
 // What a note-on takes from the filter: the rate and the envelope parameters as they stand.
@@ -85,3 +88,5 @@ private:
     void RenderClick(VoiceBlockSettings& block, int firstTime, int count, float* out);
     void AdvanceTime(int numSamples);
 };
+
+} // namespace brumalux

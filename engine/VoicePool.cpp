@@ -1,5 +1,8 @@
 #include "engine/VoicePool.h"
 
+namespace brumalux
+{
+
 void VoicePool::Allocate()
 {
     if (!records.empty())
@@ -27,3 +30,5 @@ void VoicePool::Clear()
 {
     RemoveIf([](const Voice&) { return true; });
 }
+
+} // namespace brumalux

@@ -4,6 +4,9 @@
 
 #include <vector>
 
+namespace brumalux
+{
+
 // The sounding voices, oldest first, in records that are allocated once (by Allocate, in the prepare
 // step) and reused, so that note-ons and removals on the audio thread allocate nothing. The capacity is
 // far above what any player reaches; a note-on that finds every record in use is not played. Audio thread
@@ -45,3 +48,5 @@ private:
     std::vector<Voice*> freeRecords; // room for capacity entries, reserved by Allocate
     std::vector<Voice*> voices;      // the list, oldest first; room for capacity entries
 };
+
+} // namespace brumalux

@@ -2,10 +2,10 @@
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
-class QuellmarkFilterBase;
 
 namespace brumalux
 {
+class QuellmarkFilterBase;
 // One of the filter's parameters as a JUCE plug-in client sees it. The value lives in the
 // filter alone: this object only forwards, in the host's normalised 0..1 view, so names,
 // mapping and display texts are the ones the VST 2 plug-in shows.

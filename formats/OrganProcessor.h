@@ -11,10 +11,10 @@
 #include <memory>
 #include <vector>
 
-class QuellmarkFilterBase;
 
 namespace brumalux
 {
+class QuellmarkFilterBase;
 // The organ as a juce::AudioProcessor, for JUCE's VST3, LV2 and standalone clients. It
 // owns the organ filter and forwards every request to it, as the VST 2 wrapper does: the
 // parameters, the programs, the state chunk (the same bytes in every form), MIDI in and

@@ -6,10 +6,10 @@
 
 #include <memory>
 
-class AudioFilterEditor;
 
 namespace brumalux
 {
+class AudioFilterEditor;
 class OrganProcessor;
 
 // The organ's own editor inside the window a JUCE plug-in client gives it. It owns the

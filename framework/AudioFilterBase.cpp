@@ -3,6 +3,9 @@
 #include "AudioFilterEditor.h"
 #include "FilterNativeCallbacks.h"
 
+namespace brumalux
+{
+
 void AudioFilterBase::SetPlayConfiguration(double newSampleRate, int newBlockSize) noexcept
 {
     sampleRate.store(newSampleRate, std::memory_order_relaxed);
@@ -47,3 +50,5 @@ void AudioFilterBase::EditorBeingDeleted(AudioFilterEditor* editor)
     activeEditor = nullptr;
     ActiveEditorGone();
 }
+
+} // namespace brumalux

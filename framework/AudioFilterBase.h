@@ -6,6 +6,9 @@
 
 #include <atomic>
 
+namespace brumalux
+{
+
 class AudioFilterEditor;
 class FilterNativeCallbacks;
 
@@ -95,3 +98,5 @@ private:
 
     JUCE_DECLARE_NON_COPYABLE(AudioFilterBase)
 };
+
+} // namespace brumalux

@@ -2,7 +2,12 @@
 
 #include "AudioFilterBase.h"
 
+namespace brumalux
+{
+
 AudioFilterEditor::~AudioFilterEditor()
 {
     owner.EditorBeingDeleted(this);
 }
+
+} // namespace brumalux

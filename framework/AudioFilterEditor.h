@@ -2,6 +2,9 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+namespace brumalux
+{
+
 class AudioFilterBase;
 
 // A filter's editor: a component that keeps the filter that made it. Deleting it makes
@@ -22,3 +25,5 @@ private:
 
     JUCE_DECLARE_NON_COPYABLE(AudioFilterEditor)
 };
+
+} // namespace brumalux

@@ -2,6 +2,9 @@
 
 #include <juce_events/juce_events.h>
 
+namespace brumalux
+{
+
 // How the engine talks to its open editor without knowing the editor's classes.
 
 // The on-screen keyboard as the engine sees it. SetKeyState, ReleaseAllKeys and
@@ -51,3 +54,5 @@ struct KeyboardNoteMessage : public juce::Message
     const int noteNumber;
     const KeyboardDisplay* const sender;
 };
+
+} // namespace brumalux

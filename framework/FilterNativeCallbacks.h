@@ -1,5 +1,8 @@
 #pragma once
 
+namespace brumalux
+{
+
 class AudioFilterBase;
 
 // Implemented by the host wrapper: how a filter reports parameter changes that did not
@@ -19,3 +22,5 @@ public:
     virtual void BeginParameterGesture(AudioFilterBase&, int) {}
     virtual void EndParameterGesture(AudioFilterBase&, int) {}
 };
+
+} // namespace brumalux

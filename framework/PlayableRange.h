@@ -3,6 +3,9 @@
 #include <cmath>
 #include <cstdint>
 
+namespace brumalux
+{
+
 // The sample rates and block sizes the plug-in plays at, decided here for every layer: a host wrapper
 // ignores announcements outside this range and keeps what it had, and a filter prepared with a rate
 // outside it stays silent. Any thread.
@@ -24,3 +27,5 @@ inline bool IsPlayableBlockSize(std::int64_t size)
     return size >= 1 && size <= maxBlockSize;
 }
 } // namespace PlayableRange
+
+} // namespace brumalux

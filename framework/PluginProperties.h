@@ -2,6 +2,9 @@
 
 #include <cstdint>
 
+namespace brumalux
+{
+
 // What a filter tells the host wrapper about itself when the wrapper attaches to it.
 struct PluginProperties
 {
@@ -22,3 +25,5 @@ constexpr int32_t FourCharCode(char a, char b, char c, char d)
                                 | (static_cast<uint32_t>(static_cast<unsigned char>(c)) << 8)
                                 | static_cast<uint32_t>(static_cast<unsigned char>(d)));
 }
+
+} // namespace brumalux

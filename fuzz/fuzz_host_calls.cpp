@@ -18,6 +18,9 @@
 #include <memory>
 #include <vector>
 
+namespace brumalux
+{
+
 namespace
 {
 constexpr int maxFrames = 2048;
@@ -314,8 +317,11 @@ private:
 };
 } // namespace
 
+} // namespace brumalux
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
 {
+    using namespace brumalux;
     // Never destroyed: the process ends without closing it, as JUCE's runtime never ends.
     static auto& organ = *new FuzzedOrgan();
     FuzzedDataProvider data(bytes, size);

@@ -10,6 +10,9 @@
 #include <cmath>
 #include <cstdint>
 
+namespace brumalux
+{
+
 namespace
 {
 juce::MemoryBlock Save(QuellmarkFilterBase& filter)
@@ -33,8 +36,11 @@ void Check(bool condition)
 }
 } // namespace
 
+} // namespace brumalux
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    using namespace brumalux;
     const int sizeInBytes = static_cast<int>(std::min<size_t>(size, INT_MAX));
     TestOrganFilter filter;
     filter.SetCurrentProgram(2);

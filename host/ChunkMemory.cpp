@@ -2,6 +2,9 @@
 
 #include "framework/AudioFilterBase.h"
 
+namespace brumalux
+{
+
 juce::int64 ChunkMemory::HandOut(AudioFilterBase& filter, void** destination, juce::uint32 nowMs)
 {
     if (destination == nullptr)
@@ -52,3 +55,5 @@ size_t ChunkMemory::GetSize() const
     const juce::ScopedLock scope(lock);
     return current.memory.getSize();
 }
+
+} // namespace brumalux

@@ -5,6 +5,9 @@
 #include <array>
 #include <optional>
 
+namespace brumalux
+{
+
 class AudioFilterBase;
 
 // The state chunk last handed to the host. The host reads it through the pointer it was
@@ -52,3 +55,5 @@ private:
     std::array<HandedOut, keptBlocks> retired;
     size_t nextRetired = 0;
 };
+
+} // namespace brumalux

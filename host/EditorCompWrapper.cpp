@@ -3,6 +3,9 @@
 #include "EnclosingWindowResizer.h"
 #include "framework/AudioFilterEditor.h"
 
+namespace brumalux
+{
+
 EditorCompWrapper::EditorCompWrapper(std::unique_ptr<AudioFilterEditor> editorToHold,
                                      EditorWindowHost& hostToUse)
     : editor(std::move(editorToHold)),
@@ -66,3 +69,5 @@ void EditorCompWrapper::handleAsyncUpdate()
 {
     host.RunIdleRule();
 }
+
+} // namespace brumalux

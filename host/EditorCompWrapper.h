@@ -6,6 +6,9 @@
 
 #include <memory>
 
+namespace brumalux
+{
+
 class AudioFilterEditor;
 
 // What the editor holder asks of the instance that owns it, always on the message thread
@@ -52,3 +55,5 @@ private:
 
     JUCE_DECLARE_NON_COPYABLE(EditorCompWrapper)
 };
+
+} // namespace brumalux

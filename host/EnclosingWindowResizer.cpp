@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cctype>
 
+namespace brumalux
+{
+
 namespace
 {
 constexpr int maxBorder = 100;
@@ -42,3 +45,5 @@ void ResizeEnclosingWindows(NativeWindowLayer& windows, NativeWindowLayer::Windo
     }
     windows.SetOuterSize(window, editorSize + border);
 }
+
+} // namespace brumalux

@@ -7,6 +7,9 @@
 #include <algorithm>
 #include <iterator>
 
+namespace brumalux
+{
+
 namespace
 {
 // Room for this many short MIDI messages per block before the buffer has to grow.
@@ -103,3 +106,5 @@ void HostBlockRenderer::ClearAfter(float* const* outputs, size_t numOutputs, int
         if (outputs[i] != nullptr)
             juce::FloatVectorOperations::clear(outputs[i] + start, end - start);
 }
+
+} // namespace brumalux

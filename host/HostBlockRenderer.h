@@ -4,6 +4,9 @@
 
 #include <vector>
 
+namespace brumalux
+{
+
 class AudioFilterBase;
 class HostMidiOutput;
 
@@ -34,3 +37,5 @@ private:
     std::vector<float*> outputChannels;
     juce::MidiBuffer blockMidi;
 };
+
+} // namespace brumalux

@@ -2,6 +2,9 @@
 
 #include <atomic>
 
+namespace brumalux
+{
+
 namespace HostIdleState
 {
 namespace
@@ -37,3 +40,5 @@ bool ClaimIdleRequest(juce::uint32 nowMs) noexcept
     return true;
 }
 } // namespace HostIdleState
+
+} // namespace brumalux

@@ -2,6 +2,9 @@
 
 #include <juce_core/juce_core.h>
 
+namespace brumalux
+{
+
 // Idle bookkeeping shared by every instance in the process. The nesting flag marks work
 // that must not start again from inside itself (editor idle, editor close, an idle request
 // to the host that may call us back). It counts, so nested users do not clear it early.
@@ -27,3 +30,5 @@ public:
 // last one of any instance. When it may, now becomes the time of the last request.
 bool ClaimIdleRequest(juce::uint32 nowMs) noexcept;
 } // namespace HostIdleState
+
+} // namespace brumalux

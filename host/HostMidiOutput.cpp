@@ -2,6 +2,9 @@
 
 #include <cstring>
 
+namespace brumalux
+{
+
 HostMidiOutput::HostMidiOutput(vst2::HostCallback hostToUse, vst2::AEffect* effectToUse)
     : host(hostToUse),
       effect(effectToUse),
@@ -35,3 +38,5 @@ void HostMidiOutput::Flush()
     host(effect, vst2::audioMasterProcessEvents, 0, 0, &list, 0.0f);
     list.numEvents = 0;
 }
+
+} // namespace brumalux

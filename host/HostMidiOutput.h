@@ -6,6 +6,9 @@
 
 #include <vector>
 
+namespace brumalux
+{
+
 // Hands MIDI that a filter produced to the host (audioMasterProcessEvents). Runs on the
 // audio thread: the event records are allocated once, and a block that produces more
 // events than fit is passed on in several requests.
@@ -35,3 +38,5 @@ private:
     std::vector<vst2::VstMidiEvent> records;
     EventList list{};
 };
+
+} // namespace brumalux

@@ -2,6 +2,9 @@
 
 #include <string_view>
 
+namespace brumalux
+{
+
 namespace HostText
 {
 namespace
@@ -48,3 +51,5 @@ bool Equals(const void* hostText, const char* expected)
     return HostBytes(hostText, static_cast<int>(wanted.size()) + 1) == wanted;
 }
 } // namespace HostText
+
+} // namespace brumalux

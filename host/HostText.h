@@ -2,6 +2,9 @@
 
 #include <juce_core/juce_core.h>
 
+namespace brumalux
+{
+
 // Text exchanged with the host through raw char buffers. The host promises room for a
 // stated number of characters plus the final zero; nothing more may be written or read.
 namespace HostText
@@ -23,3 +26,5 @@ juce::String ReadFromHost(const void* source, int maxChars);
 // Whether the host's text equals the given one as a whole. A null pointer equals nothing.
 bool Equals(const void* hostText, const char* expected);
 } // namespace HostText
+
+} // namespace brumalux

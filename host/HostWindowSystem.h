@@ -4,6 +4,9 @@
 
 #include <memory>
 
+namespace brumalux
+{
+
 // The platform's window system as embedding an editor in a host's window needs it: the
 // operations of the resize walk, and telling a real window from whatever id a host
 // passes. One implementation per platform (X11, Win32). Message thread.
@@ -34,3 +37,5 @@ public:
 private:
     void* previousHandler = nullptr;
 };
+
+} // namespace brumalux

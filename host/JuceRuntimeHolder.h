@@ -4,6 +4,9 @@
 
 #include <juce_events/juce_events.h>
 
+namespace brumalux
+{
+
 // Keeps JUCE initialised and the shared message loop running for as long as an instance
 // lives. The instance class inherits from it first, so JUCE is set up before the
 // instance's Timer and AsyncUpdater bases and torn down only after them. Construct and
@@ -20,3 +23,5 @@ public:
 private:
     juce::ScopedJuceInitialiser_GUI juceInitialiser;
 };
+
+} // namespace brumalux

@@ -11,6 +11,9 @@
 #include <cmath>
 #include <limits>
 
+namespace brumalux
+{
+
 namespace
 {
 // Pending MIDI room reserved up front, so the audio thread does not allocate for it.
@@ -566,3 +569,5 @@ void JuceVSTWrapper::timerCallback()
         chunkMemory.ExpireIfOld(juce::Time::getMillisecondCounter());
     RunIdleRule();
 }
+
+} // namespace brumalux

@@ -18,6 +18,9 @@
 #include <memory>
 #include <optional>
 
+namespace brumalux
+{
+
 // One plug-in instance as the host sees it: the effect record whose functions lead here,
 // and the translation of every host request into operations of the filter it owns.
 //
@@ -140,3 +143,5 @@ private:
 
     JUCE_DECLARE_NON_COPYABLE(JuceVSTWrapper)
 };
+
+} // namespace brumalux

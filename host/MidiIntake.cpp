@@ -2,6 +2,9 @@
 
 #include <cstring>
 
+namespace brumalux
+{
+
 namespace MidiIntake
 {
 namespace
@@ -54,3 +57,5 @@ int AddHostEvents(const vst2::VstEvents* events, juce::MidiBuffer& destination)
     return added;
 }
 } // namespace MidiIntake
+
+} // namespace brumalux

@@ -4,6 +4,9 @@
 
 #include <juce_audio_basics/juce_audio_basics.h>
 
+namespace brumalux
+{
+
 // Turns a host's event list into MIDI messages at their sample offsets. Runs on whatever
 // thread the host delivers events on (usually the audio thread): it allocates only when
 // the buffer outgrows what was reserved for it.
@@ -18,3 +21,5 @@ int ShortMessageLength(juce::uint8 statusByte) noexcept;
 // a null list or a negative count adds nothing. Answers the number of events added.
 int AddHostEvents(const vst2::VstEvents* events, juce::MidiBuffer& destination);
 } // namespace MidiIntake
+
+} // namespace brumalux

@@ -3,6 +3,9 @@
 #include <cstdint>
 #include <string>
 
+namespace brumalux
+{
+
 // What resizing the windows around an embedded editor needs of the platform's window
 // system, and nothing more: X11 in the plug-in, a fake in tests. Message thread.
 class NativeWindowLayer
@@ -31,3 +34,5 @@ public:
     // The width of the frame the window system puts around a dialog; 0 where it has none.
     virtual int DialogFrameWidth() = 0;
 };
+
+} // namespace brumalux

@@ -6,15 +6,15 @@
 
 #define BRUMALUX_EXPORT extern "C" __attribute__((visibility("default")))
 
-BRUMALUX_EXPORT vst2::AEffect* VSTPluginMain(vst2::HostCallback host);
-vst2::AEffect* VSTPluginMain(vst2::HostCallback host)
+BRUMALUX_EXPORT brumalux::vst2::AEffect* VSTPluginMain(brumalux::vst2::HostCallback host);
+brumalux::vst2::AEffect* VSTPluginMain(brumalux::vst2::HostCallback host)
 {
-    return CreateVst2Instance(host, &CreateBrumalux);
+    return brumalux::CreateVst2Instance(host, &brumalux::CreateBrumalux);
 }
 
 // A C++ function cannot be called main with this signature; the label names the symbol.
-BRUMALUX_EXPORT vst2::AEffect* LegacyMainEntry(vst2::HostCallback host) asm("main");
-vst2::AEffect* LegacyMainEntry(vst2::HostCallback host)
+BRUMALUX_EXPORT brumalux::vst2::AEffect* LegacyMainEntry(brumalux::vst2::HostCallback host) asm("main");
+brumalux::vst2::AEffect* LegacyMainEntry(brumalux::vst2::HostCallback host)
 {
-    return CreateVst2Instance(host, &CreateBrumalux);
+    return brumalux::CreateVst2Instance(host, &brumalux::CreateBrumalux);
 }

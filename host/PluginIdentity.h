@@ -2,6 +2,9 @@
 
 #include "Vst2Interface.h"
 
+namespace brumalux
+{
+
 // How the plug-in names itself to a host. The filter supplies everything else about
 // itself (unique ID, channels, MIDI flags) through PluginProperties.
 namespace PluginIdentity
@@ -12,3 +15,5 @@ constexpr vst2::VstInt32 vendorVersion = 1000;
 constexpr vst2::VstInt32 vstVersion = 2300;
 constexpr vst2::VstInt32 effectRecordVersion = 1;
 } // namespace PluginIdentity
+
+} // namespace brumalux

@@ -11,6 +11,9 @@ namespace juce
 bool dispatchNextMessageOnSystemQueue(bool returnIfNoPendingMessages);
 } // namespace juce
 
+namespace brumalux
+{
+
 namespace
 {
 thread_local bool onLoopThread = false;
@@ -178,3 +181,5 @@ ScopedHostDrivenLoop::~ScopedHostDrivenLoop()
     const std::lock_guard<std::recursive_mutex> guard(loop.mutex);
     loop.Resume();
 }
+
+} // namespace brumalux

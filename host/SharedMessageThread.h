@@ -2,6 +2,9 @@
 
 #include <mutex>
 
+namespace brumalux
+{
+
 // Inside a plug-in on Linux nobody runs JUCE's message loop for us, so the library runs
 // it on a thread of its own, shared by all instances in the process: timers, posted
 // messages, change notifications and X events are handled whether or not the host ever
@@ -61,3 +64,5 @@ public:
     ScopedHostDrivenLoop(const ScopedHostDrivenLoop&) = delete;
     ScopedHostDrivenLoop& operator=(const ScopedHostDrivenLoop&) = delete;
 };
+
+} // namespace brumalux

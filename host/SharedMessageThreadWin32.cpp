@@ -2,6 +2,9 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+namespace brumalux
+{
+
 // On Windows JUCE's message loop belongs to the host. The message manager lives on the
 // thread that created the first instance, the host's user-interface thread; posted
 // messages and timer callbacks go to JUCE's hidden window on that thread, and the host's
@@ -42,3 +45,5 @@ ScopedHostMessageThread::ScopedHostMessageThread() = default;
 ScopedHostMessageThread::~ScopedHostMessageThread() = default;
 ScopedHostDrivenLoop::ScopedHostDrivenLoop() = default;
 ScopedHostDrivenLoop::~ScopedHostDrivenLoop() = default;
+
+} // namespace brumalux

@@ -4,6 +4,9 @@
 #include "JuceVSTWrapper.h"
 #include "SharedMessageThread.h"
 
+namespace brumalux
+{
+
 vst2::AEffect* CreateVst2Instance(vst2::HostCallback host, FilterFactory createFilter) noexcept
 {
     if (host == nullptr || createFilter == nullptr)
@@ -26,3 +29,5 @@ vst2::AEffect* CreateVst2Instance(vst2::HostCallback host, FilterFactory createF
         return nullptr;
     }
 }
+
+} // namespace brumalux

@@ -2,6 +2,9 @@
 
 #include "Vst2Interface.h"
 
+namespace brumalux
+{
+
 class AudioFilterBase;
 
 // Makes the filter an instance wraps; null when it cannot be created.
@@ -11,3 +14,5 @@ using FilterFactory = AudioFilterBase* (*)();
 // createFilter and answers its effect record, or null when the host gives no VST version or the
 // instance cannot be created (then nothing is left behind). Never throws. Host's control thread.
 vst2::AEffect* CreateVst2Instance(vst2::HostCallback host, FilterFactory createFilter) noexcept;
+
+} // namespace brumalux

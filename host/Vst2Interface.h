@@ -7,6 +7,9 @@
 
 #include <cstdint>
 
+namespace brumalux
+{
+
 namespace vst2
 {
 using VstInt32 = int32_t;
@@ -242,3 +245,5 @@ constexpr int kVstMaxEffectNameLen = 32;
 constexpr int kVstMaxVendorStrLen = 64;
 constexpr int kVstMaxProductStrLen = 64;
 }  // namespace vst2
+
+} // namespace brumalux

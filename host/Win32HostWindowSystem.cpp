@@ -10,6 +10,9 @@
 #endif
 #include <windows.h>
 
+namespace brumalux
+{
+
 namespace
 {
 HWND ToHandle(NativeWindowLayer::WindowId window)
@@ -60,3 +63,5 @@ std::unique_ptr<HostWindowSystem> HostWindowSystem::Open()
 // Win32 reports errors as return values; there is nothing that could end the host.
 ScopedWindowSystemErrorsIgnored::ScopedWindowSystemErrorsIgnored() = default;
 ScopedWindowSystemErrorsIgnored::~ScopedWindowSystemErrorsIgnored() = default;
+
+} // namespace brumalux

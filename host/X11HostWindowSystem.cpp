@@ -8,6 +8,9 @@
 
 #include <algorithm>
 
+namespace brumalux
+{
+
 namespace
 {
 // The handler cannot carry state of its own; X work happens on one thread at a time.
@@ -166,3 +169,5 @@ ScopedWindowSystemErrorsIgnored::~ScopedWindowSystemErrorsIgnored()
 {
     XSetErrorHandler(reinterpret_cast<XErrorHandler>(previousHandler));
 }
+
+} // namespace brumalux

@@ -3,6 +3,9 @@
 #include "OrganParameters.h"
 #include "QuellmarkFilterBase.h"
 
+namespace brumalux
+{
+
 namespace
 {
 struct FactoryProgram
@@ -61,3 +64,5 @@ void BuildFactoryPrograms(QuellmarkFilterBase& filter)
     }
     filter.SetCurrentProgram(0);
 }
+
+} // namespace brumalux

@@ -1,5 +1,8 @@
 #pragma once
 
+namespace brumalux
+{
+
 class QuellmarkFilterBase;
 
 // Fills the bank with the ten factory programs and selects program 0, writing its values
@@ -7,3 +10,5 @@ class QuellmarkFilterBase;
 // host is attached, so every value makes the host-side normalisation round trip and is
 // captured after it.
 void BuildFactoryPrograms(QuellmarkFilterBase& filter);
+
+} // namespace brumalux

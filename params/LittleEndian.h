@@ -5,6 +5,9 @@
 #include <cstdint>
 #include <cstring>
 
+namespace brumalux
+{
+
 // The byte order of programs and state chunks: 32-bit little-endian integers and
 // IEEE-754 floats, whatever the machine's own order. Readers take unaligned pointers.
 namespace LittleEndian
@@ -47,3 +50,5 @@ inline float ReadFloat(const uint8_t* bytes) noexcept
     return value;
 }
 } // namespace LittleEndian
+
+} // namespace brumalux

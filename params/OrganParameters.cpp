@@ -3,6 +3,9 @@
 #include "FactoryPrograms.h"
 #include "QuellmarkFilterBase.h"
 
+namespace brumalux
+{
+
 void RegisterOrganParameters(QuellmarkFilterBase& filter, OrganParameters& storage)
 {
     namespace P = ParameterIndex;
@@ -32,3 +35,5 @@ void RegisterOrganParameters(QuellmarkFilterBase& filter, OrganParameters& stora
 
     BuildFactoryPrograms(filter);
 }
+
+} // namespace brumalux

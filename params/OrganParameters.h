@@ -2,6 +2,9 @@
 
 #include <atomic>
 
+namespace brumalux
+{
+
 class QuellmarkFilterBase;
 
 // The organ's 27 automatable parameters by index: the key shared by the host, the
@@ -80,3 +83,5 @@ inline void ReadDrawbars(const OrganParameters& parameters, float (&levels)[numD
 // storage, then builds the factory programs and selects program 0, which writes every
 // value. Called once from the organ's constructor, before a host is attached.
 void RegisterOrganParameters(QuellmarkFilterBase& filter, OrganParameters& storage);
+
+} // namespace brumalux

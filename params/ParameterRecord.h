@@ -4,6 +4,9 @@
 
 #include <atomic>
 
+namespace brumalux
+{
+
 // Where one parameter's value lives and how the host sees it. The record owns nothing:
 // the target float belongs to the engine and is the only copy of the value.
 struct ParameterRecord
@@ -21,3 +24,5 @@ struct ParameterRecord
         return minimum + (maximum - minimum) * normalised;
     }
 };
+
+} // namespace brumalux

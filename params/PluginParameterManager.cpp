@@ -8,6 +8,9 @@
 #include <charconv>
 #include <cmath>
 
+namespace brumalux
+{
+
 namespace
 {
 constexpr auto unknownParameterName = "Unknown Parameter";
@@ -185,3 +188,5 @@ void PluginParameterManager::ReportValues(const juce::BigInteger& writtenIndices
         }
     sendChangeMessage();
 }
+
+} // namespace brumalux

@@ -7,6 +7,9 @@
 #include <memory>
 #include <vector>
 
+namespace brumalux
+{
+
 class AudioFilterBase;
 
 // Maps each parameter index to the engine's float, its name and its range, and translates
@@ -83,3 +86,5 @@ private:
 
     JUCE_DECLARE_NON_COPYABLE(PluginParameterManager)
 };
+
+} // namespace brumalux

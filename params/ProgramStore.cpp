@@ -4,6 +4,9 @@
 
 #include <cstring>
 
+namespace brumalux
+{
+
 namespace
 {
 constexpr int maxStoredNameLength = 32;
@@ -163,3 +166,5 @@ void ProgramStore::ClearPrograms()
 {
     programs.clear();
 }
+
+} // namespace brumalux

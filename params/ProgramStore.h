@@ -4,6 +4,9 @@
 
 #include <vector>
 
+namespace brumalux
+{
+
 class PluginParameterManager;
 
 // One program: a name and its parameter values as 32-bit little-endian floats in index
@@ -49,3 +52,5 @@ private:
 
     std::vector<ProgramRecord> programs;
 };
+
+} // namespace brumalux

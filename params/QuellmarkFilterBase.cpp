@@ -1,5 +1,8 @@
 #include "QuellmarkFilterBase.h"
 
+namespace brumalux
+{
+
 QuellmarkFilterBase::QuellmarkFilterBase() = default;
 
 QuellmarkFilterBase::~QuellmarkFilterBase() = default;
@@ -100,3 +103,5 @@ void QuellmarkFilterBase::LoadState(const void* data, int sizeInBytes)
     if (applied)
         manager.ReportValues(written);
 }
+
+} // namespace brumalux

@@ -7,6 +7,9 @@
 
 #include <mutex>
 
+namespace brumalux
+{
+
 // The plug-in's filter base: owns the parameter manager and the bank of programs and
 // answers the host's parameter, program and state requests with them. The organ derives
 // from it and supplies the audio side and the keyboard-message handler.
@@ -63,3 +66,5 @@ private:
     int currentProgram = -1;
     PluginParameterManager manager{*this};
 };
+
+} // namespace brumalux

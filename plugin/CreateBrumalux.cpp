@@ -5,6 +5,9 @@
 
 #include <new>
 
+namespace brumalux
+{
+
 AudioFilterBase* CreateBrumalux()
 {
     try
@@ -16,3 +19,5 @@ AudioFilterBase* CreateBrumalux()
         return nullptr;
     }
 }
+
+} // namespace brumalux

@@ -7,6 +7,9 @@
 #include <mutex>
 #include <thread>
 
+namespace brumalux
+{
+
 // Ends the test program when the scope it guards does not finish in time: a deadlock would
 // otherwise only show as a timeout, without a word about where.
 class Watchdog
@@ -45,3 +48,5 @@ private:
     bool done = false;
     std::thread thread;
 };
+
+} // namespace brumalux

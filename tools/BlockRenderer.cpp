@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace render
+namespace brumalux::render
 {
 int64_t RenderLength(const MidiSchedule& schedule, double sampleRate, double tailSeconds)
 {
@@ -54,4 +54,4 @@ void RenderBlocks(PluginInstance& plugin, const MidiSchedule& schedule, int64_t 
             afterBlock(blockStart + numSamples);
     }
 }
-} // namespace render
+} // namespace brumalux::render

@@ -9,7 +9,7 @@ namespace brumalux::vst2host
 class PluginInstance;
 }
 
-namespace render
+namespace brumalux::render
 {
 class MidiSchedule;
 using brumalux::vst2host::PluginInstance;
@@ -32,4 +32,4 @@ using BlockObserver = std::function<void(int64_t samplesDone)>;
 // at its sample offset in its block, hands each block to the sink, and suspends the instance again.
 void RenderBlocks(PluginInstance& plugin, const MidiSchedule& schedule, int64_t totalSamples, int blockSize,
                   AudioSink& sink, const BlockObserver& afterBlock = {});
-} // namespace render
+} // namespace brumalux::render

@@ -10,7 +10,7 @@
 #include <iomanip>
 #include <sstream>
 
-namespace render
+namespace brumalux::render
 {
 namespace
 {
@@ -115,4 +115,4 @@ MidiSchedule MidiSchedule::FromMidiFile(juce::MidiFile file, double sampleRate)
                      [](const auto& a, const auto& b) { return a.sample < b.sample; });
     return schedule;
 }
-} // namespace render
+} // namespace brumalux::render

@@ -10,7 +10,7 @@ namespace juce
 class MidiFile;
 }
 
-namespace render
+namespace brumalux::render
 {
 // A channel message (at most three bytes) and the sample at which it sounds.
 struct ScheduledMidiEvent
@@ -42,4 +42,4 @@ public:
 private:
     std::vector<ScheduledMidiEvent> events;
 };
-} // namespace render
+} // namespace brumalux::render

@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <unistd.h>
 
-namespace render
+namespace brumalux::render
 {
 namespace
 {
@@ -140,4 +140,4 @@ void OutputFile::Commit()
     if (temporary != nullptr && !temporary->overwriteTargetFileWithTemporary())
         Throw("cannot move the finished file into place");
 }
-} // namespace render
+} // namespace brumalux::render

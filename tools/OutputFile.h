@@ -9,7 +9,7 @@ class OutputStream;
 class TemporaryFile;
 } // namespace juce
 
-namespace render
+namespace brumalux::render
 {
 // A file the tool writes whole or not at all. A new or regular file is written under a hidden
 // temporary name next to its place and renamed there by Commit, so a failed or interrupted run
@@ -50,4 +50,4 @@ private:
     int descriptor = -1;
     std::string failure;
 };
-} // namespace render
+} // namespace brumalux::render

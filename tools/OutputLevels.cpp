@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-namespace render
+namespace brumalux::render
 {
 void OutputLevels::Add(const std::vector<float*>& channels, int numSamples)
 {
@@ -26,4 +26,4 @@ double OutputLevels::Decibels(double level)
 {
     return level > 0.0 ? 20.0 * std::log10(level) : -std::numeric_limits<double>::infinity();
 }
-} // namespace render
+} // namespace brumalux::render

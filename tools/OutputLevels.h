@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace render
+namespace brumalux::render
 {
 // Peak and RMS of everything rendered, over all channels, for the report at the end.
 class OutputLevels
@@ -21,4 +21,4 @@ private:
     double sumOfSquares = 0.0;
     int64_t valueCount = 0;
 };
-} // namespace render
+} // namespace brumalux::render

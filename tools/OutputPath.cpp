@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-namespace render
+namespace brumalux::render
 {
 void CheckOutputPath(const std::string& path, const std::string& what)
 {
@@ -16,4 +16,4 @@ void CheckOutputPath(const std::string& path, const std::string& what)
         throw RenderError("cannot write " + what + " " + path + ": the folder " +
                           target.parent_path().string() + " does not exist");
 }
-} // namespace render
+} // namespace brumalux::render

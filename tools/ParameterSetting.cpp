@@ -11,7 +11,7 @@
 #include <sstream>
 #include <vector>
 
-namespace render
+namespace brumalux::render
 {
 namespace
 {
@@ -217,4 +217,4 @@ void ApplyParameterRequest(PluginInstance& plugin, const ParameterRequest& reque
                           ", not \"" + request.value + "\"");
     plugin.SetParameter(index, static_cast<float>(*normalised));
 }
-} // namespace render
+} // namespace brumalux::render

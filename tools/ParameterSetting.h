@@ -9,7 +9,7 @@ namespace brumalux::vst2host
 class PluginInstance;
 }
 
-namespace render
+namespace brumalux::render
 {
 using brumalux::vst2host::PluginInstance;
 
@@ -25,4 +25,4 @@ float SetParameterInUnits(PluginInstance& plugin, int index, const std::string& 
 
 // Applies one --param or --param-normalised.
 void ApplyParameterRequest(PluginInstance& plugin, const ParameterRequest& request);
-} // namespace render
+} // namespace brumalux::render

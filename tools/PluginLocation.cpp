@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <sstream>
 
-namespace render
+namespace brumalux::render
 {
 namespace
 {
@@ -41,4 +41,4 @@ std::string FindDefaultPlugin()
     }
     throw RenderError("no --plugin given and Brumalux is not built or installed; looked for:" + tried);
 }
-} // namespace render
+} // namespace brumalux::render

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-namespace render
+namespace brumalux::render
 {
 // Where our own plug-in is looked for when no --plugin is given, in order: next to this tool's
 // build, every folder of $VST_PATH, ~/.vst, /usr/local/lib/vst.
@@ -11,4 +11,4 @@ std::vector<std::string> DefaultPluginCandidates();
 
 // The first candidate that exists; throws RenderError naming them all when none does.
 std::string FindDefaultPlugin();
-} // namespace render
+} // namespace brumalux::render

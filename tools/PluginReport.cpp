@@ -6,7 +6,7 @@
 #include <sstream>
 #include <utility>
 
-namespace render
+namespace brumalux::render
 {
 std::string FourCharacters(int uniqueId)
 {
@@ -101,4 +101,4 @@ void PrintPluginReport(PluginInstance& plugin, const std::string& path, std::ost
     PrintParameters(plugin, out);
     PrintPrograms(plugin, out);
 }
-} // namespace render
+} // namespace brumalux::render

@@ -8,7 +8,7 @@ namespace brumalux::vst2host
 class PluginInstance;
 }
 
-namespace render
+namespace brumalux::render
 {
 using brumalux::vst2host::PluginInstance;
 
@@ -20,4 +20,4 @@ std::string FlagNames(int flags);
 
 // What --list prints: identity, capabilities, parameters with their current texts, programs.
 void PrintPluginReport(PluginInstance& plugin, const std::string& path, std::ostream& out);
-} // namespace render
+} // namespace brumalux::render

@@ -3,7 +3,7 @@
 #include <stdexcept>
 #include <string>
 
-namespace render
+namespace brumalux::render
 {
 // A failure the user can act on: the message is printed as it stands and the tool exits non-zero.
 struct RenderError : std::runtime_error
@@ -22,4 +22,4 @@ struct Interrupted : RenderError
 {
     Interrupted() : RenderError("interrupted") {}
 };
-} // namespace render
+} // namespace brumalux::render

@@ -19,7 +19,7 @@
 #include <optional>
 #include <sstream>
 
-namespace render
+namespace brumalux::render
 {
 namespace
 {
@@ -230,4 +230,4 @@ int RunRenderCommand(const std::vector<std::string>& arguments, const RenderEnvi
         return kExitFailed;
     }
 }
-} // namespace render
+} // namespace brumalux::render

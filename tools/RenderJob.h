@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace render
+namespace brumalux::render
 {
 // What a run of the tool talks to besides its arguments.
 struct RenderEnvironment
@@ -26,4 +26,4 @@ enum ExitCode
 
 // Runs the whole tool for one command line (without the program name); answers the exit code.
 int RunRenderCommand(const std::vector<std::string>& arguments, const RenderEnvironment& environment);
-} // namespace render
+} // namespace brumalux::render

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <utility>
 
-namespace render
+namespace brumalux::render
 {
 namespace
 {
@@ -213,4 +213,4 @@ duration, peak and RMS level, and warns when 16 or 24-bit output clips.
 Exit status: 0 done, 1 failed (nothing written), 2 bad command line, 130 interrupted.
 )";
 }
-} // namespace render
+} // namespace brumalux::render

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace render
+namespace brumalux::render
 {
 // One --param or --param-normalised: which parameter (a name or an index) and the text after '='.
 struct ParameterRequest
@@ -39,4 +39,4 @@ std::string HelpText();
 
 // Where the WAV goes when -o is not given: "song.mid" becomes "song.wav" in the current folder.
 std::string DefaultOutputFor(const std::string& midiFile);
-} // namespace render
+} // namespace brumalux::render

@@ -5,7 +5,7 @@
 
 #include <juce_core/juce_core.h>
 
-namespace render
+namespace brumalux::render
 {
 std::vector<uint8_t> ReadStateFile(const std::string& path)
 {
@@ -27,4 +27,4 @@ void WriteStateFile(const std::string& path, const std::vector<uint8_t>& state)
     file.NewStream()->write(state.data(), state.size());
     file.Commit();
 }
-} // namespace render
+} // namespace brumalux::render

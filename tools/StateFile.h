@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace render
+namespace brumalux::render
 {
 // A plug-in's state chunk as a file of its bare bytes, the form a plug-in hands a host.
 // Throws RenderError for a missing or empty file.
@@ -12,4 +12,4 @@ std::vector<uint8_t> ReadStateFile(const std::string& path);
 
 // Written whole or not at all (see OutputFile); throws RenderError when it cannot be.
 void WriteStateFile(const std::string& path, const std::vector<uint8_t>& state);
-} // namespace render
+} // namespace brumalux::render

@@ -4,7 +4,7 @@
 
 #include <juce_audio_formats/juce_audio_formats.h>
 
-namespace render
+namespace brumalux::render
 {
 WavOutput::WavOutput(const std::string& path, double sampleRate, int numChannels, int bitsPerSample)
     : file(path, "the WAV file")
@@ -39,4 +39,4 @@ void WavOutput::Commit()
     writer.reset();
     file.Commit();
 }
-} // namespace render
+} // namespace brumalux::render

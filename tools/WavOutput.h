@@ -12,7 +12,7 @@ namespace juce
 class AudioFormatWriter;
 } // namespace juce
 
-namespace render
+namespace brumalux::render
 {
 // A WAV file written block by block as an OutputFile: whole or not at all.
 class WavOutput : public AudioSink
@@ -33,4 +33,4 @@ private:
     std::unique_ptr<juce::AudioFormatWriter> writer;
     OutputLevels levels;
 };
-} // namespace render
+} // namespace brumalux::render

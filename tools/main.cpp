@@ -25,7 +25,7 @@ int main(int argc, char** argv)
     std::signal(SIGINT, RequestStop);
     std::signal(SIGTERM, RequestStop);
     const std::vector<std::string> arguments(argv + 1, argv + argc);
-    const render::RenderEnvironment environment{std::cout, std::cerr, isatty(STDERR_FILENO) != 0,
+    const brumalux::render::RenderEnvironment environment{std::cout, std::cerr, isatty(STDERR_FILENO) != 0,
                                                 &stopRequested};
-    return render::RunRenderCommand(arguments, environment);
+    return brumalux::render::RunRenderCommand(arguments, environment);
 }

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+namespace brumalux
+{
+
 // Construction values: attack 2000, decay 5000, sustain 0.65, release 20000, knee 0.5, peak 1.
 
 TEST(ADSR, AttackDecaySustainFromConstruction)
@@ -138,3 +141,5 @@ TEST(ADSR, LevelsOfARunAreTheSingleLevels)
     envelope.ReleaseAt(60);
     expectSameLevels(envelope, "negative release length");
 }
+
+} // namespace brumalux

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+namespace brumalux
+{
+
 using dsptest::DbFromGain;
 using dsptest::SineGainDb;
 
@@ -123,3 +126,5 @@ TEST(BandPassFilter, BlocksDc)
     filter.SetQ(3.0f);
     EXPECT_NEAR(SettledOutput(filter, 1.0f), 0.0, 1e-9);
 }
+
+} // namespace brumalux

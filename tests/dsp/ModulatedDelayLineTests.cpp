@@ -6,6 +6,9 @@
 
 #include <limits>
 
+namespace brumalux
+{
+
 namespace
 {
 // Feeding a ramp (sample n has value n) turns the output into n minus the delay in force at sample n.
@@ -192,3 +195,5 @@ TEST(ModulatedDelayLine, ABlockGivesWhatSingleSamplesGive)
         EXPECT_EQ(mixedBlocked.Process(0.25f), mixedSingle.Process(0.25f)) << centre;
     }
 }
+
+} // namespace brumalux

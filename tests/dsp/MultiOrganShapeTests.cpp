@@ -7,6 +7,9 @@
 
 #include <memory>
 
+namespace brumalux
+{
+
 using dsptest::PartialAmplitude;
 
 namespace
@@ -174,3 +177,5 @@ TEST_P(DrawbarFoldBack, EachPartialSitsAtItsOctavesRatio)
 }
 
 INSTANTIATE_TEST_SUITE_P(AllOctaves, DrawbarFoldBack, ::testing::Range(1, 9));
+
+} // namespace brumalux

@@ -10,6 +10,9 @@
 #include <limits>
 #include <memory>
 
+namespace brumalux
+{
+
 namespace
 {
 double Sine(double phase)
@@ -213,3 +216,5 @@ TEST(SingleWaveShapes, SawToothAndSquareFollowTheirHarmonicSeries)
         EXPECT_NEAR(square.ComputeSample(static_cast<float>(p)), 0.5 * sq, 2 * sharedSineTolerance) << k;
     }
 }
+
+} // namespace brumalux

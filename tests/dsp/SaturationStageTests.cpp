@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+namespace brumalux
+{
+
 namespace
 {
 // A slow sine at the band-pass centre passes the band-pass unchanged, and the low-pass far above it
@@ -74,3 +77,5 @@ TEST(SaturationStage, CentreAndCutoffAboveOneActAsOne)
         ASSERT_EQ(clamped.Process(x), atOne.Process(x));
     }
 }
+
+} // namespace brumalux

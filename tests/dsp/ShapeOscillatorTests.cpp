@@ -8,6 +8,9 @@
 
 #include <limits>
 
+namespace brumalux
+{
+
 namespace
 {
 double DistanceToWholeCycle(double phase)
@@ -158,3 +161,5 @@ TEST(ShapeOscillator, AddingARunGivesWhatTicksGive)
         EXPECT_EQ(byRun.Phase(), byTicks.Phase()) << hz;
     }
 }
+
+} // namespace brumalux

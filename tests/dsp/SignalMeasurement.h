@@ -6,6 +6,9 @@
 #include <functional>
 #include <vector>
 
+namespace brumalux
+{
+
 // Measurements shared by the DSP tests: levels of sines through a system, and single DFT bins.
 namespace dsptest
 {
@@ -46,3 +49,5 @@ inline double DbFromGain(double gain)
     return 20.0 * std::log10(gain);
 }
 } // namespace dsptest
+
+} // namespace brumalux

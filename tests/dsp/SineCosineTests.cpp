@@ -4,6 +4,9 @@
 
 #include <cmath>
 
+namespace brumalux
+{
+
 TEST(SineCosine, MatchesTheLibraryToDoublePrecisionOverSeveralTurns)
 {
     // Every quadrant and its edges, either sign, up to three turns: the filters' angles lie within one.
@@ -23,3 +26,5 @@ TEST(SineCosine, MatchesTheLibraryToDoublePrecisionOverSeveralTurns)
     EXPECT_NEAR(quarterTurn.sine, 1.0, 1e-16);
     EXPECT_NEAR(quarterTurn.cosine, 0.0, 1e-16);
 }
+
+} // namespace brumalux

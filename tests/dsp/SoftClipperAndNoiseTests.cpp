@@ -6,6 +6,9 @@
 #include <cmath>
 #include <vector>
 
+namespace brumalux
+{
+
 TEST(SoftClipper, PassesBelowTheThresholdAndBendsAboveIt)
 {
     SoftClipper clipper; // threshold 0.8
@@ -79,3 +82,5 @@ TEST(WhiteNoise, EveryGeneratorStartsTheSameSequenceAndEachKeepsItsOwnPlace)
     for (float v : rest)
         ASSERT_EQ(second.Next(), v);
 }
+
+} // namespace brumalux

@@ -4,6 +4,9 @@
 
 #include <thread>
 
+namespace brumalux
+{
+
 namespace
 {
 using S = juce::Slider;
@@ -447,3 +450,5 @@ TEST_F(DemoEditorTest, AClosedEditorIsForgottenAndANewOneShowsTheParameters)
     EXPECT_DOUBLE_EQ(SliderFor(P::attack).getValue(), 125.0);
 }
 } // namespace
+
+} // namespace brumalux

@@ -50,6 +50,9 @@ void operator delete[](void* memory, std::size_t) noexcept
     std::free(memory);
 }
 
+namespace brumalux
+{
+
 namespace
 {
 TEST(EditorAllocation, BlocksAllocateNothingFromTheFirstOneWithTheEditorOpen)
@@ -96,3 +99,5 @@ TEST(EditorAllocation, BlocksAllocateNothingFromTheFirstOneWithTheEditorOpen)
     EXPECT_EQ(counted.load(), probe + 1);
 }
 } // namespace
+
+} // namespace brumalux

@@ -4,8 +4,15 @@
 
 #include <cstdio>
 
+namespace brumalux
+{
+
+
+} // namespace brumalux
+
 int main(int argc, char* argv[])
 {
+    using namespace brumalux;
     if (argc != 2)
     {
         std::fprintf(stderr, "usage: %s OUTPUT.png\n", argv[0]);

@@ -13,6 +13,9 @@
 #include <utility>
 #include <vector>
 
+namespace brumalux
+{
+
 // Stands in for the host wrapper: applies a change as the host would, then records the
 // automation the host would be told about, and the gestures around it in order ("begin 9",
 // "automate 9", "end 9").
@@ -94,3 +97,5 @@ public:
     Brumalux filter{&CreateOrganEditor};
     std::unique_ptr<AudioFilterEditor> editor;
 };
+
+} // namespace brumalux

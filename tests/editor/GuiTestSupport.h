@@ -13,6 +13,9 @@ namespace juce
 bool dispatchNextMessageOnSystemQueue(bool returnIfNoPendingMessages);
 } // namespace juce
 
+namespace brumalux
+{
+
 // Delivers every message that is pending now (and any they post in turn).
 inline void PumpMessages()
 {
@@ -60,3 +63,5 @@ inline std::string RgbAt(const juce::Image& image, int x, int y)
 {
     return Rgb(image.getPixelAt(x, y));
 }
+
+} // namespace brumalux

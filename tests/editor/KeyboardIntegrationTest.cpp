@@ -11,6 +11,9 @@
 #include <random>
 #include <thread>
 
+namespace brumalux
+{
+
 namespace
 {
 constexpr double sampleRate = 44100.0;
@@ -183,3 +186,5 @@ TEST_F(KeyboardIntegrationTest, PlayingWhileTheAudioThreadRendersNeverDeadlocks)
     EXPECT_GT(blocks.load(), 0);
 }
 } // namespace
+
+} // namespace brumalux

@@ -8,6 +8,9 @@
 #include <cstdlib>
 #include <set>
 
+namespace brumalux
+{
+
 namespace
 {
 constexpr int keyboardWidth = 420;
@@ -358,3 +361,5 @@ TEST_F(VirtualPianoTest, KeyCountBelowOneIsIgnored)
     EXPECT_EQ(piano.NoteAt(keyboardWidth - 1.0f, 60), 47); // now the top key is B
 }
 } // namespace
+
+} // namespace brumalux

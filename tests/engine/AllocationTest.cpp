@@ -47,6 +47,9 @@ void operator delete[](void* memory, std::size_t) noexcept
     std::free(memory);
 }
 
+namespace brumalux
+{
+
 namespace
 {
 TEST(Allocation, SteadyStateBlocksAllocateNothing)
@@ -95,3 +98,5 @@ TEST(Allocation, SteadyStateBlocksAllocateNothing)
     editor.reset();
 }
 } // namespace
+
+} // namespace brumalux

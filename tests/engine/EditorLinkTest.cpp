@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+namespace brumalux
+{
+
 namespace
 {
 class EditorLink : public ::testing::Test
@@ -143,3 +146,5 @@ TEST_F(EditorLink, TheKeysOfStartedAndEndedNotesAreMarked)
     EXPECT_EQ(keyboard.repaintRequests, 3);
 }
 } // namespace
+
+} // namespace brumalux

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+namespace brumalux
+{
+
 juce::MidiMessage NoteOn(int note, int velocity, int channel)
 {
     return juce::MidiMessage::noteOn(channel, note, static_cast<juce::uint8>(velocity));
@@ -122,3 +125,5 @@ double NoteHz(int note)
 {
     return 440.0 * std::pow(2.0, (note - 81) / 12.0);
 }
+
+} // namespace brumalux

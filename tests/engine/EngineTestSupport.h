@@ -5,6 +5,9 @@
 #include <memory>
 #include <vector>
 
+namespace brumalux
+{
+
 struct StereoSignal
 {
     std::vector<float> left, right;
@@ -57,3 +60,5 @@ double Magnitude(const std::vector<float>& signal, double frequency, double samp
 int FirstNonZero(const std::vector<float>& signal);
 bool AllFinite(const StereoSignal& signal);
 double NoteHz(int note); // 440 Hz at note 81, independent of the engine's own helper
+
+} // namespace brumalux

@@ -6,6 +6,9 @@
 
 #include <array>
 
+namespace brumalux
+{
+
 // Records what the engine does to the open editor's keyboard. Counts only, so that it allocates nothing
 // when called from a block.
 class FakeKeyboard : public KeyboardDisplay
@@ -72,3 +75,5 @@ public:
     std::array<CountingListener, 4> listeners;
     size_t editorsMade = 0;
 };
+
+} // namespace brumalux

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+namespace brumalux
+{
+
 namespace
 {
 TEST(KeyboardHandOff, NoNoteIsLeftSoundingAfterManyNotesPlayedWhileAudioWasStopped)
@@ -61,3 +64,5 @@ TEST(KeyboardHandOff, WhenFullNoteOnsAreDroppedAndNoteOffsFollowTheList)
     EXPECT_EQ(handOff.TakeAll(taken.data()), 0);
 }
 } // namespace
+
+} // namespace brumalux

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+namespace brumalux
+{
+
 namespace
 {
 constexpr double rate = 44100.0;
@@ -144,3 +147,5 @@ TEST_F(NoteEvents, TheMidiBufferIsEmptyAfterABlock)
     EXPECT_TRUE(midi.isEmpty());
 }
 } // namespace
+
+} // namespace brumalux

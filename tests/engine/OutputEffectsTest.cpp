@@ -4,6 +4,9 @@
 
 #include <cmath>
 
+namespace brumalux
+{
+
 namespace
 {
 constexpr double rate = 44100.0;
@@ -167,3 +170,5 @@ TEST(OutputEffects, VibratoMovesThePitchBackAndForth)
     EXPECT_LT(PeriodSpread(wavering.left, 4410), 0.08);
 }
 } // namespace
+
+} // namespace brumalux

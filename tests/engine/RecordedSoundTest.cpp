@@ -10,6 +10,9 @@
 #include <cstdlib>
 #include <fstream>
 
+namespace brumalux
+{
+
 namespace
 {
 constexpr int sceneLength = 24000;
@@ -114,3 +117,5 @@ TEST(RecordedSound, TheOrganPlaysWhatItPlayedWhenRecorded)
               << onDeviation << '\n';
 }
 } // namespace
+
+} // namespace brumalux

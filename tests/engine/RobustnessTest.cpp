@@ -6,6 +6,9 @@
 #include <cmath>
 #include <random>
 
+namespace brumalux
+{
+
 namespace
 {
 const std::vector<TimedMidi> chordAndRelease = {{0, NoteOn(36)},  {0, NoteOn(60)},     {0, NoteOn(96)},
@@ -203,3 +206,5 @@ TEST(Robustness, ANoteHeldForDaysKeepsItsLevel)
     EXPECT_NEAR(peak, 0.95f * 1.25f / 12.0f * 0.75f, 0.002f);
 }
 } // namespace
+
+} // namespace brumalux

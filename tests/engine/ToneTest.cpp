@@ -4,6 +4,9 @@
 
 #include <cmath>
 
+namespace brumalux
+{
+
 namespace
 {
 constexpr double rate = 44100.0;
@@ -138,3 +141,5 @@ TEST(Tone, TheClickSoundsAtKeyDownAndKeyUpOnly)
     EXPECT_LT(Rms(silent, 0, 4096), 1e-3 * keyDown);
 }
 } // namespace
+
+} // namespace brumalux

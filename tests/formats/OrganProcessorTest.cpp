@@ -8,6 +8,9 @@
 
 #include <cmath>
 
+namespace brumalux
+{
+
 namespace
 {
 using brumalux::OrganProcessor;
@@ -191,3 +194,5 @@ TEST_F(OrganProcessorTest, EditorHoldsTheOrgansEditorAndIsForgottenWhenDeleted)
     EXPECT_EQ(organ->GetFilter().GetActiveEditor(), nullptr);
 }
 } // namespace
+
+} // namespace brumalux

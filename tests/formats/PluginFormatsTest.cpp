@@ -17,6 +17,9 @@ namespace juce
 bool dispatchNextMessageOnSystemQueue(bool returnIfNoPendingMessages);
 }
 
+namespace brumalux
+{
+
 using brumalux::vst2host::PluginInstance;
 using brumalux::vst2host::PluginLibrary;
 
@@ -438,3 +441,5 @@ TEST(Vst3Bundle, ClassIdStaysTheSame)
     EXPECT_EQ(static_cast<juce::uint32>(found[0]->uniqueId), 0x851b20ecu);
 }
 } // namespace
+
+} // namespace brumalux

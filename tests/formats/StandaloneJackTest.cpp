@@ -22,6 +22,9 @@
 #include <unistd.h>
 #include <vector>
 
+namespace brumalux
+{
+
 namespace
 {
 namespace fs = std::filesystem;
@@ -236,3 +239,5 @@ TEST(Standalone, PlaysFromJackMidiIntoJackAudioAndQuitsOnClose)
     fs::remove_all(home);
 }
 } // namespace
+
+} // namespace brumalux

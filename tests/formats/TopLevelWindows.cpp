@@ -7,6 +7,9 @@
 #include <chrono>
 #include <thread>
 
+namespace brumalux
+{
+
 namespace TopLevelWindows
 {
 namespace
@@ -96,3 +99,5 @@ bool RequestClose(unsigned long window)
     return sent;
 }
 } // namespace TopLevelWindows
+
+} // namespace brumalux

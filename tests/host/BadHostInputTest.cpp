@@ -7,6 +7,9 @@
 #include <cstdint>
 #include <limits>
 
+namespace brumalux
+{
+
 namespace
 {
 class BadHostInput : public TestPluginFixture
@@ -262,3 +265,5 @@ TEST_F(BadHostInput, RepeatedSuspendAndResume)
     EXPECT_EQ(LevelAfterBlock(), defaultLevel);
 }
 } // namespace
+
+} // namespace brumalux

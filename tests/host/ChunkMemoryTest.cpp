@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+namespace brumalux
+{
+
 namespace
 {
 TEST(ChunkMemory, HandsOutTheFiltersStateAndKeepsItTwoSeconds)
@@ -71,3 +74,5 @@ TEST(ChunkMemory, ABlockHandedOutOutlivesTheRequestsThatFollowIt)
     EXPECT_EQ(juce::MemoryBlock(first, static_cast<size_t>(size)), copy);
 }
 } // namespace
+
+} // namespace brumalux

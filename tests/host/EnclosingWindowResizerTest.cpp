@@ -5,6 +5,9 @@
 #include <map>
 #include <vector>
 
+namespace brumalux
+{
+
 namespace
 {
 using Size = NativeWindowLayer::Size;
@@ -126,3 +129,5 @@ TEST(EnclosingWindowResizer, TopLevelWindowWalksToTheTop)
     ExpectSize(chain, frame, {520, 420}, "the border measured around the container");
 }
 } // namespace
+
+} // namespace brumalux

@@ -3,6 +3,9 @@
 #include "FakeEditorLook.h"
 #include "framework/AudioFilterEditor.h"
 
+namespace brumalux
+{
+
 // An editor of the organ's size that paints itself in one colour, so a test can find it
 // on screen and check that it was drawn, and that the filter touches while notes start,
 // as the organ marks the keys on its keyboard.
@@ -28,3 +31,5 @@ public:
 private:
     int notesSeen = 0;
 };
+
+} // namespace brumalux

@@ -5,6 +5,9 @@
 
 #include <cmath>
 
+namespace brumalux
+{
+
 namespace
 {
 const char* const parameterNames[FakeInstrument::numParameters] = {"Level", "Frequency Offset", "Gate",
@@ -280,3 +283,5 @@ juce::String FakeInstrument::Diagnostics() const
            juce::String(numPrepareCalls.load()) + " blocks " + juce::String(numBlocks.load()) +
            " violations " + juce::String(violations.load());
 }
+
+} // namespace brumalux

@@ -7,6 +7,9 @@
 #include <atomic>
 #include <vector>
 
+namespace brumalux
+{
+
 // A small filter that stands in for the organ at the host boundary. It plays a constant
 // level of "Level" per held note from the note's sample position on, so tests can see
 // exactly when a note starts and stops, and it counts every breach of the filter contract
@@ -88,3 +91,5 @@ private:
     std::atomic<int> numBlocks{0};
     std::atomic<int> violations{0};
 };
+
+} // namespace brumalux

@@ -4,6 +4,9 @@
 #include "FakeInstrument.h"
 #include "host/PluginFilterFactory.h"
 
+namespace brumalux
+{
+
 AudioFilterBase* CreateBrumalux()
 {
     FakeInstrument::Options options;
@@ -13,3 +16,5 @@ AudioFilterBase* CreateBrumalux()
 #endif
     return new FakeInstrument(options);
 }
+
+} // namespace brumalux

@@ -6,6 +6,9 @@
 
 #include <vector>
 
+namespace brumalux
+{
+
 namespace
 {
 // Notes what the renderer hands the filter.
@@ -170,3 +173,5 @@ TEST_F(HostBlockRendererTest, MoreEventsThanOneRequestHoldsGoOutInSeveral)
     EXPECT_EQ(sentEvents.back().deltaFrames, 1000 + (HostMidiOutput::capacity + 9) / 8);
 }
 } // namespace
+
+} // namespace brumalux

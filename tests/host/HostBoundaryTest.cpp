@@ -8,6 +8,9 @@
 #include <optional>
 #include <set>
 
+namespace brumalux
+{
+
 namespace
 {
 using HostBoundary = TestPluginFixture;
@@ -368,3 +371,5 @@ TEST_F(HostBoundary, TwoInstancesSideBySide)
     EXPECT_EQ(Diagnostics(second).rfind("prepared 48000/64 x1 blocks 2", 0), 0u) << Diagnostics(second);
 }
 } // namespace
+
+} // namespace brumalux

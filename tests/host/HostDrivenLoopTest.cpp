@@ -9,6 +9,9 @@
 #include <atomic>
 #include <thread>
 
+namespace brumalux
+{
+
 namespace
 {
 TEST(HostDrivenLoop, IdleCallsWithAnEditorOpenRunMessagesOnTheCallerAndStartNoThread)
@@ -46,3 +49,5 @@ TEST(HostDrivenLoop, IdleCallsWithAnEditorOpenRunMessagesOnTheCallerAndStartNoTh
     EXPECT_EQ(SharedMessageThread::ThreadsStarted(), threadsBefore + 1);
 }
 } // namespace
+
+} // namespace brumalux

@@ -11,6 +11,9 @@
 #include <cstdlib>
 #include <thread>
 
+namespace brumalux
+{
+
 namespace
 {
 constexpr std::uint32_t fillRgb = FakeEditorLook::fillColour & 0xffffffu;
@@ -253,3 +256,5 @@ TEST_F(HostEditor, AskForNoIdleCallsFromInsideTheHostsIdleCalls)
     display->DestroyWindow(window);
 }
 } // namespace
+
+} // namespace brumalux

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+namespace brumalux
+{
+
 namespace
 {
 TEST(HostIdleState, NestingCountsSoInnerScopesDoNotClearIt)
@@ -27,3 +30,5 @@ TEST(HostIdleState, IdleRequestsAreMoreThan20MsApart)
     EXPECT_FALSE(HostIdleState::ClaimIdleRequest(50030));
 }
 } // namespace
+
+} // namespace brumalux

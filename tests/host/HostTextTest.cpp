@@ -4,6 +4,9 @@
 
 #include <cstring>
 
+namespace brumalux
+{
+
 namespace
 {
 std::string Copied(const juce::String& text, int maxChars)
@@ -60,3 +63,5 @@ TEST(HostText, EqualsComparesWholeTexts)
     EXPECT_FALSE(HostText::Equals("", "sizeWindow"));
 }
 } // namespace
+
+} // namespace brumalux

@@ -7,6 +7,9 @@
 
 #include <cstdlib>
 
+namespace brumalux
+{
+
 namespace
 {
 class HostWindowSystemX11 : public ::testing::Test
@@ -59,3 +62,5 @@ TEST_F(HostWindowSystemX11, WindowIdsThatNameNoWindow)
     layer->SetOuterSize(window, {10, 10});
 }
 } // namespace
+
+} // namespace brumalux

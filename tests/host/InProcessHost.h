@@ -7,6 +7,9 @@
 
 #include <memory>
 
+namespace brumalux
+{
+
 using brumalux::vst2host::PluginInstance;
 
 // A wrapper around a fake instrument with the given options, created in this process as the entry
@@ -20,3 +23,5 @@ inline std::unique_ptr<PluginInstance> HostWrapped(FakeInstrument::Options optio
             return (new JuceVSTWrapper(callback, std::make_unique<FakeInstrument>(options)))->GetEffect();
         });
 }
+
+} // namespace brumalux

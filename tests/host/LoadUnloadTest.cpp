@@ -5,14 +5,17 @@
 #include "vst2host/PluginInstance.h"
 #include "vst2host/PluginLibrary.h"
 
-using brumalux::vst2host::HostRequest;
-using brumalux::vst2host::PluginInstance;
-using brumalux::vst2host::PluginLibrary;
-
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <thread>
+
+namespace brumalux
+{
+
+using brumalux::vst2host::HostRequest;
+using brumalux::vst2host::PluginInstance;
+using brumalux::vst2host::PluginLibrary;
 
 namespace
 {
@@ -77,3 +80,5 @@ TEST(LoadUnload, InstancesMayOutliveEachOtherInAnyOrder)
     EXPECT_FALSE(IsMapped(path));
 }
 } // namespace
+
+} // namespace brumalux

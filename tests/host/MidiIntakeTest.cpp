@@ -4,6 +4,9 @@
 
 #include <vector>
 
+namespace brumalux
+{
+
 namespace
 {
 struct EventList
@@ -104,3 +107,5 @@ TEST_F(MidiIntakeTest, NullAndNegativeListsAddNothing)
     EXPECT_TRUE(buffer.isEmpty());
 }
 } // namespace
+
+} // namespace brumalux

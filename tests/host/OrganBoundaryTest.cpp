@@ -4,10 +4,6 @@
 #include "vst2host/PluginInstance.h"
 #include "vst2host/PluginLibrary.h"
 
-using brumalux::vst2host::HostRequest;
-using brumalux::vst2host::PluginInstance;
-using brumalux::vst2host::PluginLibrary;
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -15,6 +11,13 @@ using brumalux::vst2host::PluginLibrary;
 #include <cmath>
 #include <cstring>
 #include <thread>
+
+namespace brumalux
+{
+
+using brumalux::vst2host::HostRequest;
+using brumalux::vst2host::PluginInstance;
+using brumalux::vst2host::PluginLibrary;
 
 namespace
 {
@@ -250,3 +253,5 @@ TEST(OrganLoadUnload, ThreeRoundsLeaveNoThreadBehind)
     EXPECT_EQ(CountThreads(), threadsBefore);
     EXPECT_FALSE(IsMapped(BRUMALUX_PLUGIN));
 }
+
+} // namespace brumalux

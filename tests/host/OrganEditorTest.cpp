@@ -4,9 +4,6 @@
 #include "vst2host/PluginInstance.h"
 #include "vst2host/PluginLibrary.h"
 
-using brumalux::vst2host::HostRequest;
-using brumalux::vst2host::PluginInstance;
-using brumalux::vst2host::PluginLibrary;
 #include "X11TestDisplay.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +12,13 @@ using brumalux::vst2host::PluginLibrary;
 #include <chrono>
 #include <cstdlib>
 #include <thread>
+
+namespace brumalux
+{
+
+using brumalux::vst2host::HostRequest;
+using brumalux::vst2host::PluginInstance;
+using brumalux::vst2host::PluginLibrary;
 
 namespace
 {
@@ -109,3 +113,5 @@ TEST_F(OrganEditor, OpensAndClosesWhileNotesSound)
     display->DestroyWindow(window);
 }
 } // namespace
+
+} // namespace brumalux

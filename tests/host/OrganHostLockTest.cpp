@@ -20,6 +20,9 @@
 #include <optional>
 #include <thread>
 
+namespace brumalux
+{
+
 using brumalux::vst2host::HostRequest;
 using brumalux::vst2host::PluginInstance;
 using brumalux::vst2host::PluginLibrary;
@@ -181,3 +184,5 @@ TEST_F(OrganUnderAHostLock, DraggingADrawbarWhileIdlingAndPlayingNeverDeadlocks)
     }
 }
 } // namespace
+
+} // namespace brumalux

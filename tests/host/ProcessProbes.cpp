@@ -4,6 +4,9 @@
 
 #include <fstream>
 
+namespace brumalux
+{
+
 int CountThreads()
 {
     int count = 0;
@@ -25,3 +28,5 @@ bool IsMapped(const std::string& pathPart)
             return true;
     return false;
 }
+
+} // namespace brumalux

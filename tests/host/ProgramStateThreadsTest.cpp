@@ -16,6 +16,9 @@
 #include <thread>
 #include <vector>
 
+namespace brumalux
+{
+
 using brumalux::vst2host::PluginInstance;
 using brumalux::vst2host::PluginLibrary;
 
@@ -158,3 +161,5 @@ TEST_F(ProgramStateThreads, AChunkHandedBackAsItWasHandedOutLoads)
     host.Dispatch(vst2::effSetChunk, 0, size, data);
     EXPECT_EQ(host.CheckedText(vst2::effGetProgramName, 0, 24), "Kept");
 }
+
+} // namespace brumalux

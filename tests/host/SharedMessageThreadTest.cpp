@@ -12,6 +12,9 @@
 #include <chrono>
 #include <thread>
 
+namespace brumalux
+{
+
 namespace
 {
 // The organ's plug-in instance as the entry point creates it.
@@ -88,3 +91,5 @@ TEST(SharedMessageThread, FailedCreationLeavesNothingBehind)
     EXPECT_EQ(juce::MessageManager::getInstanceWithoutCreating(), nullptr);
 }
 } // namespace
+
+} // namespace brumalux

@@ -46,6 +46,9 @@ extern "C" void* realloc(void* block, size_t size)
 }
 #endif
 
+namespace brumalux
+{
+
 namespace
 {
 struct HostBlock
@@ -109,5 +112,8 @@ TEST(SteadyState, AudioThreadWorkAllocatesNothing)
     EXPECT_EQ(allocations, 0);
     EXPECT_NE(blocks.back().left[1], 0.0f) << "the blocks did play";
 #endif
+
 }
 } // namespace
+
+} // namespace brumalux

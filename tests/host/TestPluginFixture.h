@@ -4,13 +4,16 @@
 #include "vst2host/PluginInstance.h"
 #include "vst2host/PluginLibrary.h"
 
-using brumalux::vst2host::HostRequest;
-using brumalux::vst2host::PluginInstance;
-using brumalux::vst2host::PluginLibrary;
-
 #include <gtest/gtest.h>
 
 #include <string>
+
+namespace brumalux
+{
+
+using brumalux::vst2host::HostRequest;
+using brumalux::vst2host::PluginInstance;
+using brumalux::vst2host::PluginLibrary;
 
 // Loads the test plug-in (the fake instrument behind the real entry point and wrapper).
 class TestPluginFixture : public ::testing::Test
@@ -44,3 +47,5 @@ protected:
 
 constexpr unsigned char noteOn = 0x90;
 constexpr unsigned char noteOff = 0x80;
+
+} // namespace brumalux

@@ -7,6 +7,9 @@
 
 #include <cstddef>
 
+namespace brumalux
+{
+
 namespace
 {
 static_assert(sizeof(void*) == 8, "the offsets below are those of 64-bit hosts");
@@ -65,3 +68,5 @@ TEST(Vst2Layout, NumbersTheHostBoundaryUses)
     EXPECT_EQ(vst2::effFlagsIsSynth, 256);
 }
 } // namespace
+
+} // namespace brumalux

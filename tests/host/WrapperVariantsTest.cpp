@@ -7,6 +7,9 @@
 
 #include <cmath>
 
+namespace brumalux
+{
+
 namespace
 {
 vst2::VstIntPtr CanDo(PluginInstance& host, const char* query)
@@ -92,3 +95,5 @@ TEST(WrapperVariants, ChangesFromTheFilterAreAppliedThenReportedAsAutomation)
     EXPECT_EQ(host->Callbacks().CountRequests(vst2::audioMasterAutomate), 1) << "nothing to report";
 }
 } // namespace
+
+} // namespace brumalux

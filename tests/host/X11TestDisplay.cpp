@@ -7,6 +7,9 @@
 #include <chrono>
 #include <thread>
 
+namespace brumalux
+{
+
 namespace
 {
 const char* const windowManagerAtoms[] = {"WM_PROTOCOLS",
@@ -159,3 +162,5 @@ bool X11TestDisplay::SetMouseButton(bool down)
     XSync(display, False);
     return true;
 }
+
+} // namespace brumalux

@@ -7,6 +7,9 @@
 
 struct _XDisplay;
 
+namespace brumalux
+{
+
 // The test host's own X connection, and the windows it opens plug-in editors into. It is
 // opened before anything in the process initialises JUCE: on a bare X server the
 // window-manager atoms JUCE looks up are created here and live as long as this
@@ -42,3 +45,5 @@ private:
 
     _XDisplay* const display;
 };
+
+} // namespace brumalux

@@ -9,6 +9,9 @@ namespace juce
 bool dispatchNextMessageOnSystemQueue(bool returnIfNoPendingMessages);
 }
 
+namespace brumalux
+{
+
 namespace P = ParameterIndex;
 
 namespace
@@ -78,3 +81,5 @@ TEST_F(ChangeNotification, ApplyingNoValuesStillAnnouncesOnce)
     filter.GetParameterManager().ApplyValues(nullptr, 0);
     EXPECT_EQ(CallsAfterPumping(), 1);
 }
+
+} // namespace brumalux

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+namespace brumalux
+{
+
 namespace
 {
 struct ExpectedParameter
@@ -114,3 +117,5 @@ TEST(OrganParameters, DrawbarsAreReadAsOneArray)
     for (int k = 0; k < numDrawbars; ++k)
         EXPECT_EQ(levels[k], 0.125f * static_cast<float>(k));
 }
+
+} // namespace brumalux

@@ -10,6 +10,9 @@
 #include <limits>
 #include <locale.h>
 
+namespace brumalux
+{
+
 namespace P = ParameterIndex;
 
 namespace
@@ -205,3 +208,5 @@ TEST(ParameterManager, NonFiniteWritesAreIgnored)
     EXPECT_EQ(filter.Value(P::sustain), 0.5f);
     EXPECT_EQ(filter.host.automation.size(), 4u);
 }
+
+} // namespace brumalux

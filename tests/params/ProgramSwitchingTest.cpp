@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+namespace brumalux
+{
+
 namespace P = ParameterIndex;
 
 namespace
@@ -97,3 +100,5 @@ TEST(ProgramSwitching, RenamingKeepsTheValues)
     EXPECT_EQ(filter.GetNumPrograms(), 10);
     EXPECT_FLOAT_EQ(StoredValue(filter, 2, P::tone), 9000.0f);
 }
+
+} // namespace brumalux

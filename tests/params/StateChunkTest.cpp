@@ -9,6 +9,9 @@
 #include <limits>
 #include <vector>
 
+namespace brumalux
+{
+
 namespace P = ParameterIndex;
 
 namespace
@@ -300,3 +303,5 @@ TEST(StateChunk, NonFiniteStoredValuesAreSkipped)
     EXPECT_EQ(filter.Value(P::attack), 5.0f);
     EXPECT_FLOAT_EQ(filter.Value(P::decay), 25.0f);
 }
+
+} // namespace brumalux

@@ -6,6 +6,9 @@
 
 #include <vector>
 
+namespace brumalux
+{
+
 // Stands in for the host wrapper: applies the change as the host would, then records the
 // automation the host would receive.
 class RecordingHost : public FilterNativeCallbacks
@@ -48,3 +51,5 @@ public:
     OrganParameters parameters;
     RecordingHost host;
 };
+
+} // namespace brumalux

@@ -12,17 +12,17 @@ EXPORTED int NotAPluginEntry()
     return 42;
 }
 #elif defined(BROKEN_BAD_MAGIC)
-EXPORTED vst2::AEffect* VSTPluginMain(vst2::HostCallback)
+EXPORTED brumalux::vst2::AEffect* VSTPluginMain(brumalux::vst2::HostCallback)
 {
     // No host may call into a record with the wrong magic, so none can close it: it is not
     // allocated, or every refusal would leak it.
-    static vst2::AEffect notAnEffect{};
+    static brumalux::vst2::AEffect notAnEffect{};
     notAnEffect.magic = 0x12345678;
     return &notAnEffect;
 }
 #elif defined(BROKEN_MAIN_ONLY)
-EXPORTED vst2::AEffect* PluginMain(vst2::HostCallback) asm("main");
-vst2::AEffect* PluginMain(vst2::HostCallback)
+EXPORTED brumalux::vst2::AEffect* PluginMain(brumalux::vst2::HostCallback) asm("main");
+brumalux::vst2::AEffect* PluginMain(brumalux::vst2::HostCallback)
 {
     return nullptr;
 }

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+namespace brumalux
+{
+
 using namespace render_test;
 using render::MidiSchedule;
 using render::RenderError;
@@ -137,3 +140,5 @@ TEST(VstEventList, LaysOutMoreEventsThanTheHeaderDeclaresWithTheirOffsets)
     list.Clear();
     EXPECT_EQ(list.Events()->numEvents, 0);
 }
+
+} // namespace brumalux

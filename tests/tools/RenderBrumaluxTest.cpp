@@ -6,6 +6,9 @@
 
 #include <optional>
 
+namespace brumalux
+{
+
 using namespace render_test;
 
 namespace
@@ -113,3 +116,5 @@ TEST_F(RenderBrumalux, SavedStateGivesTheSameRenderAgain)
     EXPECT_EQ(differing, 0);
     EXPECT_NE(PeakOf(plain, 0), PeakOf(saved, 0));
 }
+
+} // namespace brumalux

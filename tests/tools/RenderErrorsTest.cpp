@@ -6,6 +6,9 @@
 
 #include <filesystem>
 
+namespace brumalux
+{
+
 using namespace render_test;
 
 namespace
@@ -126,3 +129,5 @@ TEST_F(RenderErrors, AFailedRenderKeepsTheOlderOutputAsItWas)
     EXPECT_EQ(folder.Files(), (std::vector<std::string>{"tune.mid", "tune.wav"}));
     EXPECT_EQ(ReadWav(output).samples.getNumChannels(), 2);
 }
+
+} // namespace brumalux

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+namespace brumalux
+{
+
 using render::ParseArguments;
 using render::UsageError;
 
@@ -88,3 +91,5 @@ TEST(RenderOptions, DefaultOutputIsTheMidiNameAsWavInTheCurrentFolder)
     EXPECT_EQ(render::DefaultOutputFor("/tmp/a.b.midi"), "a.b.wav");
     EXPECT_EQ(render::DefaultOutputFor("plain"), "plain.wav");
 }
+
+} // namespace brumalux

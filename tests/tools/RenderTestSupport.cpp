@@ -12,7 +12,12 @@
 #include <sstream>
 #include <sys/wait.h>
 
+
 extern char** environ;
+
+namespace brumalux
+{
+
 
 namespace render_test
 {
@@ -189,3 +194,5 @@ double FrequencyOf(const Wav& wav, int startSample, int numSamples)
     return periods > 0 ? periods * wav.sampleRate / (last - first) : 0.0;
 }
 } // namespace render_test
+
+} // namespace brumalux

@@ -5,6 +5,9 @@
 #include <string>
 #include <vector>
 
+namespace brumalux
+{
+
 namespace render_test
 {
 // A fresh folder for one test's files, removed with everything in it afterwards.
@@ -58,3 +61,5 @@ float PeakOf(const Wav& wav, int channel);
 // Measured from the zero crossings of channel 0 within the given samples.
 double FrequencyOf(const Wav& wav, int startSample, int numSamples);
 } // namespace render_test
+
+} // namespace brumalux

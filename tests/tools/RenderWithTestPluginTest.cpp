@@ -10,6 +10,9 @@
 
 #include "tools/RenderJob.h"
 
+namespace brumalux
+{
+
 using namespace render_test;
 
 namespace
@@ -180,3 +183,5 @@ TEST_F(RenderWithTestPlugin, InterruptedRenderLeavesNothingBehind)
     EXPECT_NE(err.str().find("interrupted"), std::string::npos);
     EXPECT_EQ(folder.Files(), std::vector<std::string>{"song1.mid"});
 }
+
+} // namespace brumalux

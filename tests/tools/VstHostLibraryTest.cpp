@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+namespace brumalux
+{
+
 using brumalux::vst2host::PluginInstance;
 
 namespace
@@ -65,3 +68,5 @@ TEST(VstHostLibrary, AnswersWhatItToldThePluginAndRoutesByRecord)
     EXPECT_EQ(ask(&stranger, vst2::audioMasterGetSampleRate), 0);
 }
 } // namespace
+
+} // namespace brumalux

@@ -1,5 +1,8 @@
 #include "ExportTable.h"
 
+namespace brumalux
+{
+
 ExportTable ReadExportTable(HMODULE module)
 {
     const auto* base = reinterpret_cast<const unsigned char*>(module);
@@ -17,3 +20,5 @@ ExportTable ReadExportTable(HMODULE module)
         table.names.emplace_back(reinterpret_cast<const char*>(base + nameOffsets[i]));
     return table;
 }
+
+} // namespace brumalux

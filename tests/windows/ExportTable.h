@@ -5,6 +5,9 @@
 #include <string>
 #include <vector>
 
+namespace brumalux
+{
+
 // What any Windows host can find in a loaded module with GetProcAddress, read from its
 // export directory: the exported names and the number of exported functions, which
 // exceeds the names when something is exported by ordinal only.
@@ -15,3 +18,5 @@ struct ExportTable
 };
 
 ExportTable ReadExportTable(HMODULE module);
+
+} // namespace brumalux

@@ -20,6 +20,9 @@
 #include <string>
 #include <vector>
 
+namespace brumalux
+{
+
 namespace
 {
 using namespace vst2;
@@ -357,3 +360,5 @@ void CheckPluginDll(TestRun& run, const char* dllPath)
         run.Check("unloads again", [&](Expectations& e) { e.Expect(again.Unload(), "FreeLibrary failed"); });
     DestroyWindow(hostWindow);
 }
+
+} // namespace brumalux

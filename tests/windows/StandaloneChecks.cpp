@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+namespace brumalux
+{
+
 namespace
 {
 constexpr DWORD startLimitMs = 60000;
@@ -121,3 +124,5 @@ void CheckStandaloneProgram(TestRun& run, const char* programPath)
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
 }
+
+} // namespace brumalux

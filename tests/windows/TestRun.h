@@ -5,6 +5,9 @@
 #include <string>
 #include <vector>
 
+namespace brumalux
+{
+
 // What one check found wrong; the check passes when nothing.
 class Expectations
 {
@@ -68,3 +71,5 @@ void CheckWin32WindowLayer(TestRun& run);
 void CheckVst3Module(TestRun& run, const char* modulePath);
 // The standalone program started, shown and closed as a user would.
 void CheckStandaloneProgram(TestRun& run, const char* programPath);
+
+} // namespace brumalux

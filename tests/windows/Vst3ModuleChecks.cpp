@@ -19,6 +19,9 @@
 #include <string>
 #include <vector>
 
+namespace brumalux
+{
+
 namespace
 {
 using namespace Steinberg;
@@ -234,3 +237,5 @@ void CheckVst3Module(TestRun& run, const char* modulePath)
                   e.Expect(FreeLibrary(module) != FALSE, "FreeLibrary failed");
               });
 }
+
+} // namespace brumalux

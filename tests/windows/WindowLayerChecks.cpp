@@ -11,6 +11,9 @@
 #include <memory>
 #include <string>
 
+namespace brumalux
+{
+
 namespace
 {
 using Size = NativeWindowLayer::Size;
@@ -189,3 +192,5 @@ void CheckWin32WindowLayer(TestRun& run)
     run.Check("the resize walk stops below a far larger parent",
               [&](Expectations& e) { CheckWalkStopsAtLargeParent(e, *layer); });
 }
+
+} // namespace brumalux

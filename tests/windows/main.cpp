@@ -9,6 +9,7 @@
 
 int main(int argc, char** argv)
 {
+    using namespace brumalux;
     if (argc != 4)
     {
         std::fprintf(stderr, "usage: %s <path of brumalux.dll> <VST3 module> <standalone program>\n",
