@@ -2,7 +2,6 @@
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
-
 namespace brumalux
 {
 class QuellmarkFilterBase;

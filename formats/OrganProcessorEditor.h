@@ -6,7 +6,6 @@
 
 #include <memory>
 
-
 namespace brumalux
 {
 class AudioFilterEditor;

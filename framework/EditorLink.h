@@ -46,7 +46,9 @@ struct KeyboardNoteMessage : public juce::Message
     static constexpr int noteOffStatus = 128;
 
     KeyboardNoteMessage(int statusToUse, int noteToUse, const KeyboardDisplay* keyboard)
-        : status(statusToUse), noteNumber(noteToUse), sender(keyboard)
+        : status(statusToUse),
+          noteNumber(noteToUse),
+          sender(keyboard)
     {
     }
 

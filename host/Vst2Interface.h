@@ -17,10 +17,10 @@ using VstIntPtr = intptr_t;
 
 struct AEffect;
 
-using HostCallback = VstIntPtr (*)(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
-                                   float opt);
-using DispatcherProc = VstIntPtr (*)(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
-                                     float opt);
+using HostCallback = VstIntPtr (*)(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
+                                   void* ptr, float opt);
+using DispatcherProc = VstIntPtr (*)(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
+                                     void* ptr, float opt);
 using ProcessProc = void (*)(AEffect* effect, float** inputs, float** outputs, VstInt32 sampleFrames);
 using SetParameterProc = void (*)(AEffect* effect, VstInt32 index, float parameter);
 using GetParameterProc = float (*)(AEffect* effect, VstInt32 index);
@@ -28,14 +28,14 @@ using GetParameterProc = float (*)(AEffect* effect, VstInt32 index);
 // The signature of the exported entry point.
 using PluginEntryProc = AEffect* (*)(HostCallback host);
 
-constexpr VstInt32 kEffectMagic = 0x56737450;  // 'VstP'
-constexpr VstInt32 kIdentifyAnswer = 0x4E764566;  // 'NvEf'
+constexpr VstInt32 kEffectMagic = 0x56737450;    // 'VstP'
+constexpr VstInt32 kIdentifyAnswer = 0x4E764566; // 'NvEf'
 
 struct AEffect
 {
     VstInt32 magic;
     DispatcherProc dispatcher;
-    ProcessProc process;  // accumulating
+    ProcessProc process; // accumulating
     SetParameterProc setParameter;
     GetParameterProc getParameter;
     VstInt32 numPrograms;
@@ -202,8 +202,8 @@ enum VstEventType : VstInt32
 struct VstEvent
 {
     VstInt32 type;
-    VstInt32 byteSize;  // of the whole record, minus the first two fields
-    VstInt32 deltaFrames;  // sample offset within the next block
+    VstInt32 byteSize;    // of the whole record, minus the first two fields
+    VstInt32 deltaFrames; // sample offset within the next block
     VstInt32 flags;
     char data[16];
 };
@@ -212,7 +212,7 @@ struct VstEvents
 {
     VstInt32 numEvents;
     VstIntPtr reserved;
-    VstEvent* events[2];  // numEvents entries in fact
+    VstEvent* events[2]; // numEvents entries in fact
 };
 
 struct VstMidiEvent
@@ -244,6 +244,6 @@ constexpr int kVstMaxParamStrLen = 8;
 constexpr int kVstMaxEffectNameLen = 32;
 constexpr int kVstMaxVendorStrLen = 64;
 constexpr int kVstMaxProductStrLen = 64;
-}  // namespace vst2
+} // namespace vst2
 
 } // namespace brumalux

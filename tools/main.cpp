@@ -26,6 +26,6 @@ int main(int argc, char** argv)
     std::signal(SIGTERM, RequestStop);
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     const brumalux::render::RenderEnvironment environment{std::cout, std::cerr, isatty(STDERR_FILENO) != 0,
-                                                &stopRequested};
+                                                          &stopRequested};
     return brumalux::render::RunRenderCommand(arguments, environment);
 }

@@ -7,7 +7,6 @@
 namespace brumalux
 {
 
-
 } // namespace brumalux
 
 int main(int argc, char* argv[])

@@ -231,7 +231,8 @@ TEST_F(HostEditor, ItsOwnWindowsAreResizedWhenTheHostWillNot)
     EXPECT_EQ(host.Dispatch(vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(window)), 1);
     EXPECT_TRUE(ShowsTheEditor(window, host));
     EXPECT_EQ(host.Callbacks().CountRequests(vst2::audioMasterCanDo), 1);
-    EXPECT_EQ(host.Callbacks().CountRequests(vst2::audioMasterSizeWindow), 0) << "a host that cannot is not asked";
+    EXPECT_EQ(host.Callbacks().CountRequests(vst2::audioMasterSizeWindow), 0)
+        << "a host that cannot is not asked";
     EXPECT_EQ(display->SizeOf(window), std::make_pair(440, 485));
     host.Dispatch(vst2::effEditClose);
     display->DestroyWindow(window);

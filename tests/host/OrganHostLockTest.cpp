@@ -6,10 +6,10 @@
 // display or without XTEST.
 
 #include "ProcessProbes.h"
-#include "vst2host/PluginInstance.h"
-#include "vst2host/PluginLibrary.h"
 #include "X11TestDisplay.h"
 #include "tests/Watchdog.h"
+#include "vst2host/PluginInstance.h"
+#include "vst2host/PluginLibrary.h"
 
 #include <gtest/gtest.h>
 

@@ -109,28 +109,28 @@ TEST_F(ProgramStateThreads, ProgramChangesOnTheAudioThreadOverlapSavingAndRestor
         programChangeOverlaps += audio.changingProgram ? 1 : 0;
     };
     int rounds = 0;
-    auto uiDone = std::async(std::launch::async,
-                             [&]
-                             {
-                                 const auto until = std::chrono::steady_clock::now() + runTime;
-                                 for (; std::chrono::steady_clock::now() < until; ++rounds)
-                                 {
-                                     auto chunk = GetChunk(host);
-                                     countOverlap();
-                                     SetChunk(host, chunk);
-                                     auto damaged = chunk;
-                                     damaged.resize(damaged.size() - 1 -
-                                                    static_cast<size_t>(rounds) % (damaged.size() - 1));
-                                     SetChunk(host, damaged);
-                                     countOverlap();
-                                     char name[32] = "Stress";
-                                     host.Dispatch(vst2::effSetProgramName, 0, 0, name);
-                                     host.CheckedText(vst2::effGetProgramName, 0, 24);
-                                     host.CheckedText(vst2::effGetProgramNameIndexed, rounds % numPrograms, 24);
-                                     host.Callbacks().ClearRequests();
-                                 }
-                                 stop = true;
-                             });
+    auto uiDone = std::async(
+        std::launch::async,
+        [&]
+        {
+            const auto until = std::chrono::steady_clock::now() + runTime;
+            for (; std::chrono::steady_clock::now() < until; ++rounds)
+            {
+                auto chunk = GetChunk(host);
+                countOverlap();
+                SetChunk(host, chunk);
+                auto damaged = chunk;
+                damaged.resize(damaged.size() - 1 - static_cast<size_t>(rounds) % (damaged.size() - 1));
+                SetChunk(host, damaged);
+                countOverlap();
+                char name[32] = "Stress";
+                host.Dispatch(vst2::effSetProgramName, 0, 0, name);
+                host.CheckedText(vst2::effGetProgramName, 0, 24);
+                host.CheckedText(vst2::effGetProgramNameIndexed, rounds % numPrograms, 24);
+                host.Callbacks().ClearRequests();
+            }
+            stop = true;
+        });
 
     ASSERT_EQ(uiDone.wait_for(deadlockLimit), std::future_status::ready) << "deadlock";
     ASSERT_EQ(audioDone.wait_for(deadlockLimit), std::future_status::ready) << "deadlock";

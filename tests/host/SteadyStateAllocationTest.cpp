@@ -112,7 +112,6 @@ TEST(SteadyState, AudioThreadWorkAllocatesNothing)
     EXPECT_EQ(allocations, 0);
     EXPECT_NE(blocks.back().left[1], 0.0f) << "the blocks did play";
 #endif
-
 }
 } // namespace
 

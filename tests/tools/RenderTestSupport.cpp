@@ -12,12 +12,10 @@
 #include <sstream>
 #include <sys/wait.h>
 
-
 extern char** environ;
 
 namespace brumalux
 {
-
 
 namespace render_test
 {
