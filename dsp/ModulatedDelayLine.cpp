@@ -91,13 +91,7 @@ void ModulatedDelayLine::ProcessStretch(const float* in, float* out, int run, co
 {
     // Within the stretch the delay stands still and the write position does not wrap, so the read index
     // moves on by one per sample (wrapping with the buffer) and the fraction stays what it was.
-    double readPosition = writePosition - static_cast<double>(currentDelay);
-    if (readPosition < 0.0)
-        readPosition += size;
-    int i = static_cast<int>(readPosition);
-    if (i >= size)
-        i = size - 1;
-    const auto fraction = static_cast<float>(readPosition - i);
+    auto [i, fraction] = DelayedReadPoint();
     // Locals, so that the stores to out and the buffer need no reloads of the members.
     float* const samples = buffer.data();
     float* const write = samples + writePosition;

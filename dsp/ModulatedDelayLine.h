@@ -42,6 +42,13 @@ private:
     void RunBlock(const float* in, float* out, int count, const float* increments, Mix mix);
     template <typename Mix>
     void ProcessStretch(const float* in, float* out, int run, const float* increments, Mix mix);
+    // Where the delayed sample lies: the buffer entry before it and the fraction towards the next.
+    struct ReadPoint
+    {
+        int index;
+        float fraction;
+    };
+    ReadPoint DelayedReadPoint() const;
     float ReadDelayed() const;
 
     float wet = 1.0f;
@@ -58,7 +65,7 @@ private:
     float lfoIncrement = 0.0f;
 };
 
-inline float ModulatedDelayLine::ReadDelayed() const
+inline ModulatedDelayLine::ReadPoint ModulatedDelayLine::DelayedReadPoint() const
 {
     // In double: a float loses the fraction of the delay once the write position passes a few hundred
     // thousand samples.
@@ -68,8 +75,13 @@ inline float ModulatedDelayLine::ReadDelayed() const
     int i = static_cast<int>(readPosition);
     if (i >= size)
         i = size - 1;
+    return {i, static_cast<float>(readPosition - i)};
+}
+
+inline float ModulatedDelayLine::ReadDelayed() const
+{
+    const auto [i, fraction] = DelayedReadPoint();
     const int j = i + 1 < size ? i + 1 : 0;
-    const auto fraction = static_cast<float>(readPosition - i);
     return buffer[i] + (buffer[j] - buffer[i]) * fraction;
 }
 

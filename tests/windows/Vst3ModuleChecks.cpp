@@ -33,12 +33,12 @@ const TUID organClassId = INLINE_UID(0xABCDEF01, 0x9182FAEB, 0x516D726B /* Qmrk 
 class EventList : public Vst::IEventList
 {
 public:
-    explicit EventList(std::vector<Vst::Event> events) : events(std::move(events)) {}
+    explicit EventList(std::vector<Vst::Event> blockEvents) : events(std::move(blockEvents)) {}
 
-    tresult PLUGIN_API queryInterface(const TUID iid, void** object) override
+    tresult PLUGIN_API queryInterface(const TUID interfaceId, void** object) override
     {
-        if (std::memcmp(iid, Vst::IEventList_iid, sizeof(TUID)) == 0 ||
-            std::memcmp(iid, FUnknown_iid, sizeof(TUID)) == 0)
+        if (std::memcmp(interfaceId, Vst::IEventList_iid, sizeof(TUID)) == 0 ||
+            std::memcmp(interfaceId, FUnknown_iid, sizeof(TUID)) == 0)
         {
             *object = this;
             return kResultOk;
