@@ -55,7 +55,7 @@ public:
             return false;
         const auto length = static_cast<size_t>(terminator - start);
         name = DecodeName(start, length);
-        stream.skipNextBytes(static_cast<juce::int64>(length + 1));
+        stream.skipNextBytes(static_cast<juce::int64>(length) + 1);
         return true;
     }
 

@@ -76,7 +76,7 @@ MidiSchedule MidiSchedule::FromFile(const std::string& path, double sampleRate)
     if (!file.existsAsFile())
         throw RenderError("MIDI file not found: " + path);
     // MIDI files are small; this keeps a huge file given by mistake from filling the memory.
-    constexpr juce::int64 largestFile = 200 * 1024 * 1024;
+    constexpr juce::int64 largestFile = juce::int64{200} * 1024 * 1024;
     if (file.getSize() > largestFile)
         throw RenderError(path + " is not a readable standard MIDI file: it is larger than 200 MB");
     juce::MemoryBlock bytes;
