@@ -23,7 +23,11 @@ namespace brumalux
 
 namespace
 {
-constexpr int maxFrames = 2048;
+// The block size announced to the organ is short, so that the longest block the fuzzer
+// plays (four announced ones) reaches the slicing of blocks longer than announced and
+// still costs little: under coverage tracing every sample is expensive.
+constexpr int announcedFrames = 32;
+constexpr int maxFrames = 128;
 
 vst2::VstIntPtr HostCallback(vst2::AEffect*, vst2::VstInt32 opcode, vst2::VstInt32, vst2::VstIntPtr, void*,
                              float)
@@ -46,42 +50,48 @@ std::vector<unsigned char> GetChunk(vst2::AEffect& effect)
                                         : std::vector<unsigned char>();
 }
 
-// The organ every input drives. JUCE and the instance stay up for the whole run.
+// The organ every input drives. JUCE and the instance stay up for the whole run, and this
+// thread is JUCE's message thread throughout, like a host's UI thread that also idles the
+// plug-in: no loop thread runs beside the inputs, and an input's messages are delivered
+// within it.
 class FuzzedOrgan
 {
 public:
     FuzzedOrgan()
-        : runtime(
-              []
-              {
-                  const ScopedHostMessageThread messageThread;
-                  return std::make_unique<JuceRuntimeHolder>();
-              }()),
+        : runtime(std::make_unique<JuceRuntimeHolder>()),
           effect(CreateVst2Instance(&HostCallback, &CreateBrumalux))
     {
         if (effect == nullptr)
             __builtin_trap();
         Dispatch(*effect, vst2::effOpen);
         openedState = GetChunk(*effect);
+        Rest();
     }
+
+    vst2::AEffect& Effect() { return *effect; }
 
     // Everything a host can observe or set goes back to how it was after effOpen (no
     // input opens the editor): every voice silenced and every controller at rest,
     // rendered once at the first sample rate and block size, then suspended with no MIDI
-    // pending; the opened bank, program 0 and its values; no chunk memory. What the host
-    // cannot reach stays as the last input left it: the signal history of the delay
-    // lines, filters and rotors after a silent block.
-    vst2::AEffect& Reset()
+    // pending; the opened bank, program 0 and its values; the messages delivered. What
+    // the host cannot reach stays as the last input left it: the signal history of the
+    // delay lines, filters and rotors after a silent block, and the chunks kept for the
+    // host.
+    //
+    // Called at the end of every input, so that what an input made the organ allocate
+    // (kept chunks aside) is freed within the same input: the fuzzer looks for leaks,
+    // scanning the whole heap, after every input that allocated more than it freed.
+    void Rest()
     {
         Dispatch(*effect, vst2::effSetSampleRate, 0, 0, nullptr, 44100.0f);
-        Dispatch(*effect, vst2::effSetBlockSize, 0, 1024);
+        Dispatch(*effect, vst2::effSetBlockSize, 0, announcedFrames);
         Dispatch(*effect, vst2::effMainsChanged, 0, 1);
         SilenceAndRest();
         Dispatch(*effect, vst2::effMainsChanged, 0, 0);
         Dispatch(*effect, vst2::effSetProgram, 0, 0);
         Dispatch(*effect, vst2::effSetChunk, 0, static_cast<vst2::VstIntPtr>(openedState.size()),
                  openedState.data());
-        return *effect;
+        Dispatch(*effect, vst2::effEditIdle);
     }
 
 private:
@@ -116,6 +126,7 @@ private:
         effect->processReplacing(effect, inputs, outputs, silentFrames);
     }
 
+    const ScopedHostMessageThread messageThread;
     std::unique_ptr<JuceRuntimeHolder> runtime;
     vst2::AEffect* effect;
     std::vector<unsigned char> openedState;
@@ -270,7 +281,7 @@ private:
             record = {};
             record.type = data.ConsumeBool() ? vst2::kVstMidiType : data.ConsumeIntegral<vst2::VstInt32>();
             record.byteSize = data.ConsumeIntegral<vst2::VstInt32>();
-            record.deltaFrames = data.ConsumeBool() ? data.ConsumeIntegralInRange(0, 1023)
+            record.deltaFrames = data.ConsumeBool() ? data.ConsumeIntegralInRange(0, maxFrames - 1)
                                                     : data.ConsumeIntegral<vst2::VstInt32>();
             for (auto& byte : record.midiData)
                 byte = data.ConsumeIntegral<char>();
@@ -284,9 +295,8 @@ private:
 
     void Process(bool accumulate)
     {
-        // Mostly short blocks, which keep the rate up: the sound is computed sample by
-        // sample under coverage tracing. Now and then one of any length, for the slicing
-        // of blocks longer than the organ's buffers.
+        // Mostly blocks of a few frames, which keep the rate up. Now and then one of any
+        // length up to four announced blocks, or a negative one.
         const auto frames = data.ConsumeIntegralInRange(0, 255) == 0
                                 ? data.ConsumeIntegralInRange(-2, maxFrames)
                                 : data.ConsumeIntegralInRange(1, 8);
@@ -325,8 +335,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
     // Never destroyed: the process ends without closing it, as JUCE's runtime never ends.
     static auto& organ = *new FuzzedOrgan();
     FuzzedDataProvider data(bytes, size);
-    HostSession session(organ.Reset(), data);
-    for (int step = 0; step < 200 && data.remaining_bytes() > 0; ++step)
-        session.RunOneStep();
+    {
+        HostSession session(organ.Effect(), data);
+        for (int step = 0; step < 200 && data.remaining_bytes() > 0; ++step)
+            session.RunOneStep();
+    }
+    organ.Rest();
     return 0;
 }

@@ -13,6 +13,7 @@ import re
 
 HERE = pathlib.Path(__file__).resolve().parent
 SOURCE = (HERE / "fuzz_host_calls.cpp").read_text()
+MAX_FRAMES = int(re.search(r"constexpr int maxFrames = (\d+);", SOURCE).group(1))
 OPCODES = re.findall(r"vst2::(eff\w+)", SOURCE[SOURCE.index("opcodes{") : SOURCE.index("};", SOURCE.index("opcodes{"))])
 
 
@@ -106,7 +107,7 @@ class Session(Input):
             self.boolean(True)  # a MIDI event
             self.integral(32, 32)
             self.boolean(True)
-            self.in_range(0, 1023, delta)
+            self.in_range(0, MAX_FRAMES - 1, delta)
             for byte in message + bytes(4 - len(message)):
                 self.integral(8, (byte + 128) % 256 - 128)
             self.probability(high=True)  # present
