@@ -48,7 +48,8 @@ JuceVSTWrapper::JuceVSTWrapper(vst2::HostCallback hostToUse, std::unique_ptr<Aud
     FillEffectRecord();
 
     pendingMidi.ensureSize(reservedMidiBytes);
-    renderer.Prepare(properties.numInputChannels, properties.numOutputChannels, hostBlockSize);
+    renderer.Prepare(properties.numInputChannels, properties.numOutputChannels,
+                     hostBlockSize.load(std::memory_order_relaxed));
     if (properties.producesMidiOutput)
         midiOutput = std::make_unique<HostMidiOutput>(host, &effect);
 
@@ -379,13 +380,13 @@ void JuceVSTWrapper::SetProgram(vst2::VstIntPtr number)
 void JuceVSTWrapper::SetSampleRate(float newSampleRate)
 {
     if (PlayableRange::IsPlayableSampleRate(newSampleRate))
-        hostSampleRate = newSampleRate;
+        hostSampleRate.store(newSampleRate, std::memory_order_relaxed);
 }
 
 void JuceVSTWrapper::SetBlockSize(vst2::VstIntPtr newBlockSize)
 {
     if (PlayableRange::IsPlayableBlockSize(newBlockSize))
-        hostBlockSize = static_cast<int>(newBlockSize);
+        hostBlockSize.store(static_cast<int>(newBlockSize), std::memory_order_relaxed);
 }
 
 void JuceVSTWrapper::Resume(PendingMidi whatToDoWithPendingMidi)
@@ -395,9 +396,12 @@ void JuceVSTWrapper::Resume(PendingMidi whatToDoWithPendingMidi)
         // buffers out from under it.
         const juce::ScopedLock lock(filter->GetCallbackLock());
         resumed = true;
-        filter->SetPlayConfiguration(hostSampleRate, hostBlockSize);
-        renderer.Prepare(properties.numInputChannels, properties.numOutputChannels, hostBlockSize);
-        filter->PrepareToPlay(hostSampleRate, hostBlockSize);
+        // Read once: the host may announce another rate or size meanwhile.
+        const double sampleRate = hostSampleRate.load(std::memory_order_relaxed);
+        const int blockSize = hostBlockSize.load(std::memory_order_relaxed);
+        filter->SetPlayConfiguration(sampleRate, blockSize);
+        renderer.Prepare(properties.numInputChannels, properties.numOutputChannels, blockSize);
+        filter->PrepareToPlay(sampleRate, blockSize);
         if (whatToDoWithPendingMidi == PendingMidi::discard)
             pendingMidi.clear();
     }
@@ -416,6 +420,9 @@ vst2::VstIntPtr JuceVSTWrapper::ProcessEvents(const void* events)
 {
     if (!properties.wantsMidiInput)
         return 0;
+    // Usually the audio thread, between blocks; a host may resume or suspend us from
+    // another thread meanwhile, and both clear this buffer.
+    const juce::ScopedLock lock(filter->GetCallbackLock());
     MidiIntake::AddHostEvents(static_cast<const vst2::VstEvents*>(events), pendingMidi);
     return 1;
 }

@@ -28,8 +28,8 @@ namespace brumalux
 // getParameter and the dispatcher on the host's control threads (requests that touch
 // JUCE's GUI inside a ScopedHostMessageThread); the timer and the editor on JUCE's
 // message thread. setParameter and getParameter may come from the audio thread too, and
-// effProcessEvents usually does: the pending MIDI buffer has no lock of its own, so the
-// host must not deliver events while it renders, resumes or suspends us. A block that
+// effProcessEvents usually does: the pending MIDI buffer is guarded by the filter's
+// callback lock, like the rendering, resuming and suspending that use it. A block that
 // comes before any resume resumes us on the audio thread. Requests to the host go out on
 // whichever of these threads caused them.
 class JuceVSTWrapper : private JuceRuntimeHolder,
@@ -126,8 +126,10 @@ private:
     const int numParametersAtCreation;
     const int numProgramsAtCreation;
 
-    double hostSampleRate = 44100.0;
-    int hostBlockSize = 1024;
+    // Set by the host's control thread, read when resuming, which a first block does on
+    // the audio thread.
+    std::atomic<double> hostSampleRate{44100.0};
+    std::atomic<int> hostBlockSize{1024};
     std::atomic<bool> resumed{false};
 
     juce::MidiBuffer pendingMidi;
