@@ -28,9 +28,9 @@ public:
     // to 1, NaN) is read as 0, so no caller can index past the table.
     float ReadCyclePhase(float phase)
     {
-        if (!(phase >= 0.0f && phase < 1.0f))
-            phase = 0.0f;
-        return table.empty() ? ComputeSample(phase) : InterpolateCycle(table.data(), count, phase);
+        if (!table.empty())
+            return InterpolateCycle(table.data(), count, phase);
+        return ComputeSample(phase >= 0.0f && phase < 1.0f ? phase : 0.0f);
     }
 
     // The table read for a phase in [0, 1), which any other phase (one that rounded up to 1, NaN) stands

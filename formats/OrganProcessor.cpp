@@ -4,6 +4,7 @@
 #include "editor/OrganEditorFactory.h"
 #include "engine/Brumalux.h"
 #include "framework/AudioFilterEditor.h"
+#include "framework/PlayableRange.h"
 #include "host/PluginIdentity.h"
 #include "params/QuellmarkFilterBase.h"
 
@@ -16,9 +17,7 @@ namespace
 {
 bool IsUsableConfiguration(double sampleRate, int blockSize)
 {
-    return std::isfinite(sampleRate) && sampleRate >= OrganProcessor::minSampleRate &&
-           sampleRate <= OrganProcessor::maxSampleRate && blockSize >= 1 &&
-           blockSize <= OrganProcessor::maxBlockSize;
+    return PlayableRange::IsPlayableSampleRate(sampleRate) && PlayableRange::IsPlayableBlockSize(blockSize);
 }
 
 PluginProperties PropertiesOf(AudioFilterBase& filter)

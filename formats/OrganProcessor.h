@@ -25,11 +25,6 @@ class QuellmarkFilterBase;
 class OrganProcessor : public juce::AudioProcessor, private FilterNativeCallbacks, private juce::AsyncUpdater
 {
 public:
-    // Host announcements outside these ranges leave the organ silent until a usable one.
-    static constexpr double minSampleRate = 8000.0;
-    static constexpr double maxSampleRate = 768000.0;
-    static constexpr int maxBlockSize = 1 << 16;
-
     explicit OrganProcessor(std::unique_ptr<QuellmarkFilterBase> filter);
     ~OrganProcessor() override;
 
@@ -45,6 +40,7 @@ public:
     double getTailLengthSeconds() const override { return 0.0; }
     bool isBusesLayoutSupported(const BusesLayout& layout) const override;
 
+    // A rate or block size outside the playable range leaves the organ silent until a usable one.
     void prepareToPlay(double sampleRate, int maximumExpectedSamplesPerBlock) override;
     void releaseResources() override;
     void processBlock(juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midiMessages) override;

@@ -63,8 +63,8 @@ public:
 
     // Reports a change that did not come from the host: through the wrapper when one is
     // attached, straight to SetNormalisedParameter when none is (during construction).
-    // Any thread: the editor's message thread, the host's control thread for programs and
-    // state, and the audio thread when a block connects an editor.
+    // Any thread: the editor's message thread, and whichever host thread changes programs
+    // or loads state (hosts do change programs on their audio thread).
     void SetParameterAndTellHost(int index, float normalisedValue);
     // Brackets the changes of one user gesture on one parameter, through the wrapper when
     // one is attached. Message thread.

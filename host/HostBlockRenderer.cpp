@@ -12,9 +12,6 @@ namespace brumalux
 
 namespace
 {
-// Room for this many short MIDI messages per block before the buffer has to grow.
-constexpr size_t reservedMidiBytes = size_t{2048} * 16;
-
 // What a missing input reads: zeros for the longest block a host may announce, shared by every
 // instance. Filters never write their input, so it stays silent (and costs no memory until read).
 float silence[PlayableRange::maxBlockSize];

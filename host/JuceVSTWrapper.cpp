@@ -16,9 +16,6 @@ namespace brumalux
 
 namespace
 {
-// Pending MIDI room reserved up front, so the audio thread does not allocate for it.
-constexpr size_t reservedMidiBytes = size_t{2048} * 16;
-
 vst2::VstInt32 FlagsFor(const PluginProperties& properties)
 {
     vst2::VstInt32 flags = vst2::effFlagsHasEditor | vst2::effFlagsCanReplacing | vst2::effFlagsProgramChunks;
@@ -47,7 +44,7 @@ JuceVSTWrapper::JuceVSTWrapper(vst2::HostCallback hostToUse, std::unique_ptr<Aud
     properties.numOutputChannels = juce::jmax(0, properties.numOutputChannels);
     FillEffectRecord();
 
-    pendingMidi.ensureSize(reservedMidiBytes);
+    pendingMidi.ensureSize(HostBlockRenderer::reservedMidiBytes);
     renderer.Prepare(properties.numInputChannels, properties.numOutputChannels,
                      hostBlockSize.load(std::memory_order_relaxed));
     if (properties.producesMidiOutput)

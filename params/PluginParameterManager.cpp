@@ -182,10 +182,8 @@ void PluginParameterManager::ReportValues(const juce::BigInteger& writtenIndices
     for (int index = writtenIndices.findNextSetBit(0); index >= 0;
          index = writtenIndices.findNextSetBit(index + 1))
         if (const auto* record = FindRecord(index))
-        {
-            sendChangeMessage();
             owner.SetParameterAndTellHost(index, record->NormalisedFromValue(GetValue(index)));
-        }
+    // Change messages coalesce: one announces every value written above.
     sendChangeMessage();
 }
 

@@ -17,11 +17,10 @@ class AudioFilterBase;
 //
 // Threads: registration happens once in the organ's constructor; afterwards the record
 // list is read-only and needs no lock. The setters run on any host thread (the audio
-// thread among them, which also writes the speaker switch when a block connects an
-// editor) and on the message thread, while the audio thread reads the targets, hence
-// relaxed atomic accesses; the getters may be called from any thread. Every write posts
-// one coalesced change message, delivered on the message thread with this manager as the
-// source.
+// thread among them: hosts play automation from there) and on the message thread, while
+// the audio thread reads the targets, hence relaxed atomic accesses; the getters may be called from any
+// thread. Every write posts one coalesced change message, delivered on the message thread with this manager
+// as the source.
 //
 // Values are stored unclamped, but a write that would store a non-finite value (NaN or
 // infinity) is ignored: once in the engine it would silence the organ for good.
@@ -51,7 +50,7 @@ public:
     void SetNormalisedValue(int index, float normalisedValue);
     // For changes made on our side (editor, factory programs): writes, announces, then
     // reports the change to the host as automation, on the calling thread: the message
-    // thread, the host's control thread, or the audio thread connecting an editor.
+    // thread or the host's control thread.
     void SetValueNotifyingHost(int index, float value);
     // Brackets the writes of one user gesture on one parameter (the owner tells the host).
     // Message thread.
@@ -70,8 +69,8 @@ public:
     // ApplyValues in its two halves, for callers that store under a lock of their own and
     // must not call out while they hold it. StoreValues only writes the targets and
     // answers the indices it wrote; it calls nobody and allocates nothing for up to 128
-    // parameters. ReportValues announces each of those indices and reports the value it
-    // holds now to the host, then sends one more change message. Any thread.
+    // parameters. ReportValues reports the value each of those indices holds now to the
+    // host, then sends one change message for them all. Any thread.
     juce::BigInteger StoreValues(const void* data, int sizeInBytes);
     void ReportValues(const juce::BigInteger& writtenIndices);
 

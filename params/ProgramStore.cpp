@@ -162,9 +162,4 @@ bool ProgramStore::ReadPrograms(const void* data, int sizeInBytes)
     return true;
 }
 
-void ProgramStore::ClearPrograms()
-{
-    programs.clear();
-}
-
 } // namespace brumalux

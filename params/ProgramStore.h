@@ -44,7 +44,6 @@ public:
     // every program it announces whole inside the chunk (bytes after the last one are
     // ignored). Answers false and leaves the bank as it was for any other chunk.
     bool ReadPrograms(const void* data, int sizeInBytes);
-    void ClearPrograms();
 
 private:
     ProgramRecord* FindProgram(int number) noexcept;

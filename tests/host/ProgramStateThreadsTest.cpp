@@ -1,6 +1,7 @@
 // The organ's program and state requests as hosts really make them: program changes on
 // the audio thread between blocks while the UI thread saves, restores and renames.
 
+#include "tests/Watchdog.h"
 #include "vst2host/PluginInstance.h"
 #include "vst2host/PluginLibrary.h"
 
@@ -28,21 +29,6 @@ constexpr int numPrograms = 10;
 constexpr int blockSize = 64;
 constexpr auto runTime = std::chrono::milliseconds(1500);
 constexpr auto deadlockLimit = std::chrono::seconds(60);
-
-std::vector<unsigned char> GetChunk(PluginInstance& host)
-{
-    void* data = nullptr;
-    const auto size = host.Dispatch(vst2::effGetChunk, 0, 0, &data);
-    if (data == nullptr || size <= 0)
-        return {};
-    const auto* bytes = static_cast<const unsigned char*>(data);
-    return {bytes, bytes + size};
-}
-
-void SetChunk(PluginInstance& host, std::vector<unsigned char>& chunk)
-{
-    host.Dispatch(vst2::effSetChunk, 0, static_cast<vst2::VstIntPtr>(chunk.size()), chunk.data());
-}
 
 class ProgramStateThreads : public ::testing::Test
 {
@@ -116,12 +102,12 @@ TEST_F(ProgramStateThreads, ProgramChangesOnTheAudioThreadOverlapSavingAndRestor
             const auto until = std::chrono::steady_clock::now() + runTime;
             for (; std::chrono::steady_clock::now() < until; ++rounds)
             {
-                auto chunk = GetChunk(host);
+                const auto chunk = host.State();
                 countOverlap();
-                SetChunk(host, chunk);
+                host.LoadState(chunk);
                 auto damaged = chunk;
                 damaged.resize(damaged.size() - 1 - static_cast<size_t>(rounds) % (damaged.size() - 1));
-                SetChunk(host, damaged);
+                host.LoadState(damaged);
                 countOverlap();
                 char name[32] = "Stress";
                 host.Dispatch(vst2::effSetProgramName, 0, 0, name);
@@ -132,8 +118,11 @@ TEST_F(ProgramStateThreads, ProgramChangesOnTheAudioThreadOverlapSavingAndRestor
             stop = true;
         });
 
-    ASSERT_EQ(uiDone.wait_for(deadlockLimit), std::future_status::ready) << "deadlock";
-    ASSERT_EQ(audioDone.wait_for(deadlockLimit), std::future_status::ready) << "deadlock";
+    {
+        const Watchdog watchdog(deadlockLimit, "the audio and UI threads");
+        uiDone.get();
+        audioDone.get();
+    }
     std::cout << rounds << " save/restore rounds against " << audio.blocks << " blocks, " << overlaps
               << " of them overlapping a block or program change, " << programChangeOverlaps
               << " a program change\n";
