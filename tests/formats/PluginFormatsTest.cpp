@@ -425,6 +425,32 @@ TEST_P(PluginFormats, ChordRendersAsTheVst2PluginRendersIt)
     EXPECT_GT(loudest, 0.01f) << "the chord sounded";
 }
 
+// Hosts that compare a program's values with the live ones would mark a program modified
+// the moment it plays if a block changed any of them; "Unused" is the one the organ sets.
+TEST_P(PluginFormats, AChosenProgramReadsTheSameOnceItPlays)
+{
+    constexpr int distortionIndex = 17;
+    constexpr int unusedIndex = 18;
+    vst2->Resume(static_cast<float>(sampleRate), blockSize);
+    PluginInstance::Channels out(2, std::vector<float>(blockSize));
+    for (const int program : {2, 6, 7})
+    {
+        instance->setCurrentProgram(HostedProgram(*instance, program));
+        Settle(*instance);
+        const auto chosen = HostedValues();
+        Settle(*instance);
+        EXPECT_EQ(HostedValues(), chosen) << "program " << program;
+        const float distortion = 1.0f + 9.0f * chosen[distortionIndex];
+        EXPECT_NEAR(chosen[unusedIndex], 0.97f - 0.05f * distortion, 1e-6f) << "program " << program;
+
+        vst2->SelectProgram(program);
+        const auto vst2Chosen = Vst2Values();
+        vst2->ProcessReplacing(out, blockSize);
+        EXPECT_EQ(Vst2Values(), vst2Chosen) << "program " << program;
+        EXPECT_NEAR(vst2Chosen[unusedIndex], chosen[unusedIndex], 1e-6f) << "program " << program;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Forms, PluginFormats,
                          ::testing::Values(Form{"VST3", LoadVst3}, Form{"LV2", LoadLv2}),
                          [](const auto& form) { return std::string(form.param.name); });
