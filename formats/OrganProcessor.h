@@ -91,7 +91,9 @@ private:
     const int numPrograms;
 
     std::atomic<bool> prepared{false};
-    std::atomic<bool> valueReportRequested{false};
+    // Also set for the first block: LV2 hosts ask a new plug-in for its values (patch:Get),
+    // which JUCE's LV2 client leaves unanswered, so the values go out with that block.
+    std::atomic<bool> valueReportRequested{true};
     std::atomic<bool> programSwitched{false};
     std::atomic<int> statesLoaded{0};
     HostBlockRenderer renderer;

@@ -121,6 +121,19 @@ TEST_F(OrganProcessorTest, ChangesFromTheOrganReachTheHost)
     organ->removeListener(&host);
 }
 
+// LV2 hosts ask a new plug-in for its values, which JUCE's LV2 client does not answer.
+TEST_F(OrganProcessorTest, ANewOrganReportsEveryValueWithItsFirstBlock)
+{
+    HostListener host;
+    organ->addListener(&host);
+    organ->prepareToPlay(44100.0, 512);
+    PlayNote(2, 512);
+    ASSERT_EQ(host.changes.size(), static_cast<size_t>(numParameters));
+    for (const auto& [index, value] : host.changes)
+        EXPECT_EQ(value, organ->getParameters()[index]->getValue()) << index;
+    organ->removeListener(&host);
+}
+
 // What a host is told while it chooses a program is what the organ goes on reporting
 // once the program plays, "Unused" included, so hosts that compare see no change.
 TEST_F(OrganProcessorTest, AChosenProgramReportsWhatItPlays)
