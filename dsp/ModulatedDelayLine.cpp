@@ -29,6 +29,14 @@ void ModulatedDelayLine::Allocate(int newSize)
     }
 }
 
+void ModulatedDelayLine::AllocateForSweep()
+{
+    // The sweep reaches half the depth beyond the centre, plus the added sample; the interpolation reads
+    // one more, and the read comes before the write.
+    const double longest = std::fabs(static_cast<double>(depth)) * 0.5 + centreDelay + 1.0;
+    Allocate(longest < 1.0e8 ? static_cast<int>(std::ceil(longest)) + 2 : 0);
+}
+
 namespace
 {
 // The wet and dry gains of a stretch: the line's own, or one wet gain per sample with the dry part
@@ -52,27 +60,36 @@ struct MixPerSample
 
 void ModulatedDelayLine::ProcessBlock(const float* in, float* out, int count, const float* increments)
 {
-    RunBlock(in, out, count, increments, FixedMix{wet, dry});
+    float* const outs[maxTaps] = {out};
+    RunBlock(in, outs, count, increments, FixedMix{wet, dry});
 }
 
 void ModulatedDelayLine::ProcessBlock(const float* in, float* out, int count, const float* increments,
                                       const float* wets)
 {
-    RunBlock(in, out, count, increments, MixPerSample{wets});
+    float* const outs[maxTaps] = {out};
+    RunBlock(in, outs, count, increments, MixPerSample{wets});
     if (count > 0)
         SetMix(wets[count - 1]);
 }
 
+void ModulatedDelayLine::ProcessTaps(const float* in, float* const* outs, int count, const float* increments)
+{
+    RunBlock(in, outs, count, increments, FixedMix{wet, dry});
+}
+
 template <typename Mix>
-void ModulatedDelayLine::RunBlock(const float* in, float* out, int count, const float* increments, Mix mix)
+void ModulatedDelayLine::RunBlock(const float* in, float* const* outs, int count, const float* increments,
+                                  Mix mix)
 {
     if (count <= 0)
         return;
     lfoIncrement = increments[count - 1];
     if (buffer.empty())
     {
-        for (int k = 0; k < count; ++k)
-            out[k] = in[k] * mix.Dry(k);
+        for (int tap = 0; tap < numTaps; ++tap)
+            for (int k = 0; k < count; ++k)
+                outs[tap][k] = in[k] * mix.Dry(k);
         return;
     }
     for (int k = 0; k < count;)
@@ -80,43 +97,64 @@ void ModulatedDelayLine::RunBlock(const float* in, float* out, int count, const 
         if (positionInInterval == 0)
             UpdateDelay();
         const int run = std::min({count - k, delayUpdateInterval - positionInInterval, size - writePosition});
-        ProcessStretch(in + k, out + k, run, increments + k, mix.From(k));
+        float* stretchOuts[maxTaps];
+        for (int tap = 0; tap < numTaps; ++tap)
+            stretchOuts[tap] = outs[tap] + k;
+        ProcessStretch(in + k, stretchOuts, run, increments + k, mix.From(k));
         k += run;
     }
 }
 
 template <typename Mix>
-void ModulatedDelayLine::ProcessStretch(const float* in, float* out, int run, const float* increments,
+void ModulatedDelayLine::ProcessStretch(const float* in, float* const* outs, int run, const float* increments,
                                         Mix mix)
 {
-    // Within the stretch the delay stands still and the write position does not wrap, so the read index
-    // moves on by one per sample (wrapping with the buffer) and the fraction stays what it was.
-    auto [i, fraction] = DelayedReadPoint();
-    // Locals, so that the stores to out and the buffer need no reloads of the members.
+    // Within the stretch the delays stand still and the write position does not wrap, so each read index
+    // moves on by one per sample (wrapping with the buffer) and the fractions stay what they were.
+    ReadPoint points[maxTaps];
+    // Locals, so that the stores to the outputs and the buffer need no reloads of the members.
     float* const samples = buffer.data();
     float* const write = samples + writePosition;
     const int length = size;
-    // Reads clear of the buffer's end and of this stretch's writes can run in any order, and so in a
-    // loop the compiler vectorises; otherwise each read must see the writes before it.
-    const bool clearOfWrites = i + run < writePosition || i >= writePosition + run;
-    if (i + run < length && clearOfWrites)
+    const int taps = numTaps;
+    // Reads clear of the buffer's end and of this stretch's writes can run in any order, and so in loops
+    // the compiler vectorises; otherwise each read must see the writes before it.
+    bool clearOfWrites = true;
+    for (int tap = 0; tap < taps; ++tap)
     {
-        // The writes first: out may be in itself.
+        points[tap] = DelayedReadPoint(currentDelays[tap]);
+        const int i = points[tap].index;
+        clearOfWrites =
+            clearOfWrites && i + run < length && (i + run < writePosition || i >= writePosition + run);
+    }
+    if (clearOfWrites)
+    {
+        // The writes first: an output may be the input itself, and the written copy stands for it.
         for (int m = 0; m < run; ++m)
             write[m] = in[m];
-        const float* const read = samples + i;
-        for (int m = 0; m < run; ++m)
-            out[m] = (read[m] + (read[m + 1] - read[m]) * fraction) * mix.Wet(m) + in[m] * mix.Dry(m);
+        for (int tap = 0; tap < taps; ++tap)
+        {
+            const float* const read = samples + points[tap].index;
+            const float fraction = points[tap].fraction;
+            float* const out = outs[tap];
+            for (int m = 0; m < run; ++m)
+                out[m] = (read[m] + (read[m + 1] - read[m]) * fraction) * mix.Wet(m) + write[m] * mix.Dry(m);
+        }
     }
     else
     {
         for (int m = 0; m < run; ++m)
         {
-            const int j = i + 1 < length ? i + 1 : 0;
-            const float x = in[m]; // read before out is written: out may be in itself
-            out[m] = (samples[i] + (samples[j] - samples[i]) * fraction) * mix.Wet(m) + x * mix.Dry(m);
+            const float x = in[m]; // read before any output is written: an output may be the input itself
+            for (int tap = 0; tap < taps; ++tap)
+            {
+                auto& [i, fraction] = points[tap];
+                const int j = i + 1 < length ? i + 1 : 0;
+                outs[tap][m] =
+                    (samples[i] + (samples[j] - samples[i]) * fraction) * mix.Wet(m) + x * mix.Dry(m);
+                i = j;
+            }
             write[m] = x;
-            i = j;
         }
     }
     float phase = lfoPhase;
@@ -132,10 +170,13 @@ void ModulatedDelayLine::ProcessStretch(const float* in, float* out, int run, co
     if (positionInInterval == delayUpdateInterval)
         positionInInterval = 0;
     if (writePosition >= size)
-    {
         writePosition = 0;
-        positionInInterval = 0;
-    }
+}
+
+void ModulatedDelayLine::SetTapPhaseOffsets(const float* cycles, int count)
+{
+    numTaps = std::clamp(count, 1, maxTaps);
+    std::copy(cycles, cycles + numTaps, tapPhaseOffsets);
 }
 
 void ModulatedDelayLine::SetMix(float newWet)
@@ -153,15 +194,19 @@ void ModulatedDelayLine::SetDepth(float samples)
 
 void ModulatedDelayLine::UpdateDelay()
 {
-    const double sweep = SineOf(lfoPhaseOffset * twoPiAsFloat + lfoPhase * twoPiAsFloat);
-    // The added sample keeps the shortest delay at one sample when the centre is half the depth.
-    currentDelay = static_cast<float>(sweep * depth * 0.5 + centreDelay + 1.0);
-    // Owners keep the delay in range; clamping here keeps every read inside the buffer whatever they pass
-    // (NaN included).
-    if (!(currentDelay >= 0.0f))
-        currentDelay = 0.0f;
-    if (currentDelay > static_cast<float>(size))
-        currentDelay = static_cast<float>(size);
+    for (int tap = 0; tap < numTaps; ++tap)
+    {
+        const double sweep = SineOf(tapPhaseOffsets[tap] * twoPiAsFloat + lfoPhase * twoPiAsFloat);
+        // The added sample keeps the shortest delay at one sample when the centre is half the depth.
+        float delay = static_cast<float>(sweep * depth * 0.5 + centreDelay + 1.0);
+        // Owners keep the delay in range; clamping here keeps every read inside the buffer whatever they
+        // pass (NaN included).
+        if (!(delay >= 0.0f))
+            delay = 0.0f;
+        if (delay > static_cast<float>(size))
+            delay = static_cast<float>(size);
+        currentDelays[tap] = delay;
+    }
 }
 
 } // namespace brumalux

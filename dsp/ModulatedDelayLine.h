@@ -7,15 +7,22 @@ namespace brumalux
 
 // A circular delay read at a fractional delay that a built-in sine sweeps around a centre, mixed with the
 // dry input. Delays and depths are in samples, the sweep rate in cycles per sample, phases in cycles.
+// Up to maxTaps taps read the one buffer, each at its own place in the sweep, so that several swept
+// delays of the same signal share one buffer and one write.
 // Allocate runs in the prepare step (it is the only call that allocates); everything else runs on the
 // audio thread.
 class ModulatedDelayLine
 {
 public:
+    static constexpr int maxTaps = 3;
+
     // Discards the old contents and starts over at position 0; the sweep phase carries on. A size of 0 or
     // less, or one that cannot be allocated, leaves the line without a buffer.
     void Allocate(int size);
+    // Allocate with room for the longest delay the sweep reaches with the depth and centre set now.
+    void AllocateForSweep();
     bool HasBuffer() const { return !buffer.empty(); }
+    int Size() const { return size; }
 
     void SetMix(float wet);
     // Peak-to-peak sweep. A line whose centre is still 0 centres itself at half the depth.
@@ -23,7 +30,10 @@ public:
     void SetCentreDelay(float samples) { centreDelay = samples; }
     void SetRate(float cyclesPerSample) { lfoIncrement = cyclesPerSample; }
     float Rate() const { return lfoIncrement; }
-    void SetLfoPhaseOffset(float cycles) { lfoPhaseOffset = cycles; }
+    // The first tap's place in the sweep.
+    void SetLfoPhaseOffset(float cycles) { tapPhaseOffsets[0] = cycles; }
+    // numTaps taps (1 to maxTaps), at these places in the sweep.
+    void SetTapPhaseOffsets(const float* cycles, int numTaps);
 
     // The delay follows the sweep in steps every 10 samples and stays within 0 to the buffer size. Without
     // a buffer only the dry part passes.
@@ -33,43 +43,48 @@ public:
     void ProcessBlock(const float* in, float* out, int count, const float* increments);
     // The same with the wet part set to wets[k] before sample k, as SetMix sets it, and left at the last.
     void ProcessBlock(const float* in, float* out, int count, const float* increments, const float* wets);
+    // ProcessBlock for every tap: tap t's samples go to outs[t].
+    void ProcessTaps(const float* in, float* const* outs, int count, const float* increments);
 
 private:
     static constexpr int delayUpdateInterval = 10;
 
     void UpdateDelay();
     template <typename Mix>
-    void RunBlock(const float* in, float* out, int count, const float* increments, Mix mix);
+    void RunBlock(const float* in, float* const* outs, int count, const float* increments, Mix mix);
     template <typename Mix>
-    void ProcessStretch(const float* in, float* out, int run, const float* increments, Mix mix);
+    void ProcessStretch(const float* in, float* const* outs, int run, const float* increments, Mix mix);
     // Where the delayed sample lies: the buffer entry before it and the fraction towards the next.
     struct ReadPoint
     {
         int index;
         float fraction;
     };
-    ReadPoint DelayedReadPoint() const;
+    ReadPoint DelayedReadPoint(float delay) const;
     float ReadDelayed() const;
 
     float wet = 1.0f;
     float dry = 0.0f;
-    float currentDelay = 50.0f;
+    int numTaps = 1;
+    float currentDelays[maxTaps] = {50.0f, 50.0f, 50.0f};
     int writePosition = 0;
-    int positionInInterval = 0; // writePosition modulo delayUpdateInterval, kept without a division
+    // Samples since the last delay update. It runs on across the buffer's wrap, so that the sweep's steps
+    // keep their pace whatever the buffer's size.
+    int positionInInterval = 0;
     std::vector<float> buffer;
     int size = 0;
     float depth = 0.0f;
     float centreDelay = 0.0f;
-    float lfoPhaseOffset = 0.0f;
+    float tapPhaseOffsets[maxTaps] = {};
     float lfoPhase = 0.0f;
     float lfoIncrement = 0.0f;
 };
 
-inline ModulatedDelayLine::ReadPoint ModulatedDelayLine::DelayedReadPoint() const
+inline ModulatedDelayLine::ReadPoint ModulatedDelayLine::DelayedReadPoint(float delay) const
 {
-    // In double: a float loses the fraction of the delay once the write position passes a few hundred
-    // thousand samples.
-    double readPosition = writePosition - static_cast<double>(currentDelay);
+    // In double, where the difference is exact: its fraction is then that of the delay alone, whatever
+    // the write position and the size.
+    double readPosition = writePosition - static_cast<double>(delay);
     if (readPosition < 0.0)
         readPosition += size;
     int i = static_cast<int>(readPosition);
@@ -80,12 +95,12 @@ inline ModulatedDelayLine::ReadPoint ModulatedDelayLine::DelayedReadPoint() cons
 
 inline float ModulatedDelayLine::ReadDelayed() const
 {
-    const auto [i, fraction] = DelayedReadPoint();
+    const auto [i, fraction] = DelayedReadPoint(currentDelays[0]);
     const int j = i + 1 < size ? i + 1 : 0;
     return buffer[i] + (buffer[j] - buffer[i]) * fraction;
 }
 
-// Inline: the organ runs nine lines per sample.
+// Inline: the first tap alone, sample by sample.
 inline float ModulatedDelayLine::Process(float x)
 {
     if (buffer.empty())
@@ -97,10 +112,7 @@ inline float ModulatedDelayLine::Process(float x)
     if (++positionInInterval == delayUpdateInterval)
         positionInInterval = 0;
     if (++writePosition >= size)
-    {
         writePosition = 0;
-        positionInInterval = 0;
-    }
     lfoPhase += lfoIncrement;
     if (lfoPhase >= 1.0f)
         lfoPhase -= 1.0f;
