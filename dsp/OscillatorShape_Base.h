@@ -37,12 +37,12 @@ public:
     // for phase 0. The table has intervals + 1 entries.
     static float InterpolateCycle(const float* table, int intervals, float phase)
     {
-        if (!(phase >= 0.0f && phase < 1.0f))
-            phase = 0.0f;
-        const float x = static_cast<float>(intervals) * phase;
-        int i = static_cast<int>(x);
-        if (i >= intervals) // cannot happen for a phase below 1, but the table must never be overrun
-            i = intervals - 1;
+        // Written without branches, so that a loop of reads vectorises.
+        const bool inCycle = (phase >= 0.0f) & (phase < 1.0f);
+        const float x = static_cast<float>(intervals) * (inCycle ? phase : 0.0f);
+        const int truncated = static_cast<int>(x);
+        // Cannot exceed the last interval for a phase below 1, but the table must never be overrun.
+        const int i = truncated < intervals ? truncated : intervals - 1;
         return table[i] + (table[i + 1] - table[i]) * (x - static_cast<float>(i));
     }
 
