@@ -30,6 +30,9 @@ public:
         return y0;
     }
 
+    // What count calls of Process give, with the history held in registers over the run. out may be in.
+    void ProcessBlock(const float* in, float* out, int count);
+
     virtual void RecomputeCoefficients();
 
     // Frequencies above 1 cycle per sample are taken as 1.
@@ -49,6 +52,7 @@ protected:
     double designParameter = 0.0; // Q or bandwidth in octaves
 
 private:
+    SteppedSineCosine sineCosine; // the owners move the frequency in small steps
     void SetOmega(float cyclesPerSample);
 };
 
@@ -89,9 +93,30 @@ public:
 // type they hold without a virtual call.
 inline void DSPModule_BiQuadFilterBase::RecomputeCoefficients()
 {
-    const SineCosine angle = SineCosineOf(omega);
+    const SineCosine angle = sineCosine.Of(omega);
     cosOmega = angle.cosine;
     sinOmega = angle.sine;
+}
+
+inline void DSPModule_BiQuadFilterBase::ProcessBlock(const float* in, float* out, int count)
+{
+    double in0 = x0, in1 = x1, in2 = x2, out0 = y0, out1 = y1, out2 = y2;
+    for (int k = 0; k < count; ++k)
+    {
+        in2 = in1;
+        in1 = in0;
+        in0 = in[k];
+        out2 = out1;
+        out1 = out0;
+        out0 = (b0 * in0 + b1 * in1 + b2 * in2 - a1 * out1 - a2 * out2) / a0;
+        out[k] = static_cast<float>(out0);
+    }
+    x0 = in0;
+    x1 = in1;
+    x2 = in2;
+    y0 = out0;
+    y1 = out1;
+    y2 = out2;
 }
 
 inline void DSPModule_BiQuadFilterBase::SetOmega(float cyclesPerSample)

@@ -35,7 +35,7 @@ public:
     // numTaps taps (1 to maxTaps), at these places in the sweep.
     void SetTapPhaseOffsets(const float* cycles, int numTaps);
 
-    // The delay follows the sweep in steps every 10 samples and stays within 0 to the buffer size. Without
+    // The delay follows the sweep in steps every 10 samples and stays within 1 to the buffer size. Without
     // a buffer only the dry part passes.
     float Process(float x);
     // Process over a run of samples, the sweep rate set to increments[k] before sample k; the delay is
@@ -48,20 +48,28 @@ public:
 
 private:
     static constexpr int delayUpdateInterval = 10;
+    // Samples written at once before the taps read them. The buffer holds this many more than its size,
+    // so that no write of a piece replaces a sample a read of the piece still needs, and repeats its
+    // first pieceLength + 2 entries past its end, so that every stretch reads in one straight run.
+    static constexpr int pieceLength = 64;
+    static constexpr int mirrored = pieceLength + 2;
 
     void UpdateDelay();
+    // Runs the first taps taps, tap t into outs[t].
     template <typename Mix>
-    void RunBlock(const float* in, float* const* outs, int count, const float* increments, Mix mix);
+    void RunBlock(const float* in, float* const* outs, int taps, int count, const float* increments, Mix mix);
     template <typename Mix>
-    void ProcessStretch(const float* in, float* const* outs, int run, const float* increments, Mix mix);
-    // Where the delayed sample lies: the buffer entry before it and the fraction towards the next.
+    void RunPiece(const float* in, float* const* outs, int taps, int count, const float* increments, Mix mix);
+    void WritePiece(const float* in, int count);
+    // Where the delayed sample lies for the sample written at writeIndex: the buffer entry before it and
+    // the fraction towards the next.
     struct ReadPoint
     {
         int index;
         float fraction;
     };
-    ReadPoint DelayedReadPoint(float delay) const;
-    float ReadDelayed() const;
+    ReadPoint DelayedReadPoint(int writeIndex, float delay) const;
+    void AdvanceLfo(const float* increments, int count);
 
     float wet = 1.0f;
     float dry = 0.0f;
@@ -72,6 +80,7 @@ private:
     // keep their pace whatever the buffer's size.
     int positionInInterval = 0;
     std::vector<float> buffer;
+    int length = 0; // the positions the write goes round: size + pieceLength
     int size = 0;
     float depth = 0.0f;
     float centreDelay = 0.0f;
@@ -80,43 +89,17 @@ private:
     float lfoIncrement = 0.0f;
 };
 
-inline ModulatedDelayLine::ReadPoint ModulatedDelayLine::DelayedReadPoint(float delay) const
+inline ModulatedDelayLine::ReadPoint ModulatedDelayLine::DelayedReadPoint(int writeIndex, float delay) const
 {
     // In double, where the difference is exact: its fraction is then that of the delay alone, whatever
     // the write position and the size.
-    double readPosition = writePosition - static_cast<double>(delay);
+    double readPosition = writeIndex - static_cast<double>(delay);
     if (readPosition < 0.0)
-        readPosition += size;
+        readPosition += length;
     int i = static_cast<int>(readPosition);
-    if (i >= size)
-        i = size - 1;
+    if (i >= length)
+        i = length - 1;
     return {i, static_cast<float>(readPosition - i)};
-}
-
-inline float ModulatedDelayLine::ReadDelayed() const
-{
-    const auto [i, fraction] = DelayedReadPoint(currentDelays[0]);
-    const int j = i + 1 < size ? i + 1 : 0;
-    return buffer[i] + (buffer[j] - buffer[i]) * fraction;
-}
-
-// Inline: the first tap alone, sample by sample.
-inline float ModulatedDelayLine::Process(float x)
-{
-    if (buffer.empty())
-        return x * dry;
-    if (positionInInterval == 0)
-        UpdateDelay();
-    const float out = ReadDelayed() * wet + x * dry;
-    buffer[writePosition] = x; // after the read: a delay of the full size reads what this write replaces
-    if (++positionInInterval == delayUpdateInterval)
-        positionInInterval = 0;
-    if (++writePosition >= size)
-        writePosition = 0;
-    lfoPhase += lfoIncrement;
-    if (lfoPhase >= 1.0f)
-        lfoPhase -= 1.0f;
-    return out;
 }
 
 } // namespace brumalux

@@ -128,7 +128,10 @@ void RotarySpeaker::TurnRotorsAndSplit(float* mix, Chunk& chunk)
         driven[k] = Saturate(driveGain * in[k]);
         in[k] = 0.0f;
     }
-    for (int k = 0; k < chunk.length; ++k)
+    crossoverLow.ProcessBlock(driven, chunk.low, chunk.length);
+    crossoverHigh.ProcessBlock(driven, chunk.high, chunk.length);
+    // The rotor filters follow the rotation every few samples and run in between.
+    for (int k = 0; k < chunk.length;)
     {
         if ((chunk.start + k) % modulatorUpdateInterval == 0)
         {
@@ -138,11 +141,11 @@ void RotarySpeaker::TurnRotorsAndSplit(float* mix, Chunk& chunk)
             trebleRotorFilter.SetFrequency(
                 ParameterLimits::FilterFrequency((chunk.trebleRotation[k] * 3000.0f + 9000.0f) / sampleRate));
         }
-        const float x = driven[k];
-        const auto low = static_cast<float>(crossoverLow.Process(x));
-        const auto high = static_cast<float>(crossoverHigh.Process(x));
-        chunk.low[k] = static_cast<float>(bassRotorFilter.Process(low));
-        chunk.high[k] = static_cast<float>(trebleRotorFilter.Process(high));
+        const int run =
+            std::min(chunk.length - k, modulatorUpdateInterval - (chunk.start + k) % modulatorUpdateInterval);
+        bassRotorFilter.ProcessBlock(chunk.low + k, chunk.low + k, run);
+        trebleRotorFilter.ProcessBlock(chunk.high + k, chunk.high + k, run);
+        k += run;
     }
 }
 
@@ -200,11 +203,12 @@ void RotarySpeaker::MixToOutput(const Chunk& chunk, const OrganParameters& param
         cabinetLeftIn[k] = r7 + (0.8f + 0.1f * bassRotation) * r6 + r3 + r2;
         cabinetRightIn[k] = (0.8f - 0.1f * bassRotation) * r4 + r5 + r3 + r2;
     }
+    cabinetLeft.ProcessBlock(cabinetLeftIn, cabinetLeftIn, chunk.length);
+    cabinetRight.ProcessBlock(cabinetRightIn, cabinetRightIn, chunk.length);
     for (int k = 0; k < chunk.length; ++k)
     {
-        directLeft[k] = Saturate(static_cast<float>(cabinetLeft.Process(cabinetLeftIn[k])) + directLeft[k]);
-        directRight[k] =
-            Saturate(static_cast<float>(cabinetRight.Process(cabinetRightIn[k])) + directRight[k]);
+        directLeft[k] = Saturate(cabinetLeftIn[k] + directLeft[k]);
+        directRight[k] = Saturate(cabinetRightIn[k] + directRight[k]);
     }
     if (accumulate)
     {
