@@ -128,8 +128,8 @@ void RotarySpeaker::TurnRotorsAndSplit(float* mix, Chunk& chunk)
         driven[k] = Saturate(driveGain * in[k]);
         in[k] = 0.0f;
     }
-    crossoverLow.ProcessBlock(driven, chunk.low, chunk.length);
-    crossoverHigh.ProcessBlock(driven, chunk.high, chunk.length);
+    DSPModule_BiQuadFilterBase::ProcessBlockPair(crossoverLow, driven, chunk.low, crossoverHigh, driven,
+                                                 chunk.high, chunk.length);
     // The rotor filters follow the rotation every few samples and run in between.
     for (int k = 0; k < chunk.length;)
     {
@@ -143,8 +143,8 @@ void RotarySpeaker::TurnRotorsAndSplit(float* mix, Chunk& chunk)
         }
         const int run =
             std::min(chunk.length - k, modulatorUpdateInterval - (chunk.start + k) % modulatorUpdateInterval);
-        bassRotorFilter.ProcessBlock(chunk.low + k, chunk.low + k, run);
-        trebleRotorFilter.ProcessBlock(chunk.high + k, chunk.high + k, run);
+        DSPModule_BiQuadFilterBase::ProcessBlockPair(bassRotorFilter, chunk.low + k, chunk.low + k,
+                                                     trebleRotorFilter, chunk.high + k, chunk.high + k, run);
         k += run;
     }
 }
@@ -203,8 +203,8 @@ void RotarySpeaker::MixToOutput(const Chunk& chunk, const OrganParameters& param
         cabinetLeftIn[k] = r7 + (0.8f + 0.1f * bassRotation) * r6 + r3 + r2;
         cabinetRightIn[k] = (0.8f - 0.1f * bassRotation) * r4 + r5 + r3 + r2;
     }
-    cabinetLeft.ProcessBlock(cabinetLeftIn, cabinetLeftIn, chunk.length);
-    cabinetRight.ProcessBlock(cabinetRightIn, cabinetRightIn, chunk.length);
+    DSPModule_BiQuadFilterBase::ProcessBlockPair(cabinetLeft, cabinetLeftIn, cabinetLeftIn, cabinetRight,
+                                                 cabinetRightIn, cabinetRightIn, chunk.length);
     for (int k = 0; k < chunk.length; ++k)
     {
         directLeft[k] = Saturate(cabinetLeftIn[k] + directLeft[k]);
