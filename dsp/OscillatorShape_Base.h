@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <vector>
 
 namespace brumalux
@@ -22,7 +23,7 @@ public:
     void FillTable();
 
     // Any phase, reduced to one cycle and read from the table with linear interpolation.
-    float ReadSample(float phase);
+    float ReadSample(float phase) { return ReadCyclePhase(ReducePhase(phase)); }
 
     // A phase already inside [0, 1), as ShapeOscillator keeps it. Anything else (a phase that rounded up
     // to 1, NaN) is read as 0, so no caller can index past the table.
@@ -53,7 +54,11 @@ public:
 private:
     // phase - trunc(phase), moved up by 1 when negative. Rounding can make it exactly 1 and an infinite
     // phase makes it NaN; ReadCyclePhase reads both as 0.
-    static float ReducePhase(float phase);
+    static float ReducePhase(float phase)
+    {
+        const float reduced = phase - std::trunc(phase);
+        return reduced < 0.0f ? reduced + 1.0f : reduced;
+    }
 
     int sampleRate = 0;
     std::vector<float> table; // count + 1 entries; the last repeats phase 0 so interpolation wraps

@@ -77,7 +77,8 @@ void OutputEffects::RunSaturationAndVibrato(float* mix, int numSamples, const Or
 {
     const float vibratoLevel = ParameterLimits::Level(Load(parameters.vibrato));
     // A stretch at a time: the drifts' waves in tight loops of their own, the saturation sample by
-    // sample (channel pressure moves it), then the vibrato over the whole stretch at its block rate.
+    // sample (channel pressure moves it), then the vibrato over the whole stretch at its block rate. A
+    // gain ahead of the saturation belongs on mix before the stage reads it.
     constexpr int stretch = 64;
     float toneWanders[stretch], clipWanders[stretch], vibratoWanders[stretch];
     float saturated[stretch], vibratoMix[stretch], vibratoRates[stretch];
