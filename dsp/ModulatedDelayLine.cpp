@@ -182,6 +182,8 @@ void ModulatedDelayLine::SetTapPhaseOffsets(const float* cycles, int count)
 {
     numTaps = std::clamp(count, 1, maxTaps);
     std::copy(cycles, cycles + numTaps, tapPhaseOffsets);
+    for (int tap = 0; tap < numTaps; ++tap)
+        tapTurns[tap] = SineCosineOf(tapPhaseOffsets[tap] * twoPiAsFloat);
 }
 
 void ModulatedDelayLine::SetMix(float newWet)
@@ -199,19 +201,28 @@ void ModulatedDelayLine::SetDepth(float samples)
 
 void ModulatedDelayLine::UpdateDelay()
 {
-    for (int tap = 0; tap < numTaps; ++tap)
+    if (numTaps == 1)
+        SetDelay(0, SineOf(tapPhaseOffsets[0] * twoPiAsFloat + lfoPhase * twoPiAsFloat));
+    else
     {
-        const double sweep = SineOf(tapPhaseOffsets[tap] * twoPiAsFloat + lfoPhase * twoPiAsFloat);
-        // The added sample keeps the shortest delay at one sample when the centre is half the depth.
-        float delay = static_cast<float>(sweep * depth * 0.5 + centreDelay + 1.0);
-        // Owners keep the delay in range; clamping here keeps every read inside the buffer whatever they
-        // pass (NaN included).
-        if (!(delay >= 1.0f))
-            delay = 1.0f;
-        if (delay > static_cast<float>(size))
-            delay = static_cast<float>(size);
-        currentDelays[tap] = delay;
+        // The taps' sweeps are the one sweep turned by their offsets: one sine and cosine serve them all.
+        const SineCosine sweep = SineCosineOf(lfoPhase * twoPiAsFloat);
+        for (int tap = 0; tap < numTaps; ++tap)
+            SetDelay(tap, sweep.sine * tapTurns[tap].cosine + sweep.cosine * tapTurns[tap].sine);
     }
+}
+
+void ModulatedDelayLine::SetDelay(int tap, double sweep)
+{
+    // The added sample keeps the shortest delay at one sample when the centre is half the depth.
+    float delay = static_cast<float>(sweep * depth * 0.5 + centreDelay + 1.0);
+    // Owners keep the delay in range; clamping here keeps every read inside the buffer whatever they pass
+    // (NaN included).
+    if (!(delay >= 1.0f))
+        delay = 1.0f;
+    if (delay > static_cast<float>(size))
+        delay = static_cast<float>(size);
+    currentDelays[tap] = delay;
 }
 
 } // namespace brumalux

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "dsp/SineCosine.h"
+
 #include <vector>
 
 namespace brumalux
@@ -30,8 +32,8 @@ public:
     void SetCentreDelay(float samples) { centreDelay = samples; }
     void SetRate(float cyclesPerSample) { lfoIncrement = cyclesPerSample; }
     float Rate() const { return lfoIncrement; }
-    // The first tap's place in the sweep.
-    void SetLfoPhaseOffset(float cycles) { tapPhaseOffsets[0] = cycles; }
+    // One tap, at this place in the sweep.
+    void SetLfoPhaseOffset(float cycles) { SetTapPhaseOffsets(&cycles, 1); }
     // numTaps taps (1 to maxTaps), at these places in the sweep.
     void SetTapPhaseOffsets(const float* cycles, int numTaps);
 
@@ -55,6 +57,8 @@ private:
     static constexpr int mirrored = pieceLength + 2;
 
     void UpdateDelay();
+    // The tap's delay for a sweep value from -1 to 1.
+    void SetDelay(int tap, double sweep);
     // Runs the first taps taps, tap t into outs[t].
     template <typename Mix>
     void RunBlock(const float* in, float* const* outs, int taps, int count, const float* increments, Mix mix);
@@ -85,6 +89,7 @@ private:
     float depth = 0.0f;
     float centreDelay = 0.0f;
     float tapPhaseOffsets[maxTaps] = {};
+    SineCosine tapTurns[maxTaps] = {{0.0, 1.0}, {0.0, 1.0}, {0.0, 1.0}}; // of the offsets, for several taps
     float lfoPhase = 0.0f;
     float lfoIncrement = 0.0f;
 };
