@@ -1,0 +1,105 @@
+#include "PresetMenu.h"
+
+#include "engine/OrganPreset.h"
+#include "framework/UserFolders.h"
+#include "params/FactoryPrograms.h"
+#include "params/QuellmarkFilterBase.h"
+
+#include <memory>
+
+namespace brumalux
+{
+
+namespace
+{
+using SafeOwner = juce::Component::SafePointer<juce::Component>;
+
+void ShowProblem(const juce::String& title, const juce::Result& result, juce::Component* owner)
+{
+    if (result.failed())
+        juce::AlertWindow::showMessageBoxAsync(juce::MessageBoxIconType::WarningIcon, title,
+                                               result.getErrorMessage(), "OK", owner);
+}
+
+void LoadFile(QuellmarkFilterBase& organ, const juce::File& file, juce::Component* owner)
+{
+    ShowProblem("Preset not loaded", OrganPreset::Load(file, organ), owner);
+}
+
+// The chooser lives as long as its callback may run: the callback holds it.
+void Choose(QuellmarkFilterBase& organ, juce::Component& owner, bool saving)
+{
+    const auto folder = UserFolders::Presets();
+    folder.createDirectory();
+    const auto pattern = juce::String("*") + OrganPreset::fileSuffix;
+    auto chooser = std::make_shared<juce::FileChooser>(saving ? "Save preset" : "Load preset", folder, pattern);
+    const int flags = juce::FileBrowserComponent::canSelectFiles |
+                      (saving ? juce::FileBrowserComponent::saveMode | juce::FileBrowserComponent::warnAboutOverwriting
+                              : juce::FileBrowserComponent::openMode);
+    chooser->launchAsync(flags,
+                         [chooser, &organ, safeOwner = SafeOwner(&owner), saving](const juce::FileChooser& chosen)
+                         {
+                             const auto file = chosen.getResult();
+                             if (safeOwner == nullptr || file == juce::File())
+                                 return;
+                             if (saving)
+                                 ShowProblem("Preset not saved",
+                                             OrganPreset::Save(file.withFileExtension(OrganPreset::fileSuffix), organ),
+                                             safeOwner.getComponent());
+                             else
+                                 LoadFile(organ, file, safeOwner.getComponent());
+                         });
+}
+
+// The presets in a folder, its sub-folders first as sub-menus, each in name order.
+juce::PopupMenu FolderMenu(const juce::File& folder, QuellmarkFilterBase& organ, juce::Component& owner)
+{
+    juce::PopupMenu menu;
+    auto folders = folder.findChildFiles(juce::File::findDirectories, false);
+    folders.sort();
+    for (const auto& subFolder : folders)
+        menu.addSubMenu(subFolder.getFileName(), FolderMenu(subFolder, organ, owner));
+    auto files = folder.findChildFiles(juce::File::findFiles, false, juce::String("*") + OrganPreset::fileSuffix);
+    files.sort();
+    for (const auto& file : files)
+        menu.addItem(file.getFileNameWithoutExtension(),
+                     [&organ, file, safeOwner = SafeOwner(&owner)]
+                     {
+                         if (safeOwner != nullptr)
+                             LoadFile(organ, file, safeOwner.getComponent());
+                     });
+    return menu;
+}
+
+juce::PopupMenu FactoryMenu(QuellmarkFilterBase& organ, juce::Component& owner)
+{
+    juce::PopupMenu menu;
+    for (int number = 0; number < NumFactoryPrograms(); ++number)
+        menu.addItem(FactoryProgramName(number),
+                     [&organ, number, safeOwner = SafeOwner(&owner)]
+                     {
+                         if (safeOwner != nullptr)
+                             LoadFactoryProgram(organ, number);
+                     });
+    return menu;
+}
+} // namespace
+
+void AddPresetSection(juce::PopupMenu& menu, QuellmarkFilterBase& organ, juce::Component& owner)
+{
+    menu.addItem("Save preset...", [&organ, safeOwner = SafeOwner(&owner)]
+                 {
+                     if (safeOwner != nullptr)
+                         Choose(organ, *safeOwner, true);
+                 });
+    menu.addItem("Load preset...", [&organ, safeOwner = SafeOwner(&owner)]
+                 {
+                     if (safeOwner != nullptr)
+                         Choose(organ, *safeOwner, false);
+                 });
+    menu.addSubMenu("Factory programs", FactoryMenu(organ, owner));
+    const auto userMenu = FolderMenu(UserFolders::Presets(), organ, owner);
+    menu.addSubMenu("My presets", userMenu, userMenu.getNumItems() > 0);
+}
+
+} // namespace brumalux
