@@ -276,8 +276,10 @@ void DemoEditorComponent::ApplyScale()
     const auto transform = juce::AffineTransform::scale(scale);
     for (auto* child : getChildren())
         child->setTransform(transform);
-    setSize(juce::roundToInt(static_cast<float>(editorWidth) * scale),
-            juce::roundToInt(static_cast<float>(editorHeight) * scale));
+    // The smallest whole size that holds the drawing, as JUCE's plug-in clients size a
+    // scaled editor's window.
+    setSize(static_cast<int>(std::ceil(static_cast<float>(editorWidth) * scale)),
+            static_cast<int>(std::ceil(static_cast<float>(editorHeight) * scale)));
     repaint();
 }
 

@@ -144,7 +144,7 @@ TEST_F(OrganEditor, EveryScaleSourceGivesAWindowOfTheScaledSizeWithTheSamePictur
         {
             EXPECT_EQ(RequestScale(host, c.hostScale), 1);
         }
-        const std::pair size(static_cast<int>(std::lround(440 * c.scale)), static_cast<int>(std::lround(485 * c.scale)));
+        const std::pair size(static_cast<int>(std::ceil(440 * c.scale)), static_cast<int>(std::ceil(485 * c.scale)));
         vst2::ERect* rect = nullptr;
         ASSERT_NE(host.Dispatch(vst2::effEditGetRect, 0, 0, &rect), 0);
         EXPECT_EQ(std::make_pair(int(rect->right), int(rect->bottom)), size) << "the size before the editor opens";
