@@ -11,8 +11,8 @@ class SpeakerSwitchLook : public juce::LookAndFeel_V4
 {
 public:
     static constexpr float fontHeight = 13.0f;
-    static constexpr float tickSize = 11.0f;
-    static constexpr float tickLeft = 3.0f;
+    static constexpr float tickSize = 14.0f;
+    static constexpr float tickLeft = 2.0f;
 
     // Where the text goes inside the button.
     static juce::Rectangle<int> TextArea(const juce::Component& button);

@@ -6,7 +6,10 @@
 #endif
 
 #include "../OrganProcessor.h"
+#include "../OrganProcessorEditor.h"
+#include "editor/DemoEditorComponent.h"
 #include "editor/PresetMenu.h"
+#include "editor/ZoomMenu.h"
 
 #include <juce_audio_plugin_client/juce_audio_plugin_client.h>
 #include <juce_audio_utils/juce_audio_utils.h>
@@ -40,7 +43,8 @@ juce::PropertiesFile::Options SettingsFileOptions()
 }
 } // namespace
 
-// JUCE's standalone window, whose Options menu also offers the player's presets.
+// JUCE's standalone window, whose Options menu also offers the editor menu's sections:
+// the player's presets and the zoom.
 class OrganWindow : public juce::StandaloneFilterWindow
 {
 public:
@@ -62,6 +66,9 @@ private:
             menu.addSeparator();
             AddPresetSection(menu, organ->GetFilter(), *this);
         }
+        if (auto* editor = dynamic_cast<OrganProcessorEditor*>(pluginHolder->processor->getActiveEditor()))
+            if (auto* organEditor = dynamic_cast<DemoEditorComponent*>(&editor->GetOrganEditor()))
+                AddZoomSection(menu, *organEditor);
         menu.showMenuAsync(juce::PopupMenu::Options(), juce::ModalCallbackFunction::forComponent(menuCallback,
                                                                                                  static_cast<juce::StandaloneFilterWindow*>(this)));
     }
