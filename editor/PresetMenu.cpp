@@ -32,23 +32,26 @@ void Choose(QuellmarkFilterBase& organ, juce::Component& owner, bool saving)
     const auto folder = UserFolders::Presets();
     folder.createDirectory();
     const auto pattern = juce::String("*") + OrganPreset::fileSuffix;
-    auto chooser = std::make_shared<juce::FileChooser>(saving ? "Save preset" : "Load preset", folder, pattern);
-    const int flags = juce::FileBrowserComponent::canSelectFiles |
-                      (saving ? juce::FileBrowserComponent::saveMode | juce::FileBrowserComponent::warnAboutOverwriting
-                              : juce::FileBrowserComponent::openMode);
-    chooser->launchAsync(flags,
-                         [chooser, &organ, safeOwner = SafeOwner(&owner), saving](const juce::FileChooser& chosen)
-                         {
-                             const auto file = chosen.getResult();
-                             if (safeOwner == nullptr || file == juce::File())
-                                 return;
-                             if (saving)
-                                 ShowProblem("Preset not saved",
-                                             OrganPreset::Save(file.withFileExtension(OrganPreset::fileSuffix), organ),
-                                             safeOwner.getComponent());
-                             else
-                                 LoadFile(organ, file, safeOwner.getComponent());
-                         });
+    auto chooser =
+        std::make_shared<juce::FileChooser>(saving ? "Save preset" : "Load preset", folder, pattern);
+    const int flags =
+        juce::FileBrowserComponent::canSelectFiles |
+        (saving ? juce::FileBrowserComponent::saveMode | juce::FileBrowserComponent::warnAboutOverwriting
+                : juce::FileBrowserComponent::openMode);
+    chooser->launchAsync(
+        flags,
+        [chooser, &organ, safeOwner = SafeOwner(&owner), saving](const juce::FileChooser& chosen)
+        {
+            const auto file = chosen.getResult();
+            if (safeOwner == nullptr || file == juce::File())
+                return;
+            if (saving)
+                ShowProblem("Preset not saved",
+                            OrganPreset::Save(file.withFileExtension(OrganPreset::fileSuffix), organ),
+                            safeOwner.getComponent());
+            else
+                LoadFile(organ, file, safeOwner.getComponent());
+        });
 }
 
 // The presets in a folder, its sub-folders first as sub-menus, each in name order.
@@ -59,7 +62,8 @@ juce::PopupMenu FolderMenu(const juce::File& folder, QuellmarkFilterBase& organ,
     folders.sort();
     for (const auto& subFolder : folders)
         menu.addSubMenu(subFolder.getFileName(), FolderMenu(subFolder, organ, owner));
-    auto files = folder.findChildFiles(juce::File::findFiles, false, juce::String("*") + OrganPreset::fileSuffix);
+    auto files =
+        folder.findChildFiles(juce::File::findFiles, false, juce::String("*") + OrganPreset::fileSuffix);
     files.sort();
     for (const auto& file : files)
         menu.addItem(file.getFileNameWithoutExtension(),
@@ -87,12 +91,14 @@ juce::PopupMenu FactoryMenu(QuellmarkFilterBase& organ, juce::Component& owner)
 
 void AddPresetSection(juce::PopupMenu& menu, QuellmarkFilterBase& organ, juce::Component& owner)
 {
-    menu.addItem("Save preset...", [&organ, safeOwner = SafeOwner(&owner)]
+    menu.addItem("Save preset...",
+                 [&organ, safeOwner = SafeOwner(&owner)]
                  {
                      if (safeOwner != nullptr)
                          Choose(organ, *safeOwner, true);
                  });
-    menu.addItem("Load preset...", [&organ, safeOwner = SafeOwner(&owner)]
+    menu.addItem("Load preset...",
+                 [&organ, safeOwner = SafeOwner(&owner)]
                  {
                      if (safeOwner != nullptr)
                          Choose(organ, *safeOwner, false);

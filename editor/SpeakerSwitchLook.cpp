@@ -5,7 +5,9 @@ namespace brumalux
 
 juce::Rectangle<int> SpeakerSwitchLook::TextArea(const juce::Component& button)
 {
-    return button.getLocalBounds().withTrimmedLeft(juce::roundToInt(tickLeft + tickSize) + 3).withTrimmedRight(1);
+    return button.getLocalBounds()
+        .withTrimmedLeft(juce::roundToInt(tickLeft + tickSize) + 3)
+        .withTrimmedRight(1);
 }
 
 void SpeakerSwitchLook::drawToggleButton(juce::Graphics& g, juce::ToggleButton& button, bool highlighted,

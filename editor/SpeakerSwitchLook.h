@@ -17,7 +17,8 @@ public:
     // Where the text goes inside the button.
     static juce::Rectangle<int> TextArea(const juce::Component& button);
 
-    void drawToggleButton(juce::Graphics& g, juce::ToggleButton& button, bool highlighted, bool down) override;
+    void drawToggleButton(juce::Graphics& g, juce::ToggleButton& button, bool highlighted,
+                          bool down) override;
 };
 
 } // namespace brumalux

@@ -75,7 +75,8 @@ juce::String OrganPreset::ToText(QuellmarkFilterBase& organ) const
     juce::String text;
     text << heading << "\n" << versionKey << " = " << version << "\n" << nameKey << " = " << name << "\n";
     for (const auto& [index, value] : values)
-        text << manager.GetParameterName(index) << " = " << PluginParameterManager::FormatValue(value) << "\n";
+        text << manager.GetParameterName(index) << " = " << PluginParameterManager::FormatValue(value)
+             << "\n";
     return text;
 }
 
@@ -96,7 +97,8 @@ ParsedPreset OrganPreset::FromText(const juce::String& text, QuellmarkFilterBase
         if (line.startsWithChar('#'))
             continue;
         if (!line.containsChar('='))
-            return Failure("The preset is damaged: line " + juce::String(number + 1) + " is not \"name = value\".");
+            return Failure("The preset is damaged: line " + juce::String(number + 1) +
+                           " is not \"name = value\".");
         const auto key = line.upToFirstOccurrenceOf("=", false, false).trim();
         const auto value = line.fromFirstOccurrenceOf("=", false, false).trim();
         if (key == nameKey)

@@ -5,11 +5,11 @@
 #include "JackMidiInput.h"
 #endif
 
-#include "../OrganProcessor.h"
-#include "../OrganProcessorEditor.h"
 #include "editor/DemoEditorComponent.h"
 #include "editor/PresetMenu.h"
 #include "editor/ZoomMenu.h"
+#include "formats/OrganProcessor.h"
+#include "formats/OrganProcessorEditor.h"
 
 #include <juce_audio_plugin_client/juce_audio_plugin_client.h>
 #include <juce_audio_utils/juce_audio_utils.h>
@@ -69,8 +69,9 @@ private:
         if (auto* editor = dynamic_cast<OrganProcessorEditor*>(pluginHolder->processor->getActiveEditor()))
             if (auto* organEditor = dynamic_cast<DemoEditorComponent*>(&editor->GetOrganEditor()))
                 AddZoomSection(menu, *organEditor);
-        menu.showMenuAsync(juce::PopupMenu::Options(), juce::ModalCallbackFunction::forComponent(menuCallback,
-                                                                                                 static_cast<juce::StandaloneFilterWindow*>(this)));
+        menu.showMenuAsync(juce::PopupMenu::Options(),
+                           juce::ModalCallbackFunction::forComponent(
+                               menuCallback, static_cast<juce::StandaloneFilterWindow*>(this)));
     }
 };
 
@@ -90,7 +91,7 @@ public:
         const auto background =
             juce::LookAndFeel::getDefaultLookAndFeel().findColour(juce::ResizableWindow::backgroundColourId);
         mainWindow = std::make_unique<OrganWindow>(getApplicationName(), background,
-                                                                    appProperties.getUserSettings(), false);
+                                                   appProperties.getUserSettings(), false);
         mainWindow->setVisible(true);
 
         auto& holder = *mainWindow->pluginHolder;

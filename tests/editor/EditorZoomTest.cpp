@@ -20,17 +20,16 @@ constexpr int height = DemoEditorComponent::unscaledHeight;
 
 // Areas of the 100 % editor whose pixels must reappear at the scaled positions.
 const std::pair<const char*, juce::Rectangle<int>> sampledAreas[] = {
-    {"drawbars", {20, 150, 400, 150}},
-    {"keyboard", {10, 410, 420, 70}},
-    {"top border", {0, 0, width, 5}},
-    {"bottom border", {0, height - 4, width, 4}},
+    {"drawbars", {20, 150, 400, 150}},  {"keyboard", {10, 410, 420, 70}},
+    {"top border", {0, 0, width, 5}},   {"bottom border", {0, height - 4, width, 4}},
     {"background", {0, 0, width, 130}},
 };
 
 bool Near(juce::Colour a, juce::Colour b)
 {
     const auto close = [](juce::uint8 x, juce::uint8 y) { return std::abs(int(x) - int(y)) <= 8; };
-    return close(a.getRed(), b.getRed()) && close(a.getGreen(), b.getGreen()) && close(a.getBlue(), b.getBlue());
+    return close(a.getRed(), b.getRed()) && close(a.getGreen(), b.getGreen()) &&
+           close(a.getBlue(), b.getBlue());
 }
 
 // A point whose eight neighbours all have its colour: it keeps that colour at any scale,
@@ -47,8 +46,8 @@ bool InFlatArea(const juce::Image& image, int x, int y)
 
 // Compares every flat point of the area (on a two-pixel grid) with the scaled picture;
 // answers how many it compared, and records each mismatch.
-int CompareArea(const juce::Image& original, const juce::Image& scaled, float scale, juce::Rectangle<int> area,
-                const char* name)
+int CompareArea(const juce::Image& original, const juce::Image& scaled, float scale,
+                juce::Rectangle<int> area, const char* name)
 {
     int compared = 0;
     for (int y = area.getY(); y < area.getBottom(); y += 2)
@@ -59,8 +58,8 @@ int CompareArea(const juce::Image& original, const juce::Image& scaled, float sc
             const int sx = static_cast<int>((static_cast<float>(x) + 0.5f) * scale);
             const int sy = static_cast<int>((static_cast<float>(y) + 0.5f) * scale);
             EXPECT_TRUE(Near(original.getPixelAt(x, y), scaled.getPixelAt(sx, sy)))
-                << name << " at " << x << ", " << y << " (scale " << scale << "): "
-                << Rgb(original.getPixelAt(x, y)) << " became " << Rgb(scaled.getPixelAt(sx, sy));
+                << name << " at " << x << ", " << y << " (scale " << scale
+                << "): " << Rgb(original.getPixelAt(x, y)) << " became " << Rgb(scaled.getPixelAt(sx, sy));
             ++compared;
         }
     return compared;
@@ -92,9 +91,9 @@ TEST_F(EditorZoomTest, EveryScaleSourceDrawsTheSameEditorLarger)
         float expectedScale;
     };
     const Case cases[] = {
-        {"host 125 %", 1.25f, 100, 1.25f},   {"host 200 %", 2.0f, 100, 2.0f},
-        {"user 150 %", 1.0f, 150, 1.5f},     {"user 175 %", 1.0f, 175, 1.75f},
-        {"user 300 %", 1.0f, 300, 3.0f},     {"host 150 % and user 200 %", 1.5f, 200, 3.0f},
+        {"host 125 %", 1.25f, 100, 1.25f}, {"host 200 %", 2.0f, 100, 2.0f},
+        {"user 150 %", 1.0f, 150, 1.5f},   {"user 175 %", 1.0f, 175, 1.75f},
+        {"user 300 %", 1.0f, 300, 3.0f},   {"host 150 % and user 200 %", 1.5f, 200, 3.0f},
     };
     for (const auto& c : cases)
     {
@@ -137,9 +136,10 @@ TEST_F(EditorZoomTest, TheMenuZoomsTheOpenEditorAndEveryLaterOne)
 TEST_F(EditorZoomTest, TheSettingsFileIsReadWithCare)
 {
     const std::pair<const char*, int> files[] = {
-        {"zoom = 175\n", 175},  {"# mine\nzoom=200\nother = 1\n", 200}, {"zoom = 160\n", 150},
-        {"zoom = 9000\n", 300}, {"zoom = -5\n", 100},                    {"zoom = lots\n", 100},
-        {"\x01\xff\xfe", 100},  {"", 100},
+        {"zoom = 175\n", 175}, {"# mine\nzoom=200\nother = 1\n", 200},
+        {"zoom = 160\n", 150}, {"zoom = 9000\n", 300},
+        {"zoom = -5\n", 100},  {"zoom = lots\n", 100},
+        {"\x01\xff\xfe", 100}, {"", 100},
     };
     for (const auto& [text, expected] : files)
     {
@@ -164,7 +164,8 @@ TEST_F(EditorZoomTest, AZoomThatCannotBeKeptSaysSo)
 TEST_F(EditorZoomTest, HostScalesThatMakeNoSenseAreRefusedOrLimited)
 {
     auto& editor = organ.OpenEditor();
-    for (const float nonsense : {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()})
+    for (const float nonsense :
+         {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()})
     {
         editor.SetHostScale(nonsense);
         EXPECT_EQ(editor.getWidth(), width);

@@ -46,7 +46,8 @@ protected:
 TEST_F(PresetMenuTest, ListsTheFactoryProgramsAndThePlayersPresetsByFolder)
 {
     const std::string preset = "Brumalux preset\nversion = 1\nname = Smoky\nTone = 700\n";
-    home.Write(".local/share/Brumalux/Presets/Bright.brumalux-preset", "Brumalux preset\nversion = 1\nname = Bright\n");
+    home.Write(".local/share/Brumalux/Presets/Bright.brumalux-preset",
+               "Brumalux preset\nversion = 1\nname = Bright\n");
     home.Write(".local/share/Brumalux/Presets/Jazz/Smoky.brumalux-preset", preset);
     home.Write(".local/share/Brumalux/Presets/notes.txt", "not a preset");
     juce::PopupMenu menu;

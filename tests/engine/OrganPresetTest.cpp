@@ -1,8 +1,8 @@
 // The player's preset files: saved and loaded back, damaged ones refused or clamped, and a
 // load reported to the host as a program change is.
 
-#include "engine/Brumalux.h"
 #include "engine/OrganPreset.h"
+#include "engine/Brumalux.h"
 #include "framework/FilterNativeCallbacks.h"
 #include "framework/UserFolders.h"
 #include "tests/TemporaryHome.h"
@@ -71,7 +71,8 @@ TEST_F(OrganPresetTest, EveryParameterRoundTripsThroughAReadableFile)
     for (int i = 0; i < P::count; ++i)
     {
         const auto range = manager.GetRange(i);
-        manager.SetValueNotifyingHost(i, range.getStart() + range.getLength() * (0.123456f + 0.029f * float(i)));
+        manager.SetValueNotifyingHost(i,
+                                      range.getStart() + range.getLength() * (0.123456f + 0.029f * float(i)));
     }
     organ.ChangeProgramName(organ.GetCurrentProgram(), "My = sound");
     const auto saved = Values();
@@ -90,7 +91,8 @@ TEST_F(OrganPresetTest, EveryParameterRoundTripsThroughAReadableFile)
     ASSERT_TRUE(OrganPreset::Load(file, organ).wasOk());
     const auto loaded = Values();
     for (int i = 0; i < P::count; ++i)
-        EXPECT_NEAR(loaded[size_t(i)], saved[size_t(i)], std::abs(saved[size_t(i)]) * 1e-7f) << "parameter " << i;
+        EXPECT_NEAR(loaded[size_t(i)], saved[size_t(i)], std::abs(saved[size_t(i)]) * 1e-7f)
+            << "parameter " << i;
     EXPECT_EQ(Name(), "My = sound");
     EXPECT_EQ(organ.GetCurrentProgram(), 3) << "loaded into the current program";
 
@@ -104,7 +106,9 @@ TEST_F(OrganPresetTest, EveryParameterRoundTripsThroughAReadableFile)
 
 TEST_F(OrganPresetTest, DamagedFilesChangeNothingAndSayWhy)
 {
-    const std::string garbage("\x7f" "ELF\0\x01\xff\xfe garbage", 18);
+    const std::string garbage("\x7f"
+                              "ELF\0\x01\xff\xfe garbage",
+                              18);
     const std::pair<const char*, std::string> files[] = {
         {"not a Brumalux preset", "Brumalux pre"},
         {"not a Brumalux preset", garbage},
@@ -131,7 +135,8 @@ TEST_F(OrganPresetTest, DamagedFilesChangeNothingAndSayWhy)
         EXPECT_EQ(Name(), nameBefore);
     }
     EXPECT_TRUE(OrganPreset::Load(PresetFile("missing.brumalux-preset"), organ).failed());
-    const auto large = Write("Brumalux preset\nversion = 1\n" + juce::String::repeatedString("# pad\n", 20000));
+    const auto large =
+        Write("Brumalux preset\nversion = 1\n" + juce::String::repeatedString("# pad\n", 20000));
     EXPECT_TRUE(OrganPreset::Load(large, organ).getErrorMessage().contains("too large"));
     EXPECT_EQ(Values(), before);
 }
@@ -154,7 +159,8 @@ TEST_F(OrganPresetTest, ValuesAreClampedUnknownNamesIgnoredAndUnnamedOnesKept)
     {
         auto expected = Values();
         expected[size_t(c.index)] = c.expected;
-        const auto file = Write(juce::String("Brumalux preset\nversion = 1\n# a comment\nFlux = 3\n\n") + c.line + "\n");
+        const auto file =
+            Write(juce::String("Brumalux preset\nversion = 1\n# a comment\nFlux = 3\n\n") + c.line + "\n");
         ASSERT_TRUE(OrganPreset::Load(file, organ).wasOk()) << c.line;
         EXPECT_EQ(Values(), expected) << c.line << ": the value clamped, the parameters not named kept";
     }

@@ -1,9 +1,9 @@
 // The adapter in-process: what every JUCE plug-in client relies on, and how it takes bad
 // input from a host.
 
+#include "formats/OrganProcessor.h"
 #include "engine/Brumalux.h"
 #include "engine/OrganPreset.h"
-#include "formats/OrganProcessor.h"
 #include "params/QuellmarkFilterBase.h"
 #include "tests/TemporaryHome.h"
 
@@ -124,8 +124,9 @@ TEST_F(OrganProcessorTest, ChangesFromTheOrganReachTheHost)
 TEST_F(OrganProcessorTest, APresetFileGivesTheSameValuesAsInTheVst2Form)
 {
     const TemporaryHome home;
-    home.Write("warm.brumalux-preset", "Brumalux preset\nversion = 1\nname = Warm\nTone = 2500\nDrawBar3 = 0.7\n"
-                                       "Osc = 5\nDistortion = 40\nSpkr On = 0\n");
+    home.Write("warm.brumalux-preset",
+               "Brumalux preset\nversion = 1\nname = Warm\nTone = 2500\nDrawBar3 = 0.7\n"
+               "Osc = 5\nDistortion = 40\nSpkr On = 0\n");
     const auto file = juce::File(home.Folder().string()).getChildFile("warm.brumalux-preset");
     Brumalux vst2Organ;
     ASSERT_TRUE(OrganPreset::Load(file, vst2Organ).wasOk());
@@ -138,7 +139,8 @@ TEST_F(OrganProcessorTest, APresetFileGivesTheSameValuesAsInTheVst2Form)
     EXPECT_TRUE(host.gestures.empty());
     for (int i = 0; i < numParameters; ++i)
     {
-        EXPECT_EQ(organ->getParameters()[i]->getValue(), vst2Organ.GetNormalisedParameter(i)) << "parameter " << i;
+        EXPECT_EQ(organ->getParameters()[i]->getValue(), vst2Organ.GetNormalisedParameter(i))
+            << "parameter " << i;
         EXPECT_EQ(organ->GetFilter().GetParameterText(i), vst2Organ.GetParameterText(i)) << "parameter " << i;
     }
     EXPECT_EQ(organ->GetFilter().GetParameterText(16), "2500");

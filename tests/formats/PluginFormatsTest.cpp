@@ -313,7 +313,8 @@ X11TestDisplay::WindowId FindWindowOfSize(X11TestDisplay& x, X11TestDisplay::Win
 }
 
 // Points inside flat areas of the 100 % editor (drawbar track, keyboard, borders).
-constexpr std::pair<int, int> samplePoints[] = {{5, 200}, {5, 407}, {220, 2}, {220, 483}, {37, 220}, {16, 470}};
+constexpr std::pair<int, int> samplePoints[] = {{5, 200},   {5, 407},  {220, 2},
+                                                {220, 483}, {37, 220}, {16, 470}};
 
 int Scaled(int position, float scale)
 {
@@ -349,20 +350,26 @@ TEST_P(PluginFormats, EditorDrawsAtTheHostsScaleTimesTheUsersZoomAndTheHostFollo
         editor->addToDesktop(0);
         editor->setVisible(true);
         const auto zoomed = c.userZoom / 100.0f;
-        const std::pair openSize(static_cast<int>(std::ceil(440 * zoomed)), static_cast<int>(std::ceil(485 * zoomed)));
+        const std::pair openSize(static_cast<int>(std::ceil(440 * zoomed)),
+                                 static_cast<int>(std::ceil(485 * zoomed)));
         EXPECT_TRUE(PumpUntil([&] { return std::pair(editor->getWidth(), editor->getHeight()) == openSize; }))
             << "opened at " << editor->getWidth() << " x " << editor->getHeight();
 
         // While open, as a host does when the window moves to a screen of another scale.
         editor->setScaleFactor(c.hostScale);
-        const std::pair size(static_cast<int>(std::ceil(440 * c.scale)), static_cast<int>(std::ceil(485 * c.scale)));
+        const std::pair size(static_cast<int>(std::ceil(440 * c.scale)),
+                             static_cast<int>(std::ceil(485 * c.scale)));
         EXPECT_TRUE(PumpUntil([&] { return std::pair(editor->getWidth(), editor->getHeight()) == size; }))
             << "the host's window is " << editor->getWidth() << " x " << editor->getHeight();
 
-        const auto hostWindow = reinterpret_cast<X11TestDisplay::WindowId>(editor->getPeer()->getNativeHandle());
+        const auto hostWindow =
+            reinterpret_cast<X11TestDisplay::WindowId>(editor->getPeer()->getNativeHandle());
         X11TestDisplay::WindowId organWindow = 0;
-        ASSERT_TRUE(PumpUntil([&] { return (organWindow = FindWindowOfSize(*display, hostWindow, size)) != 0; }));
-        PumpUntil([&] { return display->PixelAt(organWindow, Scaled(5, c.scale), Scaled(200, c.scale)) == 0x87ceeb; });
+        ASSERT_TRUE(
+            PumpUntil([&] { return (organWindow = FindWindowOfSize(*display, hostWindow, size)) != 0; }));
+        PumpUntil(
+            [&]
+            { return display->PixelAt(organWindow, Scaled(5, c.scale), Scaled(200, c.scale)) == 0x87ceeb; });
         for (size_t i = 0; i < std::size(samplePoints); ++i)
         {
             const auto [x, y] = samplePoints[i];

@@ -10,8 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cmath>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <thread>
 
@@ -96,8 +96,8 @@ struct SamplePoint
     int x, y;
 };
 constexpr SamplePoint samplePoints[] = {
-    {"background", 5, 200},     {"keyboard band", 5, 407}, {"top border", 220, 2}, {"bottom border", 220, 483},
-    {"drawbar track", 37, 220}, {"white key", 16, 470},
+    {"background", 5, 200},      {"keyboard band", 5, 407},  {"top border", 220, 2},
+    {"bottom border", 220, 483}, {"drawbar track", 37, 220}, {"white key", 16, 470},
 };
 
 TEST_F(OrganEditor, ReportsItsSizeAndShowsInTheHostsWindow)
@@ -144,10 +144,12 @@ TEST_F(OrganEditor, EveryScaleSourceGivesAWindowOfTheScaledSizeWithTheSamePictur
         {
             EXPECT_EQ(RequestScale(host, c.hostScale), 1);
         }
-        const std::pair size(static_cast<int>(std::ceil(440 * c.scale)), static_cast<int>(std::ceil(485 * c.scale)));
+        const std::pair size(static_cast<int>(std::ceil(440 * c.scale)),
+                             static_cast<int>(std::ceil(485 * c.scale)));
         vst2::ERect* rect = nullptr;
         ASSERT_NE(host.Dispatch(vst2::effEditGetRect, 0, 0, &rect), 0);
-        EXPECT_EQ(std::make_pair(int(rect->right), int(rect->bottom)), size) << "the size before the editor opens";
+        EXPECT_EQ(std::make_pair(int(rect->right), int(rect->bottom)), size)
+            << "the size before the editor opens";
         const auto window = display->CreateTopLevelWindow(size.first, size.second, "BrumaluxTestHost");
         ASSERT_EQ(host.Dispatch(vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(window)), 1);
         const auto editor = WaitForEditorWindow(window, host, size, c.scale);
