@@ -31,7 +31,7 @@ struct OrganPreset
     static constexpr int version = 1;
     static constexpr const char* fileSuffix = ".brumalux-preset";
     // Longer files are not presets; reading stops there.
-    static constexpr juce::int64 largestFile = 64 * 1024;
+    static constexpr juce::int64 largestFile = juce::int64{64} * 1024;
 
     juce::String name;
     std::vector<std::pair<int, float>> values; // parameter index, value in its own units

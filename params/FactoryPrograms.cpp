@@ -83,6 +83,7 @@ void LoadFactoryProgram(QuellmarkFilterBase& filter, int number)
         return;
     const auto& program = factoryPrograms[number];
     std::vector<std::pair<int, float>> values;
+    values.reserve(ParameterIndex::count);
     for (int index = 0; index < ParameterIndex::count; ++index)
         values.emplace_back(index, program.values[index]);
     filter.LoadIntoCurrentProgram(program.name, values);
