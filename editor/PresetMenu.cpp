@@ -32,8 +32,13 @@ void Choose(QuellmarkFilterBase& organ, juce::Component& owner, bool saving)
     const auto folder = UserFolders::Presets();
     folder.createDirectory();
     const auto pattern = juce::String("*") + OrganPreset::fileSuffix;
+    // Saving suggests the program's name as the file's.
+    const auto programName = juce::File::createLegalFileName(organ.GetProgramName(organ.GetCurrentProgram()));
+    const auto start = saving && programName.isNotEmpty()
+                           ? folder.getChildFile(programName + OrganPreset::fileSuffix)
+                           : folder;
     auto chooser =
-        std::make_shared<juce::FileChooser>(saving ? "Save preset" : "Load preset", folder, pattern);
+        std::make_shared<juce::FileChooser>(saving ? "Save preset" : "Load preset", start, pattern);
     const int flags =
         juce::FileBrowserComponent::canSelectFiles |
         (saving ? juce::FileBrowserComponent::saveMode | juce::FileBrowserComponent::warnAboutOverwriting
