@@ -288,10 +288,11 @@ protected:
 juce::ScopedJuceInitialiser_GUI* PluginFormats::juceRuntime = nullptr;
 X11TestDisplay* PluginFormats::display = nullptr;
 
-// Runs the message loop until the condition holds or about three seconds pass.
+// Runs the message loop until the condition holds or five seconds pass.
 bool PumpUntil(const std::function<bool()>& condition)
 {
-    for (int attempt = 0; attempt < 300 && !condition(); ++attempt)
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!condition() && std::chrono::steady_clock::now() < until)
         if (!juce::dispatchNextMessageOnSystemQueue(true))
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
     return condition();
@@ -367,9 +368,10 @@ TEST_P(PluginFormats, EditorDrawsAtTheHostsScaleTimesTheUsersZoomAndTheHostFollo
         X11TestDisplay::WindowId organWindow = 0;
         ASSERT_TRUE(
             PumpUntil([&] { return (organWindow = FindWindowOfSize(*display, hostWindow, size)) != 0; }));
-        PumpUntil(
+        ASSERT_TRUE(PumpUntil(
             [&]
-            { return display->PixelAt(organWindow, Scaled(5, c.scale), Scaled(200, c.scale)) == 0x87ceeb; });
+            { return display->PixelAt(organWindow, Scaled(5, c.scale), Scaled(200, c.scale)) == 0x87ceeb; }))
+            << "the editor was never painted";
         for (size_t i = 0; i < std::size(samplePoints); ++i)
         {
             const auto [x, y] = samplePoints[i];
