@@ -154,14 +154,24 @@ TEST_F(OrganEditor, EveryScaleSourceGivesAWindowOfTheScaledSizeWithTheSamePictur
         ASSERT_EQ(host.Dispatch(vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(window)), 1);
         const auto editor = WaitForEditorWindow(window, host, size, c.scale);
         ASSERT_NE(editor, 0u) << "no editor window of " << size.first << " x " << size.second;
-        for (size_t i = 0; i < std::size(samplePoints); ++i)
+        const auto colours = [&]
         {
-            const auto& point = samplePoints[i];
-            const auto colour = display->PixelAt(editor, Scaled(point.x, c.scale), Scaled(point.y, c.scale));
-            if (reference.size() <= i)
-                reference.push_back(colour);
-            EXPECT_EQ(colour, reference[i]) << point.what;
+            std::vector<std::uint32_t> seen;
+            for (const auto& point : samplePoints)
+                seen.push_back(display->PixelAt(editor, Scaled(point.x, c.scale), Scaled(point.y, c.scale)));
+            return seen;
+        };
+        if (reference.empty())
+            reference = colours();
+        // Painting may still be under way: idle a while until the picture is the one expected.
+        for (int attempt = 0; attempt < 300 && colours() != reference; ++attempt)
+        {
+            host.Dispatch(vst2::effEditIdle);
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
+        const auto seen = colours();
+        for (size_t i = 0; i < std::size(samplePoints); ++i)
+            EXPECT_EQ(seen[i], reference[i]) << samplePoints[i].what;
         host.Dispatch(vst2::effEditClose);
         display->DestroyWindow(window);
     }
