@@ -54,10 +54,15 @@ void OutputEffects::ApplyBlockSettings(OrganParameters& parameters)
     vibratoDelay.SetMix(ParameterLimits::Level(Load(parameters.vibrato)));
 
     saturation.lowPassQ = 1.0f;
-    clipScale = 0.97f - 0.05f * ParameterLimits::Distortion(Load(parameters.distortion));
+    clipScale = ClipThresholdScale(Load(parameters.distortion));
     parameters.clipThresholdScale.store(clipScale, std::memory_order_relaxed);
     saturation.bandPassCentre = ParameterLimits::FilterFrequency(1500.0f / sampleRate);
     FollowAftertouch(parameters);
+}
+
+float OutputEffects::ClipThresholdScale(float distortion) noexcept
+{
+    return 0.97f - 0.05f * ParameterLimits::Distortion(distortion);
 }
 
 void OutputEffects::FollowAftertouch(const OrganParameters& parameters)

@@ -34,6 +34,9 @@ public:
 
     const RotarySpeaker& Speaker() const { return speaker; }
 
+    // The clip threshold scale Process writes into "Unused": 0.97 - 0.05 * distortion.
+    static float ClipThresholdScale(float distortion) noexcept;
+
 private:
     void ApplyBlockSettings(OrganParameters& parameters);
     void FollowAftertouch(const OrganParameters& parameters);

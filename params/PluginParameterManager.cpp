@@ -192,8 +192,8 @@ void PluginParameterManager::ReportValues(const juce::BigInteger& writtenIndices
 {
     for (int index = writtenIndices.findNextSetBit(0); index >= 0;
          index = writtenIndices.findNextSetBit(index + 1))
-        if (const auto* record = FindRecord(index))
-            owner.SetParameterAndTellHost(index, record->NormalisedFromValue(GetValue(index)));
+        if (FindRecord(index) != nullptr)
+            owner.SetParameterAndTellHost(index, owner.GetNormalisedParameter(index));
     // Change messages coalesce: one announces every value written above.
     sendChangeMessage();
 }

@@ -73,8 +73,9 @@ public:
     // ApplyValues in its two halves, for callers that store under a lock of their own and
     // must not call out while they hold it. StoreValues only writes the targets and
     // answers the indices it wrote; it calls nobody and allocates nothing for up to 128
-    // parameters. ReportValues reports the value each of those indices holds now to the
-    // host, then sends one change message for them all. Any thread.
+    // parameters. ReportValues reports each of those parameters to the host as the owner
+    // reads it now (GetNormalisedParameter, which a derived filter may answer itself),
+    // then sends one change message for them all. Any thread.
     juce::BigInteger StoreValues(const void* data, int sizeInBytes);
     void ReportValues(const juce::BigInteger& writtenIndices);
 

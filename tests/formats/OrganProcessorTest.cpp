@@ -10,6 +10,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
+
+namespace juce
+{
+bool dispatchNextMessageOnSystemQueue(bool returnIfNoPendingMessages);
+}
 
 namespace brumalux
 {
@@ -146,6 +152,45 @@ TEST_F(OrganProcessorTest, APresetFileGivesTheSameValuesAsInTheVst2Form)
     EXPECT_EQ(organ->GetFilter().GetParameterText(16), "2500");
     EXPECT_EQ(organ->GetFilter().GetParameterText(17), "10");
     EXPECT_EQ(organ->getProgramName(organ->getCurrentProgram()), "Warm");
+}
+
+// LV2 hosts ask a new plug-in for its values, which JUCE's LV2 client does not answer.
+TEST_F(OrganProcessorTest, ANewOrganReportsEveryValueWithItsFirstBlock)
+{
+    HostListener host;
+    organ->addListener(&host);
+    organ->prepareToPlay(44100.0, 512);
+    PlayNote(2, 512);
+    ASSERT_EQ(host.changes.size(), static_cast<size_t>(numParameters));
+    for (const auto& [index, value] : host.changes)
+        EXPECT_EQ(value, organ->getParameters()[index]->getValue()) << index;
+    organ->removeListener(&host);
+}
+
+// What a host is told while it chooses a program is what the organ goes on reporting
+// once the program plays, "Unused" included, so hosts that compare see no change.
+TEST_F(OrganProcessorTest, AChosenProgramReportsWhatItPlays)
+{
+    organ->prepareToPlay(44100.0, 512);
+    HostListener host;
+    organ->addListener(&host);
+    for (const int program : {2, 6, 7})
+    {
+        host.changes.clear();
+        organ->setCurrentProgram(program);
+        std::map<int, float> told(host.changes.begin(), host.changes.end());
+        ASSERT_EQ(told.size(), static_cast<size_t>(numParameters));
+        PlayNote(1, 512);
+        // The client's later report of every value, after a block, as in a host whose audio runs on.
+        while (juce::dispatchNextMessageOnSystemQueue(true))
+        {
+        }
+        for (const auto& [index, value] : host.changes)
+            EXPECT_EQ(value, told[index]) << "program " << program << ", parameter " << index;
+        for (int index = 0; index < numParameters; ++index)
+            EXPECT_EQ(organ->getParameters()[index]->getValue(), told[index]) << "program " << program;
+    }
+    organ->removeListener(&host);
 }
 
 TEST_F(OrganProcessorTest, ProgramsAndBadProgramNumbers)
