@@ -54,6 +54,8 @@ public:
     int GetUserZoom() const noexcept { return userZoom; }
     float GetScale() const noexcept { return hostScale * static_cast<float>(userZoom) / 100.0f; }
     Brumalux& GetOrgan() const noexcept { return organ; }
+    // Where the preset menu keeps its open file chooser: it closes with the editor.
+    std::unique_ptr<juce::FileChooser>& PresetChooserSlot() noexcept { return presetChooser; }
 
     KeyboardDisplay& GetKeyboard() override { return *keyboard; }
     void SyncControlsFromParameters() override;
@@ -99,6 +101,8 @@ private:
 
     // The parameters whose gesture (a drag, a typed value) is under way.
     std::array<bool, ParameterIndex::count> gestureOpen{};
+
+    std::unique_ptr<juce::FileChooser> presetChooser;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(DemoEditorComponent)
 };

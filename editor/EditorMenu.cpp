@@ -11,7 +11,7 @@ namespace brumalux
 void ShowEditorMenu(DemoEditorComponent& editor)
 {
     juce::PopupMenu menu;
-    AddPresetSection(menu, editor.GetOrgan(), editor);
+    AddPresetSection(menu, editor.GetOrgan(), editor, editor.PresetChooserSlot());
     menu.addSeparator();
     AddZoomSection(menu, editor);
     menu.showMenuAsync(juce::PopupMenu::Options());

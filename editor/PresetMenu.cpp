@@ -26,8 +26,10 @@ void LoadFile(QuellmarkFilterBase& organ, const juce::File& file, juce::Componen
     ShowProblem("Preset not loaded", OrganPreset::Load(file, organ), owner);
 }
 
-// The chooser lives as long as its callback may run: the callback holds it.
-void Choose(QuellmarkFilterBase& organ, juce::Component& owner, bool saving)
+// The chooser lives in its owner's slot, so it closes when the owner goes (or another
+// chooser replaces it) and its callback never outlives the organ.
+void Choose(QuellmarkFilterBase& organ, juce::Component& owner, std::unique_ptr<juce::FileChooser>& slot,
+            bool saving)
 {
     const auto folder = UserFolders::Presets();
     folder.createDirectory();
@@ -37,26 +39,25 @@ void Choose(QuellmarkFilterBase& organ, juce::Component& owner, bool saving)
     const auto start = saving && programName.isNotEmpty()
                            ? folder.getChildFile(programName + OrganPreset::fileSuffix)
                            : folder;
-    auto chooser =
-        std::make_shared<juce::FileChooser>(saving ? "Save preset" : "Load preset", start, pattern);
+    slot = std::make_unique<juce::FileChooser>(saving ? "Save preset" : "Load preset", start, pattern);
     const int flags =
         juce::FileBrowserComponent::canSelectFiles |
         (saving ? juce::FileBrowserComponent::saveMode | juce::FileBrowserComponent::warnAboutOverwriting
                 : juce::FileBrowserComponent::openMode);
-    chooser->launchAsync(
-        flags,
-        [chooser, &organ, safeOwner = SafeOwner(&owner), saving](const juce::FileChooser& chosen)
-        {
-            const auto file = chosen.getResult();
-            if (safeOwner == nullptr || file == juce::File())
-                return;
-            if (saving)
-                ShowProblem("Preset not saved",
-                            OrganPreset::Save(file.withFileExtension(OrganPreset::fileSuffix), organ),
-                            safeOwner.getComponent());
-            else
-                LoadFile(organ, file, safeOwner.getComponent());
-        });
+    slot->launchAsync(flags,
+                      [&organ, safeOwner = SafeOwner(&owner), saving](const juce::FileChooser& chosen)
+                      {
+                          const auto file = chosen.getResult();
+                          if (safeOwner == nullptr || file == juce::File())
+                              return;
+                          if (saving)
+                              ShowProblem(
+                                  "Preset not saved",
+                                  OrganPreset::Save(file.withFileExtension(OrganPreset::fileSuffix), organ),
+                                  safeOwner.getComponent());
+                          else
+                              LoadFile(organ, file, safeOwner.getComponent());
+                      });
 }
 
 // The presets in a folder, its sub-folders first as sub-menus, each in name order.
@@ -94,19 +95,22 @@ juce::PopupMenu FactoryMenu(QuellmarkFilterBase& organ, juce::Component& owner)
 }
 } // namespace
 
-void AddPresetSection(juce::PopupMenu& menu, QuellmarkFilterBase& organ, juce::Component& owner)
+void AddPresetSection(juce::PopupMenu& menu, QuellmarkFilterBase& organ, juce::Component& owner,
+                      std::unique_ptr<juce::FileChooser>& chooserSlot)
 {
     menu.addItem("Save preset...",
-                 [&organ, safeOwner = SafeOwner(&owner)]
+                 [&organ, &chooserSlot, safeOwner = SafeOwner(&owner)]
                  {
+                     // The slot belongs to the owner: it is there while the owner is.
                      if (safeOwner != nullptr)
-                         Choose(organ, *safeOwner, true);
+                         Choose(organ, *safeOwner, chooserSlot, true);
                  });
     menu.addItem("Load preset...",
-                 [&organ, safeOwner = SafeOwner(&owner)]
+                 [&organ, &chooserSlot, safeOwner = SafeOwner(&owner)]
                  {
+                     // The slot belongs to the owner: it is there while the owner is.
                      if (safeOwner != nullptr)
-                         Choose(organ, *safeOwner, false);
+                         Choose(organ, *safeOwner, chooserSlot, false);
                  });
     menu.addSubMenu("Factory programs", FactoryMenu(organ, owner));
     const auto userMenu = FolderMenu(UserFolders::Presets(), organ, owner);

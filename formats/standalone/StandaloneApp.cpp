@@ -64,7 +64,7 @@ private:
         if (auto* organ = dynamic_cast<OrganProcessor*>(pluginHolder->processor.get()))
         {
             menu.addSeparator();
-            AddPresetSection(menu, organ->GetFilter(), *this);
+            AddPresetSection(menu, organ->GetFilter(), *this, presetChooser);
         }
         if (auto* editor = dynamic_cast<OrganProcessorEditor*>(pluginHolder->processor->getActiveEditor()))
             if (auto* organEditor = dynamic_cast<DemoEditorComponent*>(&editor->GetOrganEditor()))
@@ -73,6 +73,8 @@ private:
                            juce::ModalCallbackFunction::forComponent(
                                menuCallback, static_cast<juce::StandaloneFilterWindow*>(this)));
     }
+
+    std::unique_ptr<juce::FileChooser> presetChooser;
 };
 
 // Message thread throughout.

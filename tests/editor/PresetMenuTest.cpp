@@ -4,6 +4,7 @@
 #include "tests/TemporaryHome.h"
 
 #include "editor/PresetMenu.h"
+#include "tests/host/X11TestDisplay.h"
 
 #include <gtest/gtest.h>
 
@@ -41,6 +42,7 @@ class PresetMenuTest : public ::testing::Test, protected OrganWithEditor
 {
 protected:
     const TemporaryHome home;
+    std::unique_ptr<juce::FileChooser> chooser;
 };
 
 TEST_F(PresetMenuTest, ListsTheFactoryProgramsAndThePlayersPresetsByFolder)
@@ -51,7 +53,7 @@ TEST_F(PresetMenuTest, ListsTheFactoryProgramsAndThePlayersPresetsByFolder)
     home.Write(".local/share/Brumalux/Presets/Jazz/Smoky.brumalux-preset", preset);
     home.Write(".local/share/Brumalux/Presets/notes.txt", "not a preset");
     juce::PopupMenu menu;
-    AddPresetSection(menu, filter, OpenEditor());
+    AddPresetSection(menu, filter, OpenEditor(), chooser);
     juce::String text;
     Describe(menu, text);
     EXPECT_EQ(text, "Save preset...\n"
@@ -80,7 +82,7 @@ TEST_F(PresetMenuTest, ListsTheFactoryProgramsAndThePlayersPresetsByFolder)
 TEST_F(PresetMenuTest, WithoutPresetsTheirSubMenuIsGreyedOut)
 {
     juce::PopupMenu menu;
-    AddPresetSection(menu, filter, OpenEditor());
+    AddPresetSection(menu, filter, OpenEditor(), chooser);
     int found = 0;
     for (juce::PopupMenu::MenuItemIterator item(menu); item.next();)
     {
@@ -91,6 +93,26 @@ TEST_F(PresetMenuTest, WithoutPresetsTheirSubMenuIsGreyedOut)
         }
     }
     EXPECT_EQ(found, 1);
+}
+
+// The choosers open without a modal loop and close with their owner, whose going leaves
+// nothing that could call back into it.
+TEST_F(PresetMenuTest, AChooserOpensAsynchronouslyAndGoesWithItsOwner)
+{
+    if (std::getenv("DISPLAY") == nullptr)
+        GTEST_SKIP() << "no X display";
+    static const auto display = X11TestDisplay::Open();
+    for (const char* item : {"Save preset...", "Load preset..."})
+    {
+        juce::PopupMenu menu;
+        AddPresetSection(menu, filter, OpenEditor(), chooser);
+        ASSERT_TRUE(Choose(menu, item));
+        PumpMessages();
+        EXPECT_NE(chooser, nullptr) << item;
+        CloseEditor();
+        chooser.reset();
+        PumpMessages();
+    }
 }
 } // namespace
 
