@@ -15,7 +15,7 @@ struct EditorZoom
     static constexpr std::array<int, 7> choices{100, 125, 150, 175, 200, 250, 300};
     static constexpr int defaultPercent = 100;
 
-    // The nearest choice to any number; the default for anything that is not one.
+    // The choice nearest to percent.
     static int Sanitised(int percent);
     // The zoom the settings file holds; the default when it is missing or damaged.
     static int LoadUserZoom();
