@@ -82,6 +82,11 @@ juce::String PluginParameterManager::GetParameterText(int index) const
                              : juce::String(unknownParameterName);
 }
 
+juce::String PluginParameterManager::FormatValue(float value)
+{
+    return FormatParameterValue(value);
+}
+
 juce::String PluginParameterManager::GetParameterTextFor(int index, float normalisedValue) const
 {
     const auto* record = FindRecord(index);
@@ -139,6 +144,12 @@ void PluginParameterManager::EndGesture(int index)
 {
     if (FindRecord(index) != nullptr)
         owner.EndParameterGesture(index);
+}
+
+juce::Range<float> PluginParameterManager::GetRange(int index) const noexcept
+{
+    const auto* record = FindRecord(index);
+    return record != nullptr ? juce::Range<float>(record->minimum, record->maximum) : juce::Range<float>();
 }
 
 void PluginParameterManager::AppendValues(juce::MemoryBlock& destination) const

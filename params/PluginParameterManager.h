@@ -42,9 +42,13 @@ public:
     juce::String GetParameterName(int index) const;
     // The value in its own units with nine significant digits and a "." decimal point.
     juce::String GetParameterText(int index) const;
+    // A value as the parameter texts write it (nine significant digits, a "." point).
+    static juce::String FormatValue(float value);
     // The text the parameter would show at this normalised value, without setting it.
     juce::String GetParameterTextFor(int index, float normalisedValue) const;
     float GetValue(int index) const noexcept;
+    // The values normalised 0 and 1 stand for; empty for an unknown index.
+    juce::Range<float> GetRange(int index) const noexcept;
     float GetNormalisedValue(int index) const noexcept;
 
     void SetNormalisedValue(int index, float normalisedValue);

@@ -2,7 +2,10 @@
 // input from a host.
 
 #include "formats/OrganProcessor.h"
+#include "engine/Brumalux.h"
+#include "engine/OrganPreset.h"
 #include "params/QuellmarkFilterBase.h"
+#include "tests/TemporaryHome.h"
 
 #include <gtest/gtest.h>
 
@@ -119,6 +122,36 @@ TEST_F(OrganProcessorTest, ChangesFromTheOrganReachTheHost)
     EXPECT_EQ(organ->getCurrentProgram(), 2);
     EXPECT_EQ(host.changes.size(), static_cast<size_t>(numParameters));
     organ->removeListener(&host);
+}
+
+// The VST3, LV2 and standalone forms hold the organ through this adapter, the VST 2 form
+// holds the filter itself: one preset file gives every form the same values, and the
+// host hears them as it hears a program change.
+TEST_F(OrganProcessorTest, APresetFileGivesTheSameValuesAsInTheVst2Form)
+{
+    const TemporaryHome home;
+    home.Write("warm.brumalux-preset",
+               "Brumalux preset\nversion = 1\nname = Warm\nTone = 2500\nDrawBar3 = 0.7\n"
+               "Osc = 5\nDistortion = 40\nSpkr On = 0\n");
+    const auto file = juce::File(home.Folder().string()).getChildFile("warm.brumalux-preset");
+    Brumalux vst2Organ;
+    ASSERT_TRUE(OrganPreset::Load(file, vst2Organ).wasOk());
+
+    HostListener host;
+    organ->addListener(&host);
+    ASSERT_TRUE(OrganPreset::Load(file, organ->GetFilter()).wasOk());
+    organ->removeListener(&host);
+    EXPECT_EQ(host.changes.size(), static_cast<size_t>(numParameters));
+    EXPECT_TRUE(host.gestures.empty());
+    for (int i = 0; i < numParameters; ++i)
+    {
+        EXPECT_EQ(organ->getParameters()[i]->getValue(), vst2Organ.GetNormalisedParameter(i))
+            << "parameter " << i;
+        EXPECT_EQ(organ->GetFilter().GetParameterText(i), vst2Organ.GetParameterText(i)) << "parameter " << i;
+    }
+    EXPECT_EQ(organ->GetFilter().GetParameterText(16), "2500");
+    EXPECT_EQ(organ->GetFilter().GetParameterText(17), "10");
+    EXPECT_EQ(organ->getProgramName(organ->getCurrentProgram()), "Warm");
 }
 
 // LV2 hosts ask a new plug-in for its values, which JUCE's LV2 client does not answer.

@@ -1,6 +1,8 @@
 // The VST3 and LV2 forms as hosts load them: the built bundles, opened with JUCE's own
 // plug-in hosting, held against the VST 2 plug-in loaded through its entry point.
 
+#include "tests/TemporaryHome.h"
+#include "tests/host/X11TestDisplay.h"
 #include "vst2host/PluginInstance.h"
 #include "vst2host/PluginLibrary.h"
 
@@ -9,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
 #include <functional>
 #include <thread>
 
@@ -190,7 +193,13 @@ std::vector<std::vector<float>> ProgramsAsVst2ReadsThem(PluginLibrary& vst2Libra
 class PluginFormats : public ::testing::TestWithParam<Form>
 {
 protected:
-    static void SetUpTestSuite() { juceRuntime = new juce::ScopedJuceInitialiser_GUI(); }
+    static void SetUpTestSuite()
+    {
+        // JUCE's windows need the atoms this connection makes on a bare X server.
+        if (std::getenv("DISPLAY") != nullptr)
+            display = X11TestDisplay::Open().release();
+        juceRuntime = new juce::ScopedJuceInitialiser_GUI();
+    }
     static void TearDownTestSuite() { delete juceRuntime; }
 
     void SetUp() override
@@ -269,6 +278,7 @@ protected:
     }
 
     static juce::ScopedJuceInitialiser_GUI* juceRuntime;
+    static X11TestDisplay* display;
     PluginLibrary vst2Library{BRUMALUX_PLUGIN};
     std::unique_ptr<PluginInstance> vst2;
     std::unique_ptr<juce::AudioPluginInstance> instance;
@@ -276,6 +286,113 @@ protected:
 };
 
 juce::ScopedJuceInitialiser_GUI* PluginFormats::juceRuntime = nullptr;
+X11TestDisplay* PluginFormats::display = nullptr;
+
+// Runs the message loop until the condition holds or five seconds pass.
+bool PumpUntil(const std::function<bool()>& condition)
+{
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!condition() && std::chrono::steady_clock::now() < until)
+        if (!juce::dispatchNextMessageOnSystemQueue(true))
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return condition();
+}
+
+// The window of this size among a window's descendants (the plug-in's own, inside the
+// host's), or 0.
+X11TestDisplay::WindowId FindWindowOfSize(X11TestDisplay& x, X11TestDisplay::WindowId window,
+                                          std::pair<int, int> size)
+{
+    for (const auto child : x.ChildrenOf(window))
+    {
+        if (x.SizeOf(child) == size)
+            return child;
+        if (const auto found = FindWindowOfSize(x, child, size))
+            return found;
+    }
+    return 0;
+}
+
+// Points inside flat areas of the 100 % editor (drawbar track, keyboard, borders).
+constexpr std::pair<int, int> samplePoints[] = {{5, 200},   {5, 407},  {220, 2},
+                                                {220, 483}, {37, 220}, {16, 470}};
+
+int Scaled(int position, float scale)
+{
+    return static_cast<int>((static_cast<float>(position) + 0.5f) * scale);
+}
+
+TEST_P(PluginFormats, EditorDrawsAtTheHostsScaleTimesTheUsersZoomAndTheHostFollows)
+{
+    if (display == nullptr)
+        GTEST_SKIP() << "no X display";
+    const TemporaryHome home;
+    struct Case
+    {
+        const char* source;
+        int userZoom;
+        float hostScale;
+        float scale;
+    };
+    const Case cases[] = {
+        {"none", 100, 1.0f, 1.0f},
+        {"host 200 %", 100, 2.0f, 2.0f},
+        {"host 125 %", 100, 1.25f, 1.25f},
+        {"user 150 %", 150, 1.0f, 1.5f},
+        {"host 150 % and user 200 %", 200, 1.5f, 3.0f},
+    };
+    std::vector<std::uint32_t> reference;
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.source);
+        home.Write(".config/Brumalux/Editor.settings", "zoom = " + std::to_string(c.userZoom) + "\n");
+        std::unique_ptr<juce::AudioProcessorEditor> editor(instance->createEditor());
+        ASSERT_NE(editor, nullptr);
+        editor->addToDesktop(0);
+        editor->setVisible(true);
+        const auto zoomed = c.userZoom / 100.0f;
+        const std::pair openSize(static_cast<int>(std::ceil(440 * zoomed)),
+                                 static_cast<int>(std::ceil(485 * zoomed)));
+        EXPECT_TRUE(PumpUntil([&] { return std::pair(editor->getWidth(), editor->getHeight()) == openSize; }))
+            << "opened at " << editor->getWidth() << " x " << editor->getHeight();
+
+        // While open, as a host does when the window moves to a screen of another scale.
+        editor->setScaleFactor(c.hostScale);
+        const std::pair size(static_cast<int>(std::ceil(440 * c.scale)),
+                             static_cast<int>(std::ceil(485 * c.scale)));
+        EXPECT_TRUE(PumpUntil([&] { return std::pair(editor->getWidth(), editor->getHeight()) == size; }))
+            << "the host's window is " << editor->getWidth() << " x " << editor->getHeight();
+
+        const auto hostWindow =
+            reinterpret_cast<X11TestDisplay::WindowId>(editor->getPeer()->getNativeHandle());
+        X11TestDisplay::WindowId organWindow = 0;
+        ASSERT_TRUE(
+            PumpUntil([&] { return (organWindow = FindWindowOfSize(*display, hostWindow, size)) != 0; }));
+        const auto colours = [&]
+        {
+            std::vector<std::uint32_t> seen;
+            for (const auto& [x, y] : samplePoints)
+                seen.push_back(display->PixelAt(organWindow, Scaled(x, c.scale), Scaled(y, c.scale)));
+            return seen;
+        };
+        if (reference.empty())
+        {
+            ASSERT_TRUE(PumpUntil([&] { return colours()[0] == 0x87ceeb; }))
+                << "the editor was never painted";
+            reference = colours();
+        }
+        // A window that has just grown may still show its former picture for a moment.
+        PumpUntil([&] { return colours() == reference; });
+        const auto seen = colours();
+        for (size_t i = 0; i < std::size(samplePoints); ++i)
+            EXPECT_EQ(seen[i], reference[i])
+                << "at " << samplePoints[i].first << ", " << samplePoints[i].second;
+        editor.reset();
+        while (juce::dispatchNextMessageOnSystemQueue(true))
+        {
+        }
+    }
+}
 
 TEST_P(PluginFormats, IdentityParametersAndPrograms)
 {

@@ -1,0 +1,20 @@
+#include "EditorMenu.h"
+
+#include "DemoEditorComponent.h"
+#include "PresetMenu.h"
+#include "ZoomMenu.h"
+#include "engine/Brumalux.h"
+
+namespace brumalux
+{
+
+void ShowEditorMenu(DemoEditorComponent& editor)
+{
+    juce::PopupMenu menu;
+    AddPresetSection(menu, editor.GetOrgan(), editor, editor.PresetChooserSlot());
+    menu.addSeparator();
+    AddZoomSection(menu, editor);
+    menu.showMenuAsync(juce::PopupMenu::Options());
+}
+
+} // namespace brumalux
