@@ -252,7 +252,14 @@ TEST(Standalone, OpensAtThePlayersZoom)
     ChildProcess organ({BRUMALUX_STANDALONE}, {"HOME=" + home.Folder().string()});
     const auto window = TopLevelWindows::WaitForTitle("Brumalux", 20000);
     ASSERT_NE(window, 0ul) << "no window titled Brumalux";
-    const auto [width, height] = TopLevelWindows::SizeOf(window);
+    // The window is mapped before the program gives it its final size.
+    auto size = TopLevelWindows::SizeOf(window);
+    for (int wait = 0; wait < 100 && size.first < 880; ++wait)
+    {
+        std::this_thread::sleep_for(50ms);
+        size = TopLevelWindows::SizeOf(window);
+    }
+    const auto [width, height] = size;
     // The window's frame adds a few pixels.
     EXPECT_GE(width, 880);
     EXPECT_LE(width, 880 + 10);
