@@ -1,7 +1,9 @@
 #include "engine/Brumalux.h"
 
 #include "engine/KeyMarks.h"
+#include "engine/ControllerMapFile.h"
 #include "engine/ParameterLimits.h"
+#include "framework/UserFolders.h"
 #include "framework/PlayableRange.h"
 
 #include <algorithm>
@@ -29,6 +31,16 @@ Brumalux::Brumalux(EditorFactory editorFactory) : createEditor(editorFactory)
     shapes.SetBaseShapeOfEveryOctave(
         shapes.BasicShape(ParameterLimits::WaveformIndex(Load(parameters.oscillator))));
     controls.Clear();
+    // A default that cannot be read leaves the built-in map; the user hears why when choosing a file.
+    if (const auto userDefault =
+            ControllerMapFile::Read(UserDefaultControllerMapFile(), controllerMapping.ParameterNames());
+        userDefault.map)
+        controllerMapping.SetMap(*userDefault.map);
+}
+
+juce::File Brumalux::UserDefaultControllerMapFile()
+{
+    return UserFolders::Settings().getChildFile("ControllerMap.txt");
 }
 
 void Brumalux::FillProperties(PluginProperties& properties)

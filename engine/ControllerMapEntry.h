@@ -1,0 +1,23 @@
+#pragma once
+
+#include "engine/ControllerMap.h"
+
+#include <juce_core/juce_core.h>
+
+#include <optional>
+
+namespace brumalux
+{
+
+// The controller map as an entry of the saved state: four bytes per bound controller, in ascending
+// controller order: the controller number, the target, flags (bit 0: inverted; the others zero) and the
+// switch mode. No bound controller gives an empty entry.
+namespace ControllerMapEntry
+{
+juce::MemoryBlock Encode(const ControllerMap& map);
+// Null for anything Encode would not have written: a size that is no multiple of four, controllers out of
+// order or repeated, a binding the map does not accept, unknown flags or modes.
+std::optional<ControllerMap> Decode(const void* data, size_t sizeInBytes);
+} // namespace ControllerMapEntry
+
+} // namespace brumalux
