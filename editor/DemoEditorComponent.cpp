@@ -1,6 +1,9 @@
 #include "DemoEditorComponent.h"
 
+#include "ControllerBindingMenu.h"
+#include "EditorMenu.h"
 #include "OrganEditorFactory.h"
+#include "engine/ControllerMapFile.h"
 #include "engine/Brumalux.h"
 #include "params/PluginParameterManager.h"
 
@@ -51,6 +54,7 @@ namespace P = ParameterIndex;
 
 DemoEditorComponent::DemoEditorComponent(Brumalux& ownerFilter)
     : AudioFilterEditor(ownerFilter),
+      organ(ownerFilter),
       manager(ownerFilter.GetParameterManager())
 {
     const juce::Font labelFont(9.0f, juce::Font::plain);
@@ -94,7 +98,7 @@ DemoEditorComponent::DemoEditorComponent(Brumalux& ownerFilter)
     AddSlider(speaker, {"Lo Speaker Speed",  {170, 50, 65, 22}, S::LinearHorizontal, slowest, 7, 0.1,  1,             S::TextBoxLeft, 25, 1, P::fastSpeed1});
     AddSlider(speaker, {"Speaker Throb",     {45, 50, 60, 22},  S::LinearHorizontal, 0,       1, 0.05, Widened(0.8f), S::TextBoxLeft, 30, 1, P::speakerDepth});
     AddSlider(speaker, {"Hi Speaker Spread", {45, 20, 60, 22},  S::LinearHorizontal, 0,       1, 0.1,  Widened(0.1f), S::TextBoxLeft, 80, 1, P::speakerWidth});
-    AddLabel(speaker, "Speakerspeed label", "Slow   - speed -   Fast", {135, 70, 120, 22});
+    auto& speedLabel = AddLabel(speaker, "Speakerspeed label", "Slow   - speed -   Fast", {135, 70, 120, 22});
     AddLabel(speaker, "Speakerdepthlabel", "Width/Depth", {45, 70, 60, 22});
     // clang-format on
     for (auto& label : labels)
@@ -103,6 +107,13 @@ DemoEditorComponent::DemoEditorComponent(Brumalux& ownerFilter)
     keyboard = std::make_unique<VirtualPiano>(keyboardKeyCount, keyboardLowestOctave);
     addAndMakeVisible(*keyboard);
     keyboard->setBounds(10, 410, 420, 70);
+
+    // The speaker's speed has no control of its own: its label stands for it.
+    speedLabel.setInterceptsMouseClicks(true, false);
+    speedLabel.onControllerMenu = [this, &speedLabel]
+    { ShowControllerMenu(ControllerTarget::speakerSpeed, speedLabel); };
+    learnOverlay = std::make_unique<ControllerLearnOverlay>(organ.Controllers());
+    addChildComponent(*learnOverlay);
 
     setSize(editorWidth, editorHeight);
 }
@@ -126,7 +137,9 @@ juce::GroupComponent& DemoEditorComponent::AddGroup(const juce::String& name, co
 
 void DemoEditorComponent::AddSlider(juce::GroupComponent& group, const SliderSettings& settings)
 {
-    auto& slider = *sliders.emplace_back(std::make_unique<juce::Slider>(settings.name));
+    auto learnable = std::make_unique<LearnableSlider>(settings.name);
+    auto& slider = *learnable;
+    sliders.push_back(std::move(learnable));
     group.addAndMakeVisible(slider);
     slider.setBounds(settings.bounds);
     slider.setRange(settings.minimum, settings.maximum, settings.step);
@@ -152,17 +165,23 @@ void DemoEditorComponent::AddDrawBars(juce::GroupComponent& group)
     }
 }
 
-void DemoEditorComponent::AddLabel(juce::GroupComponent& group, const juce::String& name,
-                                   const juce::String& text, juce::Rectangle<int> bounds)
+// Labels let clicks through to the editor's background, unless one is made a control's stand-in.
+WithControllerMenu<juce::Label>& DemoEditorComponent::AddLabel(juce::GroupComponent& group, const juce::String& name,
+                                                               const juce::String& text, juce::Rectangle<int> bounds)
 {
-    auto& label = *labels.emplace_back(std::make_unique<juce::Label>(name, text));
-    group.addAndMakeVisible(label);
-    label.setBounds(bounds);
+    auto label = std::make_unique<WithControllerMenu<juce::Label>>(name, text);
+    auto& added = *label;
+    labels.push_back(std::move(label));
+    group.addAndMakeVisible(added);
+    added.setBounds(bounds);
+    added.setInterceptsMouseClicks(false, false);
+    return added;
 }
 
 void DemoEditorComponent::AddSpeakerSwitch(juce::GroupComponent& group)
 {
-    speakerSwitch = std::make_unique<juce::ToggleButton>("On");
+    speakerSwitch = std::make_unique<WithControllerMenu<juce::ToggleButton>>("On");
+    speakerSwitch->onControllerMenu = [this] { ShowControllerMenu(ParameterIndex::speakerOn, *speakerSwitch); };
     speakerSwitch->setName("Speaker Switch");
     group.addAndMakeVisible(*speakerSwitch);
     speakerSwitch->setBounds(5, 20, 40, 22);
@@ -179,9 +198,10 @@ juce::Slider* DemoEditorComponent::GetSliderFor(int parameterIndex) const
 
 // The slider tells when the user starts and ends changing it (a drag, a typed value, the
 // wheel); the host hears of every value in between as part of that gesture.
-void DemoEditorComponent::BindToParameter(juce::Slider& slider, int parameter)
+void DemoEditorComponent::BindToParameter(LearnableSlider& slider, int parameter)
 {
     sliderForParameter[static_cast<size_t>(parameter)] = &slider;
+    slider.onControllerMenu = [this, parameter, &slider] { ShowControllerMenu(parameter, slider); };
     slider.onDragStart = [this, parameter] { BeginGesture(parameter); };
     slider.onValueChange = [this, parameter] { WriteSlider(parameter); };
     slider.onDragEnd = [this, parameter] { EndGesture(parameter); };
@@ -211,6 +231,24 @@ void DemoEditorComponent::WriteSlider(int parameter)
     BeginGesture(parameter);
     manager.SetValueNotifyingHost(parameter, value);
     EndGesture(parameter);
+}
+
+void DemoEditorComponent::ShowControllerMenu(int target, juce::Component& control)
+{
+    ShowControllerBindingMenu(organ.Controllers(), target, control,
+                              [this, target, &control]
+                              {
+                                  const auto name =
+                                      ControllerMapFile::TargetName(target, organ.Controllers().ParameterNames());
+                                  learnOverlay->Start(target, name,
+                                                      getLocalArea(&control, control.getLocalBounds()));
+                              });
+}
+
+void DemoEditorComponent::mouseDown(const juce::MouseEvent& event)
+{
+    if (event.mods.isPopupMenu())
+        ShowEditorMenu(organ, *this);
 }
 
 void DemoEditorComponent::changeListenerCallback(juce::ChangeBroadcaster* source)

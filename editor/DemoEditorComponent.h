@@ -1,7 +1,9 @@
 #pragma once
 
+#include "ControllerLearnOverlay.h"
 #include "DrawBarSlider.h"
 #include "VirtualPiano.h"
+#include "WithControllerMenu.h"
 
 #include "framework/AudioFilterEditor.h"
 #include "framework/EditorLink.h"
@@ -37,6 +39,8 @@ public:
     void changeListenerCallback(juce::ChangeBroadcaster* source) override;
     void buttonClicked(juce::Button* button) override;
     void paint(juce::Graphics& g) override;
+    // A right-click on the background opens the editor's menu.
+    void mouseDown(const juce::MouseEvent& event) override;
 
     KeyboardDisplay& GetKeyboard() override { return *keyboard; }
     void SyncControlsFromParameters() override;
@@ -52,7 +56,9 @@ public:
 private:
     struct SliderSettings;
 
-    void BindToParameter(juce::Slider& slider, int parameter);
+    void BindToParameter(LearnableSlider& slider, int parameter);
+    // The controller menu of a control that drives the target.
+    void ShowControllerMenu(int target, juce::Component& control);
     void BeginGesture(int parameter);
     void EndGesture(int parameter);
     void WriteSlider(int parameter);
@@ -61,19 +67,21 @@ private:
                                    juce::Rectangle<int> bounds);
     void AddSlider(juce::GroupComponent& group, const SliderSettings& settings);
     void AddDrawBars(juce::GroupComponent& group);
-    void AddLabel(juce::GroupComponent& group, const juce::String& name, const juce::String& text,
-                  juce::Rectangle<int> bounds);
+    WithControllerMenu<juce::Label>& AddLabel(juce::GroupComponent& group, const juce::String& name,
+                                              const juce::String& text, juce::Rectangle<int> bounds);
     void AddSpeakerSwitch(juce::GroupComponent& group);
 
+    Brumalux& organ;
     PluginParameterManager& manager;
     // Declared before the controls, so that the controls are destroyed first.
     std::vector<std::unique_ptr<juce::GroupComponent>> groups;
     std::vector<std::unique_ptr<juce::Slider>> sliders;
     std::array<DrawBarSlider*, numDrawbars> drawBars{};
     std::vector<std::unique_ptr<juce::Label>> labels;
-    std::unique_ptr<juce::ToggleButton> speakerSwitch;
+    std::unique_ptr<WithControllerMenu<juce::ToggleButton>> speakerSwitch;
     std::unique_ptr<VirtualPiano> keyboard;
     std::array<juce::Slider*, ParameterIndex::count> sliderForParameter{};
+    std::unique_ptr<ControllerLearnOverlay> learnOverlay; // over all the controls
 
     // The parameters whose gesture (a drag, a typed value) is under way.
     std::array<bool, ParameterIndex::count> gestureOpen{};
