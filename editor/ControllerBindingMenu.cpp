@@ -52,7 +52,11 @@ void ShowControllerBindingMenu(ControllerMapping& mapping, int target, juce::Com
                  });
     for (const int controller : mapping.Map().ControllersFor(target))
         AddBindingItems(menu, mapping, controller, safeControl);
-    menu.showMenuAsync(juce::PopupMenu::Options().withMousePosition().withStandardItemHeight(menuRowHeight));
+    // Attached to the control, so that the menu knows it lives in a plug-in window, but opened at the mouse.
+    menu.showMenuAsync(juce::PopupMenu::Options()
+                           .withTargetComponent(&control)
+                           .withMousePosition()
+                           .withStandardItemHeight(menuRowHeight));
 }
 
 } // namespace brumalux

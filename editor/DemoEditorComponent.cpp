@@ -124,6 +124,9 @@ DemoEditorComponent::~DemoEditorComponent()
     // before any part of it goes; the base class would only do so after the members.
     GetOwnerFilter().EditorBeingDeleted(this);
     manager.removeChangeListener(this);
+    // A menu still open would act on controls that are gone, or outlive the library in a host that
+    // unloads it right after.
+    juce::PopupMenu::dismissAllActiveMenus();
 }
 
 juce::GroupComponent& DemoEditorComponent::AddGroup(const juce::String& name, const juce::String& title,

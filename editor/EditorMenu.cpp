@@ -9,7 +9,7 @@ void ShowEditorMenu(Brumalux& organ, juce::Component& editor)
 {
     juce::PopupMenu menu;
     AddControllerMapSection(menu, organ, editor);
-    menu.showMenuAsync(juce::PopupMenu::Options().withMousePosition());
+    menu.showMenuAsync(juce::PopupMenu::Options().withTargetComponent(&editor).withMousePosition());
 }
 
 } // namespace brumalux
