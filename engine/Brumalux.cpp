@@ -1,6 +1,7 @@
 #include "engine/Brumalux.h"
 
 #include "engine/KeyMarks.h"
+#include "engine/ControllerMapEntry.h"
 #include "engine/ControllerMapFile.h"
 #include "engine/ParameterLimits.h"
 #include "framework/UserFolders.h"
@@ -41,6 +42,21 @@ Brumalux::Brumalux(EditorFactory editorFactory) : createEditor(editorFactory)
 juce::File Brumalux::UserDefaultControllerMapFile()
 {
     return UserFolders::Settings().getChildFile("ControllerMap.txt");
+}
+
+void Brumalux::WriteSettings(SettingsBlock& block)
+{
+    ControllerMapEntry::Write(block, controllerMapping.Map());
+}
+
+bool Brumalux::ParseSettings(const SettingsBlock& block, PendingSettings& apply)
+{
+    std::optional<ControllerMap> map;
+    if (!ControllerMapEntry::Read(block, map))
+        return false;
+    if (map)
+        apply = [this, loaded = *map] { controllerMapping.SetMap(loaded); };
+    return true;
 }
 
 void Brumalux::FillProperties(PluginProperties& properties)

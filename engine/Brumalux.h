@@ -60,6 +60,10 @@ public:
     const OutputEffects& Effects() const { return outputEffects; }
 
 protected:
+    // The organ's settings in the saved state: the controller map.
+    void WriteSettings(SettingsBlock& block) override;
+    bool ParseSettings(const SettingsBlock& block, PendingSettings& apply) override;
+
     void EditorCreated(AudioFilterEditor& editor) override;
     void ActiveEditorGone() override;
 

@@ -50,4 +50,22 @@ std::optional<ControllerMap> ControllerMapEntry::Decode(const void* data, size_t
     return map;
 }
 
+void ControllerMapEntry::Write(SettingsBlock& block, const ControllerMap& map)
+{
+    if (map == ControllerMap::Default())
+        return;
+    const auto entry = Encode(map);
+    block.Add(key, entry.getData(), entry.getSize());
+}
+
+bool ControllerMapEntry::Read(const SettingsBlock& block, std::optional<ControllerMap>& map)
+{
+    map.reset();
+    const auto* entry = block.Find(key);
+    if (entry == nullptr)
+        return true;
+    map = Decode(entry->getData(), entry->getSize());
+    return map.has_value();
+}
+
 } // namespace brumalux
