@@ -5,10 +5,15 @@
 namespace brumalux
 {
 
+void AddEditorMenuSections(juce::PopupMenu& menu, Brumalux& organ, juce::Component& owner)
+{
+    AddControllerMapSection(menu, organ, owner);
+}
+
 void ShowEditorMenu(Brumalux& organ, juce::Component& editor)
 {
     juce::PopupMenu menu;
-    AddControllerMapSection(menu, organ, editor);
+    AddEditorMenuSections(menu, organ, editor);
     menu.showMenuAsync(juce::PopupMenu::Options().withTargetComponent(&editor).withMousePosition());
 }
 

@@ -11,6 +11,10 @@
 
 #include <juce_audio_plugin_client/Standalone/juce_StandaloneFilterWindow.h>
 
+#include "editor/EditorMenu.h"
+#include "engine/Brumalux.h"
+#include "../OrganProcessor.h"
+
 namespace brumalux
 {
 namespace
@@ -35,6 +39,41 @@ juce::PropertiesFile::Options SettingsFileOptions()
 #endif
     return options;
 }
+
+// JUCE's standalone window, whose Options menu also holds the sections of the editor's own menu.
+class OrganWindow : public juce::StandaloneFilterWindow
+{
+public:
+    using juce::StandaloneFilterWindow::StandaloneFilterWindow;
+
+private:
+    // JUCE's own items keep their numbers (1 to 4, see handleMenuResult); the sections act by themselves.
+    void buttonClicked(juce::Button*) override
+    {
+        juce::PopupMenu menu;
+        menu.addItem(1, "Audio/MIDI Settings...");
+        menu.addSeparator();
+        menu.addItem(2, "Save current state...");
+        menu.addItem(3, "Load a saved state...");
+        menu.addSeparator();
+        menu.addItem(4, "Reset to default state");
+        if (auto* organ = Organ())
+            AddEditorMenuSections(menu, *organ, *this);
+        const juce::Component::SafePointer<OrganWindow> window(this);
+        menu.showMenuAsync(juce::PopupMenu::Options(),
+                           [window](int result)
+                           {
+                               if (window != nullptr && result > 0)
+                                   window->handleMenuResult(result);
+                           });
+    }
+
+    Brumalux* Organ() const
+    {
+        auto* processor = dynamic_cast<OrganProcessor*>(pluginHolder->processor.get());
+        return processor != nullptr ? dynamic_cast<Brumalux*>(&processor->GetFilter()) : nullptr;
+    }
+};
 } // namespace
 
 // Message thread throughout.
@@ -52,8 +91,8 @@ public:
     {
         const auto background =
             juce::LookAndFeel::getDefaultLookAndFeel().findColour(juce::ResizableWindow::backgroundColourId);
-        mainWindow = std::make_unique<juce::StandaloneFilterWindow>(getApplicationName(), background,
-                                                                    appProperties.getUserSettings(), false);
+        mainWindow = std::make_unique<OrganWindow>(getApplicationName(), background,
+                                                   appProperties.getUserSettings(), false);
         mainWindow->setVisible(true);
 
         auto& holder = *mainWindow->pluginHolder;

@@ -117,6 +117,11 @@ TEST(ControllerMapFile, WritesWholeFilesAndRefusesWhatIsNoMap)
         {binary, "not a text file"},
         {large, "too large"},
     };
+    const auto example = ControllerMapFile::Read(juce::File(BRUMALUX_EXAMPLE_CONTROLLER_MAP), names);
+    ASSERT_TRUE(example.map) << example.error;
+    EXPECT_EQ(example.map->Binding(78), (ControllerBinding{P::drawbar8, true}));
+    EXPECT_EQ(example.map->Binding(66), (ControllerBinding{T::speakerSpeed, false, SwitchMode::latching}));
+
     for (const auto& [path, error] : unreadable)
     {
         const auto result = ControllerMapFile::Read(path, names);
