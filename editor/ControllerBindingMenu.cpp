@@ -53,10 +53,9 @@ void ShowControllerBindingMenu(ControllerMapping& mapping, int target, juce::Com
     for (const int controller : mapping.Map().ControllersFor(target))
         AddBindingItems(menu, mapping, controller, safeControl);
     // Attached to the control, so that the menu knows it lives in a plug-in window, but opened at the mouse.
-    menu.showMenuAsync(juce::PopupMenu::Options()
-                           .withTargetComponent(&control)
-                           .withMousePosition()
-                           .withStandardItemHeight(menuRowHeight));
+    menu.showMenuAsync(
+        juce::PopupMenu::Options().withTargetComponent(&control).withMousePosition().withStandardItemHeight(
+            menuRowHeight));
 }
 
 } // namespace brumalux

@@ -18,7 +18,8 @@ ControllerLearnOverlay::~ControllerLearnOverlay()
         mapping.CancelLearning();
 }
 
-void ControllerLearnOverlay::Start(int target, const juce::String& targetName, juce::Rectangle<int> controlArea)
+void ControllerLearnOverlay::Start(int target, const juce::String& targetName,
+                                   juce::Rectangle<int> controlArea)
 {
     mapping.StartLearning(target);
     message = "Move a MIDI controller for " + targetName + " (Esc or a click cancels)";

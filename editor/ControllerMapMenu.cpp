@@ -28,8 +28,8 @@ juce::PopupMenu BindingList(ControllerMapping& mapping)
         const auto& binding = map.Binding(controller);
         if (!binding.IsBound())
             continue;
-        juce::String text = "CC " + juce::String(controller) + ": " +
-                            ControllerMapFile::TargetName(binding.target, names);
+        juce::String text =
+            "CC " + juce::String(controller) + ": " + ControllerMapFile::TargetName(binding.target, names);
         if (binding.inverted)
             text << ", inverted";
         if (binding.mode == SwitchMode::latching)
@@ -91,8 +91,8 @@ void Import(Brumalux& organ, juce::Component& owner)
 void SaveAsDefault(Brumalux& organ)
 {
     auto& mapping = organ.Controllers();
-    const auto error =
-        ControllerMapFile::Write(Brumalux::UserDefaultControllerMapFile(), mapping.Map(), mapping.ParameterNames());
+    const auto error = ControllerMapFile::Write(Brumalux::UserDefaultControllerMapFile(), mapping.Map(),
+                                                mapping.ParameterNames());
     if (error.isNotEmpty())
         Tell(error);
 }

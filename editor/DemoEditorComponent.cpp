@@ -3,8 +3,8 @@
 #include "ControllerBindingMenu.h"
 #include "EditorMenu.h"
 #include "OrganEditorFactory.h"
-#include "engine/ControllerMapFile.h"
 #include "engine/Brumalux.h"
+#include "engine/ControllerMapFile.h"
 #include "params/PluginParameterManager.h"
 
 #include <new>
@@ -169,8 +169,10 @@ void DemoEditorComponent::AddDrawBars(juce::GroupComponent& group)
 }
 
 // Labels let clicks through to the editor's background, unless one is made a control's stand-in.
-WithControllerMenu<juce::Label>& DemoEditorComponent::AddLabel(juce::GroupComponent& group, const juce::String& name,
-                                                               const juce::String& text, juce::Rectangle<int> bounds)
+WithControllerMenu<juce::Label>& DemoEditorComponent::AddLabel(juce::GroupComponent& group,
+                                                               const juce::String& name,
+                                                               const juce::String& text,
+                                                               juce::Rectangle<int> bounds)
 {
     auto label = std::make_unique<WithControllerMenu<juce::Label>>(name, text);
     auto& added = *label;
@@ -184,7 +186,8 @@ WithControllerMenu<juce::Label>& DemoEditorComponent::AddLabel(juce::GroupCompon
 void DemoEditorComponent::AddSpeakerSwitch(juce::GroupComponent& group)
 {
     speakerSwitch = std::make_unique<WithControllerMenu<juce::ToggleButton>>("On");
-    speakerSwitch->onControllerMenu = [this] { ShowControllerMenu(ParameterIndex::speakerOn, *speakerSwitch); };
+    speakerSwitch->onControllerMenu = [this]
+    { ShowControllerMenu(ParameterIndex::speakerOn, *speakerSwitch); };
     speakerSwitch->setName("Speaker Switch");
     group.addAndMakeVisible(*speakerSwitch);
     speakerSwitch->setBounds(5, 20, 40, 22);
@@ -238,14 +241,13 @@ void DemoEditorComponent::WriteSlider(int parameter)
 
 void DemoEditorComponent::ShowControllerMenu(int target, juce::Component& control)
 {
-    ShowControllerBindingMenu(organ.Controllers(), target, control,
-                              [this, target, &control]
-                              {
-                                  const auto name =
-                                      ControllerMapFile::TargetName(target, organ.Controllers().ParameterNames());
-                                  learnOverlay->Start(target, name,
-                                                      getLocalArea(&control, control.getLocalBounds()));
-                              });
+    ShowControllerBindingMenu(
+        organ.Controllers(), target, control,
+        [this, target, &control]
+        {
+            const auto name = ControllerMapFile::TargetName(target, organ.Controllers().ParameterNames());
+            learnOverlay->Start(target, name, getLocalArea(&control, control.getLocalBounds()));
+        });
 }
 
 void DemoEditorComponent::mouseDown(const juce::MouseEvent& event)

@@ -9,8 +9,7 @@ namespace brumalux
 
 // A control whose right-click (the platform's popup-menu click) opens its controller menu instead of
 // moving, pressing or editing the control: the whole click, drag and release, is the menu's.
-template <typename Control>
-class WithControllerMenu : public Control
+template <typename Control> class WithControllerMenu : public Control
 {
 public:
     using Control::Control;

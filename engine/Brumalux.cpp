@@ -1,11 +1,11 @@
 #include "engine/Brumalux.h"
 
-#include "engine/KeyMarks.h"
 #include "engine/ControllerMapEntry.h"
 #include "engine/ControllerMapFile.h"
+#include "engine/KeyMarks.h"
 #include "engine/ParameterLimits.h"
-#include "framework/UserFolders.h"
 #include "framework/PlayableRange.h"
+#include "framework/UserFolders.h"
 
 #include <algorithm>
 

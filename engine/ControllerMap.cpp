@@ -49,7 +49,8 @@ std::vector<int> ControllerMap::ControllersFor(int target) const
 {
     std::vector<int> controllers;
     for (int controller = 0; controller < numControllers; ++controller)
-        if (bindings[static_cast<std::size_t>(controller)].target == target && target != ControllerTarget::none)
+        if (bindings[static_cast<std::size_t>(controller)].target == target &&
+            target != ControllerTarget::none)
             controllers.push_back(controller);
     return controllers;
 }

@@ -18,10 +18,9 @@ juce::MemoryBlock ControllerMapEntry::Encode(const ControllerMap& map)
         const auto& binding = map.Binding(controller);
         if (!binding.IsBound())
             continue;
-        const uint8_t bytes[bytesPerBinding] = {static_cast<uint8_t>(controller),
-                                                static_cast<uint8_t>(binding.target),
-                                                binding.inverted ? invertedFlag : uint8_t{0},
-                                                static_cast<uint8_t>(binding.mode)};
+        const uint8_t bytes[bytesPerBinding] = {
+            static_cast<uint8_t>(controller), static_cast<uint8_t>(binding.target),
+            binding.inverted ? invertedFlag : uint8_t{0}, static_cast<uint8_t>(binding.mode)};
         entry.append(bytes, sizeof(bytes));
     }
     return entry;

@@ -37,7 +37,8 @@ ControllerMapping::~ControllerMapping()
     stopTimer();
 }
 
-void ControllerMapping::Handle(int controller, int value, int previousValue, PerformanceControls& controls) noexcept
+void ControllerMapping::Handle(int controller, int value, int previousValue,
+                               PerformanceControls& controls) noexcept
 {
     TakeForLearning(controller);
     const auto binding = live.Binding(controller);
@@ -47,7 +48,8 @@ void ControllerMapping::Handle(int controller, int value, int previousValue, Per
             controls.speakerSpeed = Oriented(binding, value);
         else
             controls.speakerSpeed =
-                SwitchState(binding, value, previousValue, controls.speakerSpeed >= switchThreshold) ? 127 : 0;
+                SwitchState(binding, value, previousValue, controls.speakerSpeed >= switchThreshold) ? 127
+                                                                                                     : 0;
     }
     else if (binding.target == ParameterIndex::speakerOn)
     {

@@ -11,9 +11,9 @@ struct OrganParameters;
 
 // The two-rotor rotating speaker: a crossover splits the organ signal into a bass and a treble rotor, each
 // with a swept low-pass and Doppler delays whose sweeps are spread over the rotation, mixed into left and
-// right with cabinet filters. The rotors follow the speed (0 to 127: the modulation wheel, or whatever controller drives it) between
-// their slow and fast speeds.
-// Prepare runs in the prepare step (it allocates); Process on the audio thread.
+// right with cabinet filters. The rotors follow the speed (0 to 127: the modulation wheel, or whatever
+// controller drives it) between their slow and fast speeds. Prepare runs in the prepare step (it allocates);
+// Process on the audio thread.
 class RotarySpeaker
 {
 public:

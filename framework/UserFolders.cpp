@@ -11,9 +11,12 @@ const char* const productFolder = "Brumalux";
 juce::File UserFolders::Settings()
 {
 #if JUCE_WINDOWS
-    return juce::File::getSpecialLocation(juce::File::userApplicationDataDirectory).getChildFile(productFolder);
+    return juce::File::getSpecialLocation(juce::File::userApplicationDataDirectory)
+        .getChildFile(productFolder);
 #else
-    return juce::File::getSpecialLocation(juce::File::userHomeDirectory).getChildFile(".config").getChildFile(productFolder);
+    return juce::File::getSpecialLocation(juce::File::userHomeDirectory)
+        .getChildFile(".config")
+        .getChildFile(productFolder);
 #endif
 }
 

@@ -11,9 +11,9 @@
 
 #include <juce_audio_plugin_client/Standalone/juce_StandaloneFilterWindow.h>
 
+#include "OrganProcessor.h"
 #include "editor/EditorMenu.h"
 #include "engine/Brumalux.h"
-#include "../OrganProcessor.h"
 
 namespace brumalux
 {

@@ -67,7 +67,8 @@ TEST(Allocation, SteadyStateBlocksAllocateNothing)
     for (int block = 0; block < 400; ++block)
     {
         // Everything a block may meet: notes, retriggers, pedal, wheels, pressure, all-notes-off, a flood
-        // of notes, mapped and learned controllers, moved drawbars, another waveform, the speaker switched, notes from the keyboard.
+        // of notes, mapped and learned controllers, moved drawbars, another waveform, the speaker switched,
+        // notes from the keyboard.
         midi.clear();
         midi.addEvent(NoteOn(36 + block % 48, 100), block % 256);
         midi.addEvent(NoteOn(36 + block % 48, 80), (block * 7) % 256);

@@ -41,17 +41,17 @@ TEST(ControllerMapEntry, RoundTripsAndRefusesWhatItWouldNotWrite)
         EXPECT_EQ(ControllerMapEntry::Decode(entry.getData(), entry.getSize()), map);
     }
     const std::vector<std::vector<uint8_t>> damaged{
-        {70, 6, 0},                   // cut short
-        {70, 6, 0, 0, 70, 7, 0, 0},   // a controller twice
-        {71, 7, 0, 0, 70, 6, 0, 0},   // out of order
-        {70, 18, 0, 0},               // "Unused" is no target
-        {70, 28, 0, 0},               // beyond the targets
-        {70, 6, 2, 0},                // unknown flag
-        {70, 27, 0, 3},               // unknown mode
-        {70, 6, 0, 1},                // a mode on a drawbar
-        {64, 6, 0, 0},                // the sustain pedal keeps its meaning
-        {11, 6, 0, 0},                // so does the swell
-        {128, 6, 0, 0},               // no such controller
+        {70, 6, 0},                 // cut short
+        {70, 6, 0, 0, 70, 7, 0, 0}, // a controller twice
+        {71, 7, 0, 0, 70, 6, 0, 0}, // out of order
+        {70, 18, 0, 0},             // "Unused" is no target
+        {70, 28, 0, 0},             // beyond the targets
+        {70, 6, 2, 0},              // unknown flag
+        {70, 27, 0, 3},             // unknown mode
+        {70, 6, 0, 1},              // a mode on a drawbar
+        {64, 6, 0, 0},              // the sustain pedal keeps its meaning
+        {11, 6, 0, 0},              // so does the swell
+        {128, 6, 0, 0},             // no such controller
     };
     for (const auto& bytes : damaged)
         EXPECT_FALSE(ControllerMapEntry::Decode(bytes.data(), bytes.size()))
@@ -67,7 +67,8 @@ TEST(ControllerMapFile, TextRoundTripsAndNamesTheLineAtFault)
     EXPECT_EQ(ControllerMapFile::FromText(text, names).map, CustomMap());
 
     const auto read = ControllerMapFile::FromText(
-        "# my drawbars\n\n  Brumalux controller map 1  \n# the upper manual\n 70 =drawbar3 , INVERTED\n", names);
+        "# my drawbars\n\n  Brumalux controller map 1  \n# the upper manual\n 70 =drawbar3 , INVERTED\n",
+        names);
     ASSERT_TRUE(read.map) << read.error;
     EXPECT_EQ(read.map->Binding(70), (ControllerBinding{P::drawbar0 + 3, true}));
     EXPECT_EQ(read.map->ControllersFor(P::drawbar0), std::vector<int>{});
@@ -102,7 +103,8 @@ TEST(ControllerMapFile, WritesWholeFilesAndRefusesWhatIsNoMap)
     const auto file = folder.getFile().getChildFile("deeper/map.txt");
     EXPECT_EQ(ControllerMapFile::Write(file, CustomMap(), names), "");
     EXPECT_EQ(ControllerMapFile::Read(file, names).map, CustomMap());
-    EXPECT_EQ(file.getParentDirectory().getNumberOfChildFiles(juce::File::findFiles), 1) << "no temporary left";
+    EXPECT_EQ(file.getParentDirectory().getNumberOfChildFiles(juce::File::findFiles), 1)
+        << "no temporary left";
 
     const auto binary = folder.getFile().getChildFile("binary");
     binary.replaceWithData("Brumalux controller map 1\n\0\1", 28);
@@ -153,8 +155,8 @@ TEST(ControllerMapping, DefaultAndInvertedDrawbarsMoveWithinTheBlock)
     organ->Controllers().SetBinding(73, {P::drawbar0 + 3, true});
     // controller, value, on channel, drawbar, its value
     const std::vector<std::tuple<int, int, int, int, float>> cases{
-        {70, 127, 1, 0, 1.0f}, {70, 0, 16, 0, 0.0f},   {78, 127, 5, 8, 1.0f},
-        {74, 64, 1, 4, 64.0f / 127.0f}, {73, 127, 1, 3, 0.0f}, {73, 0, 9, 3, 1.0f},
+        {70, 127, 1, 0, 1.0f},           {70, 0, 16, 0, 0.0f},  {78, 127, 5, 8, 1.0f},
+        {74, 64, 1, 4, 64.0f / 127.0f},  {73, 127, 1, 3, 0.0f}, {73, 0, 9, 3, 1.0f},
         {73, 100, 1, 3, 27.0f / 127.0f},
     };
     for (const auto& [controller, value, channel, drawbar, expected] : cases)
@@ -177,7 +179,9 @@ TEST(ControllerMapping, SwitchModesDriveTheSpeaker)
     const std::vector<Case> cases{
         {{T::speakerSpeed}, {0, 40, 127, 3}, {0, 40, 127, 3}},
         {{T::speakerSpeed, true}, {0, 40, 127}, {127, 87, 0}},
-        {{T::speakerSpeed, false, SwitchMode::latching}, {127, 0, 100, 90, 0, 64, 63}, {127, 127, 0, 0, 0, 127, 127}},
+        {{T::speakerSpeed, false, SwitchMode::latching},
+         {127, 0, 100, 90, 0, 64, 63},
+         {127, 127, 0, 0, 0, 127, 127}},
         {{T::speakerSpeed, true, SwitchMode::latching}, {127, 0, 127, 0}, {0, 127, 127, 0}},
         {{T::speakerSpeed, false, SwitchMode::momentary}, {127, 10, 64, 63}, {127, 0, 127, 0}},
         {{P::speakerOn}, {127, 63, 64, 0}, {127, 0, 127, 0}},
@@ -197,8 +201,8 @@ TEST(ControllerMapping, SwitchModesDriveTheSpeaker)
             const int state = binding.target == T::speakerSpeed
                                   ? controls.speakerSpeed
                                   : (organ->Parameters().speakerOn != 0.0f ? 127 : 0);
-            EXPECT_EQ(state, states[i]) << "target " << binding.target << ", mode " << int(binding.mode)
-                                        << ", value " << i;
+            EXPECT_EQ(state, states[i])
+                << "target " << binding.target << ", mode " << int(binding.mode) << ", value " << i;
         }
     }
 }

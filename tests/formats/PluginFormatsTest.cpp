@@ -472,7 +472,8 @@ TEST_P(PluginFormats, ControllersMoveTheDrawbarsAndAMapTravelsInTheState)
     block.AppendTo(blockBytes);
     const auto savedBytes = OrganBytesFromState(GetParam().name, saved);
     ASSERT_EQ(savedBytes.getSize(), organBytes.getSize());
-    EXPECT_EQ(juce::MemoryBlock(savedBytes.begin() + savedBytes.getSize() - blockBytes.getSize(), blockBytes.getSize()),
+    EXPECT_EQ(juce::MemoryBlock(savedBytes.begin() + savedBytes.getSize() - blockBytes.getSize(),
+                                blockBytes.getSize()),
               blockBytes);
 
     SendController(*instance, 72, 127);

@@ -54,7 +54,6 @@ protected:
         ASSERT_EQ(host->Dispatch(vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(window)), 1);
         Idle(300);
         Click(windowX + 5, windowY + 100); // the window gets the focus, as a window manager gives it
-
     }
 
     void TearDown() override
@@ -150,7 +149,7 @@ TEST_F(OrganControllerLearn, ALearnedControllerMovesTheDrawbarUntilForgotten)
     MoveController(learnedController, 127);
     EXPECT_FLOAT_EQ(host->Parameter(drawbarParameter), 0.8f) << "not mapped yet: program 0's value";
 
-    ChooseLearn(); // the learn overlay shows
+    ChooseLearn();                          // the learn overlay shows
     MoveController(learnedController, 127); // learned, and moves it
     EXPECT_FALSE(Dimmed()) << "and goes once learned";
     EXPECT_FLOAT_EQ(host->Parameter(drawbarParameter), 1.0f);

@@ -24,8 +24,9 @@ constexpr size_t factoryChunkSize = 1262;
 
 void SendController(PluginInstance& host, int controller, int value, int channel = 0)
 {
-    host.SendMidi({{0, {static_cast<uint8_t>(0xB0 | channel), static_cast<uint8_t>(controller),
-                        static_cast<uint8_t>(value)}}});
+    host.SendMidi({{0,
+                    {static_cast<uint8_t>(0xB0 | channel), static_cast<uint8_t>(controller),
+                     static_cast<uint8_t>(value)}}});
     host.Render(64);
 }
 
@@ -98,12 +99,12 @@ TEST_F(OrganControllerMap, AMapTravelsInTheStateAndADamagedOneIsRefused)
     EXPECT_FLOAT_EQ(host->Parameter(drawbar0Index), drawbar0) << "70 is not in the loaded map";
 
     const std::vector<std::vector<uint8_t>> damaged{
-        {20, toneIndex, 0},              // cut short
-        {72, 6, 0, 0, 20, 16, 0, 0},     // out of order
-        {72, 6, 0, 1},                   // a switch mode on a drawbar
-        {64, 6, 0, 0},                   // the sustain pedal
-        {72, 18, 0, 0},                  // "Unused"
-        {72, 6, 4, 0},                   // an unknown flag
+        {20, toneIndex, 0},          // cut short
+        {72, 6, 0, 0, 20, 16, 0, 0}, // out of order
+        {72, 6, 0, 1},               // a switch mode on a drawbar
+        {64, 6, 0, 0},               // the sustain pedal
+        {72, 18, 0, 0},              // "Unused"
+        {72, 6, 4, 0},               // an unknown flag
     };
     const auto before = host->State();
     for (const auto& entry : damaged)
