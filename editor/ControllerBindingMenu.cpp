@@ -40,7 +40,7 @@ void AddBindingItems(juce::PopupMenu& menu, ControllerMapping& mapping, int cont
 } // namespace
 
 void ShowControllerBindingMenu(ControllerMapping& mapping, int target, juce::Component& control,
-                               std::function<void()> startLearning)
+                               const std::function<void()>& startLearning)
 {
     const juce::Component::SafePointer<juce::Component> safeControl(&control);
     juce::PopupMenu menu;

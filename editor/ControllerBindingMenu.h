@@ -13,6 +13,6 @@ class ControllerMapping;
 // bound to the target "Forget CC n" and "Invert CC n" (ticked when inverted) and, for the speaker's
 // switches, its mode. Message thread; the menu acts only while the control still exists.
 void ShowControllerBindingMenu(ControllerMapping& mapping, int target, juce::Component& control,
-                               std::function<void()> startLearning);
+                               const std::function<void()>& startLearning);
 
 } // namespace brumalux

@@ -45,7 +45,7 @@ juce::PopupMenu BindingList(ControllerMapping& mapping)
 
 // Runs a file chooser; the action gets the chosen file while the owner still exists.
 void ChooseFile(juce::Component& owner, const juce::String& title, int flags,
-                std::function<void(const juce::File&)> action)
+                const std::function<void(const juce::File&)>& action)
 {
     auto chooser = std::make_shared<juce::FileChooser>(
         title, juce::File::getSpecialLocation(juce::File::userHomeDirectory), filePatterns);
@@ -101,7 +101,7 @@ void SaveAsDefault(Brumalux& organ)
 void AddControllerMapSection(juce::PopupMenu& menu, Brumalux& organ, juce::Component& owner)
 {
     const juce::Component::SafePointer<juce::Component> safeOwner(&owner);
-    const auto whileOwned = [safeOwner](std::function<void()> action)
+    const auto whileOwned = [safeOwner](const std::function<void()>& action)
     {
         return [safeOwner, action]
         {

@@ -27,7 +27,7 @@ namespace ControllerMapFile
 constexpr const char* header = "Brumalux controller map 1";
 constexpr const char* speakerSpeedName = "Speaker Speed";
 // The larger files are not controller maps.
-constexpr juce::int64 maxFileSize = 64 * 1024;
+constexpr juce::int64 maxFileSize = juce::int64{64} * 1024;
 
 // The target's name in the file, given the parameters' names in index order.
 juce::String TargetName(int target, const juce::StringArray& parameterNames);
