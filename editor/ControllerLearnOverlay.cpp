@@ -48,6 +48,8 @@ void ControllerLearnOverlay::timerCallback()
 {
     if (mapping.LearningTarget() == ControllerTarget::none)
         Finish();
+    else if (!hasKeyboardFocus(false))
+        grabKeyboardFocus(); // the closing menu may have taken it along, and Escape needs it
 }
 
 void ControllerLearnOverlay::paint(juce::Graphics& g)
