@@ -18,14 +18,11 @@ ControllerLearnOverlay::~ControllerLearnOverlay()
         mapping.CancelLearning();
 }
 
-void ControllerLearnOverlay::Start(int target, const juce::String& targetName,
-                                   juce::Rectangle<int> controlArea)
+void ControllerLearnOverlay::Start(int target, const juce::String& targetName, const juce::Component& control)
 {
     mapping.StartLearning(target);
     message = "Move a MIDI controller for " + targetName + " (Esc or a click cancels)";
-    lit = controlArea.expanded(3);
-    if (auto* parent = getParentComponent())
-        setBounds(parent->getLocalBounds());
+    lit = getLocalArea(&control, control.getLocalBounds()).expanded(3);
     setVisible(true);
     toFront(true);
     startTimer(pollIntervalMs);

@@ -18,8 +18,8 @@ public:
     explicit ControllerLearnOverlay(ControllerMapping& mappingToWatch);
     ~ControllerLearnOverlay() override;
 
-    // Starts learning for the target; controlArea is the control's place in this overlay's parent.
-    void Start(int target, const juce::String& targetName, juce::Rectangle<int> controlArea);
+    // Starts learning for the target, lighting the control that stands for it.
+    void Start(int target, const juce::String& targetName, const juce::Component& control);
     void Cancel();
 
     void paint(juce::Graphics& g) override;

@@ -2,11 +2,13 @@
 
 #include "ControllerBindingMenu.h"
 #include "EditorMenu.h"
+#include "EditorZoom.h"
 #include "OrganEditorFactory.h"
 #include "engine/Brumalux.h"
 #include "engine/ControllerMapFile.h"
 #include "params/PluginParameterManager.h"
 
+#include <cmath>
 #include <new>
 #include <optional>
 
@@ -15,8 +17,11 @@ namespace brumalux
 
 namespace
 {
-constexpr int editorWidth = 440;
-constexpr int editorHeight = 485;
+constexpr int editorWidth = DemoEditorComponent::unscaledWidth;
+constexpr int editorHeight = DemoEditorComponent::unscaledHeight;
+// Scales a host may ask for beyond these are taken as these.
+constexpr float smallestHostScale = 0.5f;
+constexpr float largestHostScale = 4.0f;
 constexpr int keyboardKeyCount = 61;
 constexpr int keyboardLowestOctave = 3;
 
@@ -55,7 +60,8 @@ namespace P = ParameterIndex;
 DemoEditorComponent::DemoEditorComponent(Brumalux& ownerFilter)
     : AudioFilterEditor(ownerFilter),
       organ(ownerFilter),
-      manager(ownerFilter.GetParameterManager())
+      manager(ownerFilter.GetParameterManager()),
+      userZoom(EditorZoom::LoadUserZoom())
 {
     const juce::Font labelFont(9.0f, juce::Font::plain);
 
@@ -112,10 +118,12 @@ DemoEditorComponent::DemoEditorComponent(Brumalux& ownerFilter)
     speedLabel.setInterceptsMouseClicks(true, false);
     speedLabel.onControllerMenu = [this, &speedLabel]
     { ShowControllerMenu(ControllerTarget::speakerSpeed, speedLabel); };
+    // Over the whole editor, scaled with the other controls.
     learnOverlay = std::make_unique<ControllerLearnOverlay>(organ.Controllers());
     addChildComponent(*learnOverlay);
+    learnOverlay->setBounds(0, 0, editorWidth, editorHeight);
 
-    setSize(editorWidth, editorHeight);
+    ApplyScale();
 }
 
 DemoEditorComponent::~DemoEditorComponent()
@@ -189,6 +197,7 @@ void DemoEditorComponent::AddSpeakerSwitch(juce::GroupComponent& group)
     speakerSwitch->onControllerMenu = [this]
     { ShowControllerMenu(ParameterIndex::speakerOn, *speakerSwitch); };
     speakerSwitch->setName("Speaker Switch");
+    speakerSwitch->setLookAndFeel(&speakerSwitchLook);
     group.addAndMakeVisible(*speakerSwitch);
     speakerSwitch->setBounds(5, 20, 40, 22);
     speakerSwitch->setToggleState(true, juce::dontSendNotification);
@@ -241,19 +250,13 @@ void DemoEditorComponent::WriteSlider(int parameter)
 
 void DemoEditorComponent::ShowControllerMenu(int target, juce::Component& control)
 {
-    ShowControllerBindingMenu(
-        organ.Controllers(), target, control,
-        [this, target, &control]
-        {
-            const auto name = ControllerMapFile::TargetName(target, organ.Controllers().ParameterNames());
-            learnOverlay->Start(target, name, getLocalArea(&control, control.getLocalBounds()));
-        });
-}
-
-void DemoEditorComponent::mouseDown(const juce::MouseEvent& event)
-{
-    if (event.mods.isPopupMenu())
-        ShowEditorMenu(organ, *this);
+    ShowControllerBindingMenu(organ.Controllers(), target, control,
+                              [this, target, &control]
+                              {
+                                  const auto name = ControllerMapFile::TargetName(
+                                      target, organ.Controllers().ParameterNames());
+                                  learnOverlay->Start(target, name, control);
+                              });
 }
 
 void DemoEditorComponent::changeListenerCallback(juce::ChangeBroadcaster* source)
@@ -290,10 +293,44 @@ void DemoEditorComponent::WriteSpeakerSwitch()
     manager.EndGesture(parameter);
 }
 
+void DemoEditorComponent::SetHostScale(float scale)
+{
+    if (!std::isfinite(scale))
+        return;
+    hostScale = juce::jlimit(smallestHostScale, largestHostScale, scale);
+    ApplyScale();
+}
+
+void DemoEditorComponent::SetUserZoom(int percent)
+{
+    userZoom = EditorZoom::Sanitised(percent);
+    ApplyScale();
+}
+
+void DemoEditorComponent::ApplyScale()
+{
+    const auto scale = GetScale();
+    const auto transform = juce::AffineTransform::scale(scale);
+    for (auto* child : getChildren())
+        child->setTransform(transform);
+    // The smallest whole size that holds the drawing, as JUCE's plug-in clients size a
+    // scaled editor's window.
+    setSize(static_cast<int>(std::ceil(static_cast<float>(editorWidth) * scale)),
+            static_cast<int>(std::ceil(static_cast<float>(editorHeight) * scale)));
+    repaint();
+}
+
+void DemoEditorComponent::mouseDown(const juce::MouseEvent& event)
+{
+    if (event.mods.isPopupMenu())
+        ShowEditorMenu(*this);
+}
+
 void DemoEditorComponent::paint(juce::Graphics& g)
 {
-    const int width = getWidth();
-    const int height = getHeight();
+    g.addTransform(juce::AffineTransform::scale(GetScale()));
+    const int width = editorWidth;
+    const int height = editorHeight;
     g.fillAll(juce::Colour(0xff87ceeb));
     g.setColour(juce::Colour(0xff67bedb)); // the band behind the keyboard
     g.fillRect(0, 405, width, 80);

@@ -1,20 +1,23 @@
 #include "EditorMenu.h"
 
 #include "ControllerMapMenu.h"
+#include "DemoEditorComponent.h"
+#include "PresetMenu.h"
+#include "ZoomMenu.h"
+#include "engine/Brumalux.h"
 
 namespace brumalux
 {
 
-void AddEditorMenuSections(juce::PopupMenu& menu, Brumalux& organ, juce::Component& owner)
-{
-    AddControllerMapSection(menu, organ, owner);
-}
-
-void ShowEditorMenu(Brumalux& organ, juce::Component& editor)
+void ShowEditorMenu(DemoEditorComponent& editor)
 {
     juce::PopupMenu menu;
-    AddEditorMenuSections(menu, organ, editor);
-    menu.showMenuAsync(juce::PopupMenu::Options().withTargetComponent(&editor).withMousePosition());
+    AddPresetSection(menu, editor.GetOrgan(), editor, editor.PresetChooserSlot());
+    menu.addSeparator();
+    AddZoomSection(menu, editor);
+    menu.addSeparator();
+    AddControllerMapSection(menu, editor.GetOrgan(), editor);
+    menu.showMenuAsync(juce::PopupMenu::Options());
 }
 
 } // namespace brumalux

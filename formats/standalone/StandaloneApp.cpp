@@ -5,15 +5,19 @@
 #include "JackMidiInput.h"
 #endif
 
+#include "editor/ControllerMapMenu.h"
+#include "editor/DemoEditorComponent.h"
+#include "editor/PresetMenu.h"
+#include "editor/ZoomMenu.h"
+#include "engine/Brumalux.h"
+#include "formats/OrganProcessor.h"
+#include "formats/OrganProcessorEditor.h"
+
 #include <juce_audio_plugin_client/juce_audio_plugin_client.h>
 #include <juce_audio_utils/juce_audio_utils.h>
 #include <juce_gui_extra/juce_gui_extra.h>
 
 #include <juce_audio_plugin_client/Standalone/juce_StandaloneFilterWindow.h>
-
-#include "OrganProcessor.h"
-#include "editor/EditorMenu.h"
-#include "engine/Brumalux.h"
 
 namespace brumalux
 {
@@ -40,14 +44,17 @@ juce::PropertiesFile::Options SettingsFileOptions()
     return options;
 }
 
-// JUCE's standalone window, whose Options menu also holds the sections of the editor's own menu.
+} // namespace
+
+// JUCE's standalone window, whose Options menu also offers the editor menu's sections:
+// the player's presets, the zoom and the controller map.
 class OrganWindow : public juce::StandaloneFilterWindow
 {
 public:
     using juce::StandaloneFilterWindow::StandaloneFilterWindow;
 
 private:
-    // JUCE's own items keep their numbers (1 to 4, see handleMenuResult); the sections act by themselves.
+    // JUCE's own items keep their numbers; the presets' items act by themselves.
     void buttonClicked(juce::Button*) override
     {
         juce::PopupMenu menu;
@@ -57,24 +64,26 @@ private:
         menu.addItem(3, "Load a saved state...");
         menu.addSeparator();
         menu.addItem(4, "Reset to default state");
-        if (auto* organ = Organ())
-            AddEditorMenuSections(menu, *organ, *this);
-        const juce::Component::SafePointer<OrganWindow> window(this);
+        if (auto* organ = dynamic_cast<OrganProcessor*>(pluginHolder->processor.get()))
+        {
+            menu.addSeparator();
+            AddPresetSection(menu, organ->GetFilter(), *this, presetChooser);
+            if (auto* brumalux = dynamic_cast<Brumalux*>(&organ->GetFilter()))
+            {
+                menu.addSeparator();
+                AddControllerMapSection(menu, *brumalux, *this);
+            }
+        }
+        if (auto* editor = dynamic_cast<OrganProcessorEditor*>(pluginHolder->processor->getActiveEditor()))
+            if (auto* organEditor = dynamic_cast<DemoEditorComponent*>(&editor->GetOrganEditor()))
+                AddZoomSection(menu, *organEditor);
         menu.showMenuAsync(juce::PopupMenu::Options(),
-                           [window](int result)
-                           {
-                               if (window != nullptr && result > 0)
-                                   window->handleMenuResult(result);
-                           });
+                           juce::ModalCallbackFunction::forComponent(
+                               menuCallback, static_cast<juce::StandaloneFilterWindow*>(this)));
     }
 
-    Brumalux* Organ() const
-    {
-        auto* processor = dynamic_cast<OrganProcessor*>(pluginHolder->processor.get());
-        return processor != nullptr ? dynamic_cast<Brumalux*>(&processor->GetFilter()) : nullptr;
-    }
+    std::unique_ptr<juce::FileChooser> presetChooser;
 };
-} // namespace
 
 // Message thread throughout.
 class StandaloneApp : public juce::JUCEApplication
@@ -122,7 +131,7 @@ public:
 
 private:
     juce::ApplicationProperties appProperties;
-    std::unique_ptr<juce::StandaloneFilterWindow> mainWindow;
+    std::unique_ptr<OrganWindow> mainWindow;
 #if BRUMALUX_JACK_MIDI_INPUT
     std::unique_ptr<JackMidiInput> jackMidi;
 #endif
