@@ -1,9 +1,11 @@
 #include "DemoEditorComponent.h"
 
+#include "ControllerBindingMenu.h"
 #include "EditorMenu.h"
 #include "EditorZoom.h"
 #include "OrganEditorFactory.h"
 #include "engine/Brumalux.h"
+#include "engine/ControllerMapFile.h"
 #include "params/PluginParameterManager.h"
 
 #include <cmath>
@@ -102,7 +104,7 @@ DemoEditorComponent::DemoEditorComponent(Brumalux& ownerFilter)
     AddSlider(speaker, {"Lo Speaker Speed",  {170, 50, 65, 22}, S::LinearHorizontal, slowest, 7, 0.1,  1,             S::TextBoxLeft, 25, 1, P::fastSpeed1});
     AddSlider(speaker, {"Speaker Throb",     {45, 50, 60, 22},  S::LinearHorizontal, 0,       1, 0.05, Widened(0.8f), S::TextBoxLeft, 30, 1, P::speakerDepth});
     AddSlider(speaker, {"Hi Speaker Spread", {45, 20, 60, 22},  S::LinearHorizontal, 0,       1, 0.1,  Widened(0.1f), S::TextBoxLeft, 80, 1, P::speakerWidth});
-    AddLabel(speaker, "Speakerspeed label", "Slow   - speed -   Fast", {135, 70, 120, 22});
+    auto& speedLabel = AddLabel(speaker, "Speakerspeed label", "Slow   - speed -   Fast", {135, 70, 120, 22});
     AddLabel(speaker, "Speakerdepthlabel", "Width/Depth", {45, 70, 60, 22});
     // clang-format on
     for (auto& label : labels)
@@ -111,6 +113,15 @@ DemoEditorComponent::DemoEditorComponent(Brumalux& ownerFilter)
     keyboard = std::make_unique<VirtualPiano>(keyboardKeyCount, keyboardLowestOctave);
     addAndMakeVisible(*keyboard);
     keyboard->setBounds(10, 410, 420, 70);
+
+    // The speaker's speed has no control of its own: its label stands for it.
+    speedLabel.setInterceptsMouseClicks(true, false);
+    speedLabel.onControllerMenu = [this, &speedLabel]
+    { ShowControllerMenu(ControllerTarget::speakerSpeed, speedLabel); };
+    // Over the whole editor, scaled with the other controls.
+    learnOverlay = std::make_unique<ControllerLearnOverlay>(organ.Controllers());
+    addChildComponent(*learnOverlay);
+    learnOverlay->setBounds(0, 0, editorWidth, editorHeight);
 
     ApplyScale();
 }
@@ -121,6 +132,9 @@ DemoEditorComponent::~DemoEditorComponent()
     // before any part of it goes; the base class would only do so after the members.
     GetOwnerFilter().EditorBeingDeleted(this);
     manager.removeChangeListener(this);
+    // A menu still open would act on controls that are gone, or outlive the library in a host that
+    // unloads it right after.
+    juce::PopupMenu::dismissAllActiveMenus();
 }
 
 juce::GroupComponent& DemoEditorComponent::AddGroup(const juce::String& name, const juce::String& title,
@@ -134,7 +148,9 @@ juce::GroupComponent& DemoEditorComponent::AddGroup(const juce::String& name, co
 
 void DemoEditorComponent::AddSlider(juce::GroupComponent& group, const SliderSettings& settings)
 {
-    auto& slider = *sliders.emplace_back(std::make_unique<juce::Slider>(settings.name));
+    auto learnable = std::make_unique<LearnableSlider>(settings.name);
+    auto& slider = *learnable;
+    sliders.push_back(std::move(learnable));
     group.addAndMakeVisible(slider);
     slider.setBounds(settings.bounds);
     slider.setRange(settings.minimum, settings.maximum, settings.step);
@@ -160,17 +176,26 @@ void DemoEditorComponent::AddDrawBars(juce::GroupComponent& group)
     }
 }
 
-void DemoEditorComponent::AddLabel(juce::GroupComponent& group, const juce::String& name,
-                                   const juce::String& text, juce::Rectangle<int> bounds)
+// Labels let clicks through to the editor's background, unless one is made a control's stand-in.
+WithControllerMenu<juce::Label>& DemoEditorComponent::AddLabel(juce::GroupComponent& group,
+                                                               const juce::String& name,
+                                                               const juce::String& text,
+                                                               juce::Rectangle<int> bounds)
 {
-    auto& label = *labels.emplace_back(std::make_unique<juce::Label>(name, text));
-    group.addAndMakeVisible(label);
-    label.setBounds(bounds);
+    auto label = std::make_unique<WithControllerMenu<juce::Label>>(name, text);
+    auto& added = *label;
+    labels.push_back(std::move(label));
+    group.addAndMakeVisible(added);
+    added.setBounds(bounds);
+    added.setInterceptsMouseClicks(false, false);
+    return added;
 }
 
 void DemoEditorComponent::AddSpeakerSwitch(juce::GroupComponent& group)
 {
-    speakerSwitch = std::make_unique<juce::ToggleButton>("On");
+    speakerSwitch = std::make_unique<WithControllerMenu<juce::ToggleButton>>("On");
+    speakerSwitch->onControllerMenu = [this]
+    { ShowControllerMenu(ParameterIndex::speakerOn, *speakerSwitch); };
     speakerSwitch->setName("Speaker Switch");
     speakerSwitch->setLookAndFeel(&speakerSwitchLook);
     group.addAndMakeVisible(*speakerSwitch);
@@ -188,9 +213,10 @@ juce::Slider* DemoEditorComponent::GetSliderFor(int parameterIndex) const
 
 // The slider tells when the user starts and ends changing it (a drag, a typed value, the
 // wheel); the host hears of every value in between as part of that gesture.
-void DemoEditorComponent::BindToParameter(juce::Slider& slider, int parameter)
+void DemoEditorComponent::BindToParameter(LearnableSlider& slider, int parameter)
 {
     sliderForParameter[static_cast<size_t>(parameter)] = &slider;
+    slider.onControllerMenu = [this, parameter, &slider] { ShowControllerMenu(parameter, slider); };
     slider.onDragStart = [this, parameter] { BeginGesture(parameter); };
     slider.onValueChange = [this, parameter] { WriteSlider(parameter); };
     slider.onDragEnd = [this, parameter] { EndGesture(parameter); };
@@ -220,6 +246,17 @@ void DemoEditorComponent::WriteSlider(int parameter)
     BeginGesture(parameter);
     manager.SetValueNotifyingHost(parameter, value);
     EndGesture(parameter);
+}
+
+void DemoEditorComponent::ShowControllerMenu(int target, juce::Component& control)
+{
+    ShowControllerBindingMenu(organ.Controllers(), target, control,
+                              [this, target, &control]
+                              {
+                                  const auto name = ControllerMapFile::TargetName(
+                                      target, organ.Controllers().ParameterNames());
+                                  learnOverlay->Start(target, name, control);
+                              });
 }
 
 void DemoEditorComponent::changeListenerCallback(juce::ChangeBroadcaster* source)

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "ControllerLearnOverlay.h"
 #include "DrawBarSlider.h"
 #include "SpeakerSwitchLook.h"
 #include "VirtualPiano.h"
+#include "WithControllerMenu.h"
 
 #include "framework/AudioFilterEditor.h"
 #include "framework/EditorLink.h"
@@ -71,7 +73,9 @@ public:
 private:
     struct SliderSettings;
 
-    void BindToParameter(juce::Slider& slider, int parameter);
+    void BindToParameter(LearnableSlider& slider, int parameter);
+    // The controller menu of a control that drives the target.
+    void ShowControllerMenu(int target, juce::Component& control);
     void BeginGesture(int parameter);
     void EndGesture(int parameter);
     void WriteSlider(int parameter);
@@ -80,8 +84,8 @@ private:
                                    juce::Rectangle<int> bounds);
     void AddSlider(juce::GroupComponent& group, const SliderSettings& settings);
     void AddDrawBars(juce::GroupComponent& group);
-    void AddLabel(juce::GroupComponent& group, const juce::String& name, const juce::String& text,
-                  juce::Rectangle<int> bounds);
+    WithControllerMenu<juce::Label>& AddLabel(juce::GroupComponent& group, const juce::String& name,
+                                              const juce::String& text, juce::Rectangle<int> bounds);
     void AddSpeakerSwitch(juce::GroupComponent& group);
     void ApplyScale();
 
@@ -95,9 +99,10 @@ private:
     std::vector<std::unique_ptr<juce::Slider>> sliders;
     std::array<DrawBarSlider*, numDrawbars> drawBars{};
     std::vector<std::unique_ptr<juce::Label>> labels;
-    std::unique_ptr<juce::ToggleButton> speakerSwitch;
+    std::unique_ptr<WithControllerMenu<juce::ToggleButton>> speakerSwitch;
     std::unique_ptr<VirtualPiano> keyboard;
     std::array<juce::Slider*, ParameterIndex::count> sliderForParameter{};
+    std::unique_ptr<ControllerLearnOverlay> learnOverlay; // over all the controls
 
     // The parameters whose gesture (a drag, a typed value) is under way.
     std::array<bool, ParameterIndex::count> gestureOpen{};

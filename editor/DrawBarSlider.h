@@ -1,16 +1,17 @@
 #pragma once
 
-#include <juce_gui_basics/juce_gui_basics.h>
+#include "WithControllerMenu.h"
 
 namespace brumalux
 {
 
 // One drawbar of the organ: the toolkit's vertical slider, 0 to 1 in steps of 0.01, with
-// an editable value box below the track. It draws and behaves exactly as that slider.
-class DrawBarSlider : public juce::Slider
+// an editable value box below the track. It draws and behaves exactly as that slider; a right-click
+// opens its controller menu.
+class DrawBarSlider : public LearnableSlider
 {
 public:
-    DrawBarSlider() : juce::Slider("Draw Bar")
+    DrawBarSlider() : LearnableSlider("Draw Bar")
     {
         setRange(0.0, 1.0, 0.01);
         setSliderStyle(juce::Slider::LinearVertical);

@@ -1,5 +1,6 @@
 #include "EditorMenu.h"
 
+#include "ControllerMapMenu.h"
 #include "DemoEditorComponent.h"
 #include "PresetMenu.h"
 #include "ZoomMenu.h"
@@ -14,6 +15,8 @@ void ShowEditorMenu(DemoEditorComponent& editor)
     AddPresetSection(menu, editor.GetOrgan(), editor, editor.PresetChooserSlot());
     menu.addSeparator();
     AddZoomSection(menu, editor);
+    menu.addSeparator();
+    AddControllerMapSection(menu, editor.GetOrgan(), editor);
     menu.showMenuAsync(juce::PopupMenu::Options());
 }
 

@@ -1,8 +1,11 @@
 #include "engine/Brumalux.h"
 
+#include "engine/ControllerMapEntry.h"
+#include "engine/ControllerMapFile.h"
 #include "engine/KeyMarks.h"
 #include "engine/ParameterLimits.h"
 #include "framework/PlayableRange.h"
+#include "framework/UserFolders.h"
 
 #include <algorithm>
 
@@ -29,6 +32,31 @@ Brumalux::Brumalux(EditorFactory editorFactory) : createEditor(editorFactory)
     shapes.SetBaseShapeOfEveryOctave(
         shapes.BasicShape(ParameterLimits::WaveformIndex(Load(parameters.oscillator))));
     controls.Clear();
+    // A default that cannot be read leaves the built-in map; the user hears why when choosing a file.
+    if (const auto userDefault =
+            ControllerMapFile::Read(UserDefaultControllerMapFile(), controllerMapping.ParameterNames());
+        userDefault.map)
+        controllerMapping.SetMap(*userDefault.map);
+}
+
+juce::File Brumalux::UserDefaultControllerMapFile()
+{
+    return UserFolders::Settings().getChildFile("ControllerMap.txt");
+}
+
+void Brumalux::WriteSettings(SettingsBlock& block)
+{
+    ControllerMapEntry::Write(block, controllerMapping.Map());
+}
+
+bool Brumalux::ParseSettings(const SettingsBlock& block, PendingSettings& apply)
+{
+    std::optional<ControllerMap> map;
+    if (!ControllerMapEntry::Read(block, map))
+        return false;
+    if (map)
+        apply = [this, loaded = *map] { controllerMapping.SetMap(loaded); };
+    return true;
 }
 
 void Brumalux::FillProperties(PluginProperties& properties)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/ControllerMapping.h"
 #include "engine/KeyboardHandOff.h"
 #include "engine/MidiEvent.h"
 #include "engine/OrganShapes.h"
@@ -61,10 +62,17 @@ public:
     void handleMessage(const juce::Message& message) override { HandleKeyboardMessage(message); }
 
     OrganParameters& Parameters() { return parameters; }
+    ControllerMapping& Controllers() { return controllerMapping; }
+    // The user's own default controller map, which a new organ starts with when it can be read.
+    static juce::File UserDefaultControllerMapFile();
     const VoicePool& Voices() const { return voices; }
     const OutputEffects& Effects() const { return outputEffects; }
 
 protected:
+    // The organ's settings in the saved state: the controller map.
+    void WriteSettings(SettingsBlock& block) override;
+    bool ParseSettings(const SettingsBlock& block, PendingSettings& apply) override;
+
     void EditorCreated(AudioFilterEditor& editor) override;
     void ActiveEditorGone() override;
 
@@ -115,6 +123,7 @@ private:
     TrackedEnvelope percussionEnvelope; // shared by every voice, evaluated at each voice's own time
     PerformanceControls controls;
     OrganParameters parameters;
+    ControllerMapping controllerMapping{GetParameterManager()};
 };
 
 } // namespace brumalux

@@ -117,7 +117,9 @@ void Brumalux::StopNote(const MidiEvent& event, KeyMarks& keyMarks)
 
 void Brumalux::SetController(const MidiEvent& event)
 {
+    const int previousValue = controls.controllers[event.data1];
     controls.controllers[event.data1] = event.data2;
+    controllerMapping.Handle(event.data1, event.data2, previousValue, controls);
     if (event.data1 != PerformanceControls::sustainPedal || event.data2 != 0)
         return;
     // Pedal up: every note let go while it was down ends here. The marks stay, so a later pedal release

@@ -39,7 +39,7 @@ void OutputEffects::Process(float* mix, int numSamples, float* left, float* righ
     if (Load(parameters.speakerOn) == 0.0f)
         CopyToBothChannels(mix, numSamples, left, right, accumulate);
     else
-        speaker.Process(mix, numSamples, left, right, accumulate, parameters, controls.ModulationWheel());
+        speaker.Process(mix, numSamples, left, right, accumulate, parameters, controls.speakerSpeed);
 }
 
 void OutputEffects::ApplyBlockSettings(OrganParameters& parameters)

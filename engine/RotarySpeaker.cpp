@@ -49,7 +49,7 @@ void RotarySpeaker::Prepare(float newSampleRate, bool rateChanged, OscillatorSha
     rotor2Speed = 0.0f;
 }
 
-void RotarySpeaker::ApplyBlockSettings(const OrganParameters& parameters, int modulationWheel)
+void RotarySpeaker::ApplyBlockSettings(const OrganParameters& parameters, int speed)
 {
     crossoverLow.SetFrequency(ParameterLimits::FilterFrequency(400.0f / sampleRate));
     crossoverHigh.SetFrequency(ParameterLimits::FilterFrequency(400.0f / sampleRate));
@@ -59,18 +59,18 @@ void RotarySpeaker::ApplyBlockSettings(const OrganParameters& parameters, int mo
     cabinetRight.SetQ(0.5f);
     speedWobble.SetFrequency(0.05);
     trebleRotorFilter.SetQ(0.2f);
-    MoveRotorSpeeds(parameters, modulationWheel);
+    MoveRotorSpeeds(parameters, speed);
 }
 
-void RotarySpeaker::MoveRotorSpeeds(const OrganParameters& parameters, int modulationWheel)
+void RotarySpeaker::MoveRotorSpeeds(const OrganParameters& parameters, int speed)
 {
     using ParameterLimits::RotorSpeed;
     const float slow1 = RotorSpeed(Load(parameters.slowSpeed1), sampleRate);
     const float slow2 = RotorSpeed(Load(parameters.slowSpeed2), sampleRate);
     const float fast1 = RotorSpeed(Load(parameters.fastSpeed1), sampleRate);
     const float fast2 = RotorSpeed(Load(parameters.fastSpeed2), sampleRate);
-    // The wheel multiplies before the division by 127: taking m / 127 first rounds differently.
-    const auto wheel = static_cast<float>(modulationWheel);
+    // The speed multiplies before the division by 127: taking m / 127 first rounds differently.
+    const auto wheel = static_cast<float>(speed);
     const float target1 = slow1 + (fast1 - slow1) * wheel / 127.0f;
     const float target2 = slow2 + (fast2 - slow2) * wheel / 127.0f;
     // Once per block: the rotors approach their targets with a time constant of 50 blocks.
@@ -79,9 +79,9 @@ void RotarySpeaker::MoveRotorSpeeds(const OrganParameters& parameters, int modul
 }
 
 void RotarySpeaker::Process(float* mix, int numSamples, float* left, float* right, bool accumulate,
-                            const OrganParameters& parameters, int modulationWheel)
+                            const OrganParameters& parameters, int speed)
 {
-    ApplyBlockSettings(parameters, modulationWheel);
+    ApplyBlockSettings(parameters, speed);
     for (int start = 0; start < numSamples; start += chunkLength)
     {
         Chunk chunk;

@@ -11,8 +11,9 @@ struct OrganParameters;
 
 // The two-rotor rotating speaker: a crossover splits the organ signal into a bass and a treble rotor, each
 // with a swept low-pass and Doppler delays whose sweeps are spread over the rotation, mixed into left and
-// right with cabinet filters. The rotors follow the modulation wheel between their slow and fast speeds.
-// Prepare runs in the prepare step (it allocates); Process on the audio thread.
+// right with cabinet filters. The rotors follow the speed (0 to 127: the modulation wheel, or whatever
+// controller drives it) between their slow and fast speeds. Prepare runs in the prepare step (it allocates);
+// Process on the audio thread.
 class RotarySpeaker
 {
 public:
@@ -26,7 +27,7 @@ public:
 
     // Turns numSamples of mix into left and right (added, or written), leaving mix at 0.
     void Process(float* mix, int numSamples, float* left, float* right, bool accumulate,
-                 const OrganParameters& parameters, int modulationWheel);
+                 const OrganParameters& parameters, int speed);
 
     float Rotor1Speed() const { return rotor1Speed; }
     float Rotor2Speed() const { return rotor2Speed; }
@@ -54,8 +55,8 @@ private:
     void RunRotorDelays(Chunk& chunk);
     void MixToOutput(const Chunk& chunk, const OrganParameters& parameters, float* left, float* right,
                      bool accumulate);
-    void ApplyBlockSettings(const OrganParameters& parameters, int modulationWheel);
-    void MoveRotorSpeeds(const OrganParameters& parameters, int modulationWheel);
+    void ApplyBlockSettings(const OrganParameters& parameters, int speed);
+    void MoveRotorSpeeds(const OrganParameters& parameters, int speed);
 
     // The rotors' direct sound, then their cabinet taps (bass first in both).
     ModulatedDelayLine directDelays[2];

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <limits>
 
 namespace brumalux
 {
@@ -120,6 +121,16 @@ void PluginParameterManager::SetNormalisedValue(int index, float normalisedValue
 {
     if (const auto* record = FindRecord(index))
         StoreIfFinite(*record, record->ValueFromNormalised(normalisedValue));
+}
+
+float PluginParameterManager::StoreNormalisedValue(int index, float normalisedValue) noexcept
+{
+    const auto* record = FindRecord(index);
+    const float value = record != nullptr ? record->ValueFromNormalised(normalisedValue)
+                                          : std::numeric_limits<float>::quiet_NaN();
+    if (std::isfinite(value))
+        record->target->store(value, std::memory_order_relaxed);
+    return value;
 }
 
 void PluginParameterManager::StoreAndReportToHost(int index, const ParameterRecord& record, float value)

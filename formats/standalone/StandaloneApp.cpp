@@ -5,9 +5,11 @@
 #include "JackMidiInput.h"
 #endif
 
+#include "editor/ControllerMapMenu.h"
 #include "editor/DemoEditorComponent.h"
 #include "editor/PresetMenu.h"
 #include "editor/ZoomMenu.h"
+#include "engine/Brumalux.h"
 #include "formats/OrganProcessor.h"
 #include "formats/OrganProcessorEditor.h"
 
@@ -41,10 +43,11 @@ juce::PropertiesFile::Options SettingsFileOptions()
 #endif
     return options;
 }
+
 } // namespace
 
 // JUCE's standalone window, whose Options menu also offers the editor menu's sections:
-// the player's presets and the zoom.
+// the player's presets, the zoom and the controller map.
 class OrganWindow : public juce::StandaloneFilterWindow
 {
 public:
@@ -65,6 +68,11 @@ private:
         {
             menu.addSeparator();
             AddPresetSection(menu, organ->GetFilter(), *this, presetChooser);
+            if (auto* brumalux = dynamic_cast<Brumalux*>(&organ->GetFilter()))
+            {
+                menu.addSeparator();
+                AddControllerMapSection(menu, *brumalux, *this);
+            }
         }
         if (auto* editor = dynamic_cast<OrganProcessorEditor*>(pluginHolder->processor->getActiveEditor()))
             if (auto* organEditor = dynamic_cast<DemoEditorComponent*>(&editor->GetOrganEditor()))

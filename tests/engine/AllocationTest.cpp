@@ -67,13 +67,19 @@ TEST(Allocation, SteadyStateBlocksAllocateNothing)
     for (int block = 0; block < 400; ++block)
     {
         // Everything a block may meet: notes, retriggers, pedal, wheels, pressure, all-notes-off, a flood
-        // of notes, moved drawbars, another waveform, the speaker switched, notes from the keyboard.
+        // of notes, mapped and learned controllers, moved drawbars, another waveform, the speaker switched,
+        // notes from the keyboard.
         midi.clear();
         midi.addEvent(NoteOn(36 + block % 48, 100), block % 256);
         midi.addEvent(NoteOn(36 + block % 48, 80), (block * 7) % 256);
         midi.addEvent(NoteOff(36 + (block + 40) % 48), (block * 13) % 256);
         midi.addEvent(Controller(64, block % 30 < 15 ? 127 : 0), 5);
         midi.addEvent(Controller(1, block % 128), 6);
+        midi.addEvent(Controller(70 + block % 9, block % 128), 9); // a drawbar by the default map
+        midi.addEvent(Controller(20, block % 3 == 0 ? 127 : 0), 10);
+        if (block % 50 == 0) // learned on the audio thread, mid-run
+            organ.Controllers().StartLearning(block % 100 == 0 ? ControllerTarget::speakerSpeed
+                                                               : ParameterIndex::speakerOn);
         midi.addEvent(PitchWheel((block * 97) % 16384), 7);
         midi.addEvent(juce::MidiMessage::channelPressureChange(1, block % 128), 8);
         if (block % 100 == 99)

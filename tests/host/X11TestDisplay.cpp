@@ -153,11 +153,23 @@ bool X11TestDisplay::MovePointer(int x, int y)
     return true;
 }
 
-bool X11TestDisplay::SetMouseButton(bool down)
+bool X11TestDisplay::SetMouseButton(bool down, unsigned int button)
 {
     using FakeButtonEvent = int (*)(Display*, unsigned int, int, unsigned long);
     static auto fakeButtonEvent = reinterpret_cast<FakeButtonEvent>(XTestFunction("XTestFakeButtonEvent"));
-    if (fakeButtonEvent == nullptr || fakeButtonEvent(display, 1, down ? True : False, CurrentTime) == 0)
+    if (fakeButtonEvent == nullptr || fakeButtonEvent(display, button, down ? True : False, CurrentTime) == 0)
+        return false;
+    XSync(display, False);
+    return true;
+}
+
+bool X11TestDisplay::TapKey(unsigned long keySymbol)
+{
+    using FakeKeyEvent = int (*)(Display*, unsigned int, int, unsigned long);
+    static auto fakeKeyEvent = reinterpret_cast<FakeKeyEvent>(XTestFunction("XTestFakeKeyEvent"));
+    const auto keyCode = XKeysymToKeycode(display, keySymbol);
+    if (fakeKeyEvent == nullptr || keyCode == 0 || fakeKeyEvent(display, keyCode, True, CurrentTime) == 0 ||
+        fakeKeyEvent(display, keyCode, False, CurrentTime) == 0)
         return false;
     XSync(display, False);
     return true;

@@ -34,9 +34,15 @@ public:
     // The colour at x, y as 0xRRGGBB; 0xffffffff when the window cannot be read.
     std::uint32_t PixelAt(WindowId window, int x, int y);
 
-    // Presses or releases the first mouse button through the XTEST extension; false
-    // where the extension's library or the server's support is missing.
-    bool SetMouseButton(bool down);
+    static constexpr unsigned int leftButton = 1;
+    static constexpr unsigned int rightButton = 3;
+    static constexpr unsigned long escapeKey = 0xff1b; // the X key symbol
+
+    // Presses or releases a mouse button (the first by default) through the XTEST
+    // extension; false where the extension's library or the server's support is missing.
+    bool SetMouseButton(bool down, unsigned int button = leftButton);
+    // Presses and releases the key of an X key symbol through XTEST.
+    bool TapKey(unsigned long keySymbol);
     // Moves the pointer to x, y on the screen through XTEST; false where it is missing.
     bool MovePointer(int x, int y);
 

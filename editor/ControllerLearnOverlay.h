@@ -1,0 +1,40 @@
+#pragma once
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+namespace brumalux
+{
+
+class ControllerMapping;
+
+// Lies over the whole editor while a control waits for a controller: the control stays lit, a line says
+// what to do, and Escape or a click anywhere cancels. It hides itself once the organ has bound a
+// controller (or the learn ended otherwise). Message thread.
+class ControllerLearnOverlay : public juce::Component, private juce::Timer
+{
+public:
+    static constexpr int pollIntervalMs = 30;
+
+    explicit ControllerLearnOverlay(ControllerMapping& mappingToWatch);
+    ~ControllerLearnOverlay() override;
+
+    // Starts learning for the target, lighting the control that stands for it.
+    void Start(int target, const juce::String& targetName, const juce::Component& control);
+    void Cancel();
+
+    void paint(juce::Graphics& g) override;
+    void mouseDown(const juce::MouseEvent& event) override;
+    bool keyPressed(const juce::KeyPress& key) override;
+
+private:
+    void timerCallback() override;
+    void Finish();
+
+    ControllerMapping& mapping;
+    juce::String message;
+    juce::Rectangle<int> lit;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(ControllerLearnOverlay)
+};
+
+} // namespace brumalux

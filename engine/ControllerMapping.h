@@ -1,0 +1,79 @@
+#pragma once
+
+#include "engine/LiveControllerMap.h"
+#include "engine/PerformanceControls.h"
+
+#include <juce_events/juce_events.h>
+
+namespace brumalux
+{
+
+class PluginParameterManager;
+
+// The organ's controller map at work: bound controllers move their targets, a control learns the next
+// controller that arrives, and the values controllers gave the parameters reach the host.
+//
+// Threads: Handle runs on the audio thread and only writes atomics: the parameter's value (so the sound
+// follows within the block), the speed in the block's controls, and a per-parameter report slot. The
+// message thread delivers those slots (DeliverPending, from a timer): each value goes to the host as an
+// edit would (the editor follows from the change message), a gesture per parameter held open while its
+// controller keeps moving. Learning hands its target to the audio thread and the learned binding back
+// through atomics alone. The map itself may be read and replaced from any thread; every change is
+// announced to change listeners (the editor's menus) on the message thread.
+class ControllerMapping : public juce::ChangeBroadcaster, private juce::Timer
+{
+public:
+    static constexpr int deliveryIntervalMs = 30;
+    // A reported parameter's gesture ends when its controller has been still this long.
+    static constexpr int gestureIdleTicks = 10;
+
+    // Delivers from a timer when a message loop exists; otherwise the owner calls DeliverPending.
+    explicit ControllerMapping(PluginParameterManager& manager);
+    ~ControllerMapping() override;
+
+    // Audio thread: a controller message, after the controls recorded its value (previousValue is the
+    // controller's value before this message).
+    void Handle(int controller, int value, int previousValue, PerformanceControls& controls) noexcept;
+
+    // Any thread.
+    ControllerMap Map() const noexcept { return live.Snapshot(); }
+    void SetMap(const ControllerMap& map);
+    // False (and nothing changed) for a binding the map does not accept.
+    bool SetBinding(int controller, const ControllerBinding& binding);
+
+    // Message thread. The next bindable controller to arrive is bound to the target (and leaves the
+    // target it drove before); a new learn replaces one under way.
+    void StartLearning(int target);
+    void CancelLearning() noexcept;
+    // The target waiting for a controller, or ControllerTarget::none.
+    int LearningTarget() const noexcept { return learningTarget.load(std::memory_order_relaxed); }
+    void DeliverPending();
+
+    juce::StringArray ParameterNames() const;
+
+private:
+    struct ReportSlot
+    {
+        std::atomic<float> value{0.0f};
+        std::atomic<bool> pending{false};
+    };
+    struct Gesture
+    {
+        bool open = false;
+        int idleTicks = 0;
+    };
+
+    void timerCallback() override { DeliverPending(); }
+    void TakeForLearning(int controller) noexcept;
+    void MoveParameter(int index, float normalisedValue) noexcept;
+    void DeliverReport(int index);
+
+    PluginParameterManager& manager;
+    LiveControllerMap live;
+    std::atomic<int> learningTarget{ControllerTarget::none};
+    std::atomic<bool> learnedOnAudioThread{false};
+    std::array<ReportSlot, ParameterIndex::count> reports;
+    std::array<Gesture, ParameterIndex::count> gestures; // message thread only
+};
+
+} // namespace brumalux
