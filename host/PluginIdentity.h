@@ -11,7 +11,8 @@ namespace PluginIdentity
 {
 constexpr const char* effectName = "Brumalux";
 constexpr const char* vendorName = "Quellmark music";
-constexpr vst2::VstInt32 vendorVersion = 1000;
+// The project's version, encoded by the build (host/CMakeLists.txt).
+constexpr vst2::VstInt32 vendorVersion = BRUMALUX_VST2_VENDOR_VERSION;
 constexpr vst2::VstInt32 vstVersion = 2300;
 constexpr vst2::VstInt32 effectRecordVersion = 1;
 } // namespace PluginIdentity

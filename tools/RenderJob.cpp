@@ -208,6 +208,11 @@ int RunRenderCommand(const std::vector<std::string>& arguments, const RenderEnvi
             environment.out << HelpText();
             return kExitDone;
         }
+        if (options.version)
+        {
+            environment.out << kToolName << " " << BRUMALUX_VERSION << "\n";
+            return kExitDone;
+        }
         return Run(options, environment);
     }
     catch (const UsageError& error)

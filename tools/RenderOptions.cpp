@@ -101,6 +101,8 @@ void TakeOption(RenderOptions& options, ArgumentReader& reader, const std::strin
     };
     if (option == "-h" || option == "--help")
         flag(options.help);
+    else if (option == "--version")
+        flag(options.version);
     else if (option == "-q" || option == "--quiet")
         flag(options.quiet);
     else if (option == "--list")
@@ -151,7 +153,8 @@ RenderOptions ParseArguments(const std::vector<std::string>& arguments)
         else
             TakeOption(options, reader, argument);
     }
-    if (!options.help && options.midiFile.empty() && !options.list && options.saveStateFile.empty())
+    if (!options.help && !options.version && options.midiFile.empty() && !options.list &&
+        options.saveStateFile.empty())
         throw UsageError("no MIDI file given");
     return options;
 }
@@ -208,6 +211,7 @@ Plug-in:
 Other:
   -q, --quiet           print only warnings and errors
   -h, --help            this text
+      --version         print the version of Brumalux this tool belongs to
 
 Progress is shown on stderr when it is a terminal. At the end the tool reports the
 duration, peak and RMS level, and warns when 16 or 24-bit output clips.

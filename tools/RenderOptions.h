@@ -30,6 +30,7 @@ struct RenderOptions
     bool list = false;
     bool quiet = false;
     bool help = false;
+    bool version = false;
 };
 
 // Throws UsageError for anything it cannot take as given.

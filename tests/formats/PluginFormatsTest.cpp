@@ -768,6 +768,37 @@ TEST(Vst3Bundle, ClassIdStaysTheSame)
     // never change between versions.
     EXPECT_EQ(static_cast<juce::uint32>(found[0]->uniqueId), 0x851b20ecu);
 }
+
+// The project's version, as every form and the render tool show it.
+TEST(Version, EveryFormAndTheRenderToolShowTheProjectVersion)
+{
+    const juce::ScopedJuceInitialiser_GUI juceRuntime;
+    const auto parts = juce::StringArray::fromTokens(BRUMALUX_VERSION, ".", "");
+    ASSERT_EQ(parts.size(), 3);
+
+    // VST 2 hosts show major * 1000 + minor * 100 + patch * 10.
+    PluginLibrary vst2Library{BRUMALUX_PLUGIN};
+    PluginInstance vst2(vst2Library.Entry());
+    ASSERT_TRUE(vst2.HasInstance()) << vst2.Problem();
+    EXPECT_EQ(vst2.Dispatch(vst2::effGetVendorVersion),
+              parts[0].getIntValue() * 1000 + parts[1].getIntValue() * 100 + parts[2].getIntValue() * 10);
+
+    juce::VST3PluginFormat vst3;
+    juce::OwnedArray<juce::PluginDescription> found;
+    vst3.findAllTypesForFile(found, BRUMALUX_VST3_BUNDLE);
+    ASSERT_EQ(found.size(), 1);
+    EXPECT_EQ(found[0]->version, BRUMALUX_VERSION);
+
+    // JUCE's LV2 hosting reports no version; LV2 hosts read the release from the bundle.
+    const auto lv2Description =
+        juce::File(BRUMALUX_LV2_DIR).getChildFile("Brumalux.lv2/dsp.ttl").loadFileAsString();
+    EXPECT_TRUE(lv2Description.contains("doap:revision \"" BRUMALUX_VERSION "\"")) << lv2Description;
+
+    juce::ChildProcess render;
+    ASSERT_TRUE(render.start(juce::StringArray{BRUMALUX_RENDER_TOOL, "--version"}));
+    EXPECT_EQ(render.readAllProcessOutput(), "brumalux-render " BRUMALUX_VERSION "\n");
+    EXPECT_EQ(render.getExitCode(), 0u);
+}
 } // namespace
 
 } // namespace brumalux

@@ -52,13 +52,14 @@ TEST(RenderOptions, KeepsParametersInOrderWithValuesThatHoldEqualsSigns)
     EXPECT_EQ(options.parameters[2].value, "a=b");
 }
 
-TEST(RenderOptions, NeedsAMidiFileUnlessOnlyListingOrSavingState)
+TEST(RenderOptions, NeedsAMidiFileUnlessOnlyListingSavingStateOrAsking)
 {
     EXPECT_THROW(ParseArguments({}), UsageError);
     EXPECT_THROW(ParseArguments({"--rate", "48000"}), UsageError);
     EXPECT_NO_THROW(ParseArguments({"--list"}));
     EXPECT_NO_THROW(ParseArguments({"--save-state", "s.bin"}));
     EXPECT_NO_THROW(ParseArguments({"--help"}));
+    EXPECT_NO_THROW(ParseArguments({"--version"}));
     EXPECT_EQ(ParseArguments({"--", "-odd.mid"}).midiFile, "-odd.mid");
 }
 
