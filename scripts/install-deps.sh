@@ -12,6 +12,7 @@ packages=(
   libasound2-dev libjack-jackd2-dev jackd2 lilv-utils
   clang libclang-rt-14-dev clang-format clang-tidy
   locales
+  dpkg-dev file  # cpack's dependency search for the Debian package
 )
 
 missing=()
