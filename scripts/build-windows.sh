@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Cross-builds the plug-in as a 64-bit Windows DLL, <build folder>/brumalux.dll (default
 # build-windows/, kept between runs), its VST3 bundle formats/VST3/Brumalux.vst3 and the
-# standalone program formats/Standalone/brumalux.exe, together with the Windows tests. Installs what
-# is missing first. Extra arguments go to the CMake configure step.
+# standalone program formats/Standalone/brumalux.exe, together with the Windows tests, and packs
+# the three into brumalux_<version>_windows_x64.zip there. Installs what is missing first.
+# Extra arguments go to the CMake configure step.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 export BUILD_DIR=${BUILD_DIR:-build-windows}
