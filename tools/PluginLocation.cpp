@@ -26,6 +26,7 @@ std::vector<std::string> DefaultPluginCandidates()
     if (const char* home = std::getenv("HOME"))
         candidates.push_back((std::filesystem::path(home) / ".vst" / kPluginFileName).string());
     candidates.push_back(std::string("/usr/local/lib/vst/") + kPluginFileName);
+    candidates.push_back(std::string("/usr/lib/vst/") + kPluginFileName); // the Debian package's
     return candidates;
 }
 

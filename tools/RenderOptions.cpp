@@ -170,7 +170,7 @@ std::string HelpText()
        brumalux-render [OPTIONS] --list
 Plays a standard MIDI file (format 0 or 1) through a VST 2 instrument and writes the sound
 to a WAV file. Without --plugin it plays Brumalux: the one next to this tool's build, else
-brumalux.so in $VST_PATH, ~/.vst or /usr/local/lib/vst.
+brumalux.so in $VST_PATH, ~/.vst, /usr/local/lib/vst or /usr/lib/vst.
 
 Output:
   -o, --output FILE     the WAV file (default: the MIDI file's name with .wav, in the
