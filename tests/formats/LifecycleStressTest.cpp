@@ -308,9 +308,15 @@ TEST_P(LifecycleStress, TwoHundredInstancesComeAndGo)
             ASSERT_NE(organs.back(), nullptr) << "instance " << round * aliveAtOnce + i;
             organs.back()->SelectProgram(round % numPrograms);
             organs.back()->SetTone(static_cast<float>(round * aliveAtOnce + i) / instancesPerForm);
-            organs.back()->Render(60, true);
         }
-        RunMessages(std::chrono::milliseconds(5));
+        // The edits reach each organ with its next block, and its reports of them reach the
+        // host through the message loop; a VST3 host sends them back with a later block.
+        for (int settle = 0; settle < 3; ++settle)
+        {
+            for (auto& organ : organs)
+                organ->Render(60, true);
+            RunMessages(std::chrono::milliseconds(10));
+        }
         {
             const AudioThread audio(organs);
             for (int i = 0; i < aliveAtOnce; ++i)
