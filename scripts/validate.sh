@@ -53,7 +53,7 @@ run() {
 }
 
 pluginval=("$validators/pluginval" --strictness-level 10
-  --sample-rates 44100,48000,96000 --block-sizes 32,256,1024)
+  --sample-rates "44100,48000,96000" --block-sizes "32,256,1024")
 run pluginval-vst3 "$homes/vst3" ./scripts/with-display.sh "${pluginval[@]}" --validate "$vst3"
 # pluginval finds LV2 plug-ins by URI in the user's ~/.lv2 only (not through LV2_PATH).
 mkdir -p "$homes/lv2/.lv2"
