@@ -1,6 +1,7 @@
 // The VST3 and LV2 forms as hosts load them: the built bundles, opened with JUCE's own
 // plug-in hosting, held against the VST 2 plug-in loaded through its entry point.
 
+#include "HostedForms.h"
 #include "params/SettingsBlock.h"
 #include "tests/TemporaryHome.h"
 #include "tests/host/X11TestDisplay.h"
@@ -31,25 +32,11 @@ namespace
 {
 constexpr double sampleRate = 44100.0;
 constexpr int blockSize = 512;
-constexpr int numParameters = 27;
-constexpr int numPrograms = 10;
 constexpr int oscillatorIndex = 0;
 constexpr int percussionLevelIndex = 1;
 constexpr int vibratoIndex = 15;
 constexpr int speakerOnIndex = 19;
 constexpr int clickLevelIndex = 26;
-const char* const lv2Uri = "https://quellmark.music/plugins/brumalux";
-
-std::unique_ptr<juce::AudioPluginInstance> Instantiate(juce::AudioPluginFormat& format,
-                                                       const juce::String& file)
-{
-    juce::OwnedArray<juce::PluginDescription> found;
-    format.findAllTypesForFile(found, file);
-    if (found.size() != 1)
-        return nullptr;
-    juce::String error;
-    return format.createInstanceFromDescription(*found[0], sampleRate, blockSize, error);
-}
 
 // One form of the organ, loaded through JUCE's hosting for that format.
 struct Form
@@ -63,86 +50,16 @@ void PrintTo(const Form& form, std::ostream* stream)
     *stream << form.name;
 }
 
-std::unique_ptr<juce::AudioPluginInstance> LoadVst3()
+std::unique_ptr<juce::AudioPluginInstance> OpenVst3()
 {
     juce::VST3PluginFormat format;
-    return Instantiate(format, BRUMALUX_VST3_BUNDLE);
+    return LoadVst3(format, sampleRate, blockSize);
 }
 
-std::unique_ptr<juce::AudioPluginInstance> LoadLv2()
+std::unique_ptr<juce::AudioPluginInstance> OpenLv2()
 {
     juce::LV2PluginFormat format;
-    format.searchPathsForPlugins(juce::FileSearchPath(BRUMALUX_LV2_DIR), false, false);
-    return Instantiate(format, lv2Uri);
-}
-
-// The organ's state bytes inside a host's saved state of each format, and the reverse.
-// VST3: JUCE's host keeps the component state in base64; JUCE's client appends its own
-// trailer (size, then "JUCEPrivateData") after the plug-in's bytes.
-juce::MemoryBlock OrganBytesFromVst3State(const juce::MemoryBlock& hostState)
-{
-    juce::MemoryBlock component;
-    if (auto xml = juce::AudioProcessor::getXmlFromBinary(hostState.getData(),
-                                                          static_cast<int>(hostState.getSize())))
-        if (auto* element = xml->getChildByName("IComponent"))
-            component.fromBase64Encoding(element->getAllSubText());
-    const juce::String marker = "JUCEPrivateData";
-    const auto size = component.getSize();
-    const auto trailer = static_cast<size_t>(marker.length()) + sizeof(juce::int64);
-    if (size < trailer + sizeof(juce::int64))
-        return {};
-    juce::int64 privateSize = 0;
-    component.copyTo(&privateSize, static_cast<int>(size - trailer), sizeof(privateSize));
-    const auto organSize = size - trailer - static_cast<size_t>(privateSize) - sizeof(juce::int64);
-    return juce::MemoryBlock(component.getData(), organSize);
-}
-
-juce::MemoryBlock Vst3StateWithOrganBytes(const juce::MemoryBlock& organBytes)
-{
-    juce::XmlElement state("VST3PluginState");
-    state.createNewChildElement("IComponent")->addTextElement(organBytes.toBase64Encoding());
-    juce::MemoryBlock hostState;
-    juce::AudioProcessor::copyXmlToBinary(state, hostState);
-    return hostState;
-}
-
-// LV2: JUCE's client stores the bytes, in JUCE's base64, as one string property of the state.
-juce::String Lv2StateString(const juce::MemoryBlock& hostState)
-{
-    const auto text = hostState.toString();
-    const auto afterKey =
-        text.fromFirstOccurrenceOf("StateString>", false, false).fromFirstOccurrenceOf("\"", false, false);
-    return afterKey.upToFirstOccurrenceOf("\"", false, false);
-}
-
-juce::MemoryBlock OrganBytesFromLv2State(const juce::MemoryBlock& hostState)
-{
-    juce::MemoryBlock organBytes;
-    organBytes.fromBase64Encoding(Lv2StateString(hostState));
-    return organBytes;
-}
-
-juce::MemoryBlock Lv2StateWithOrganBytes(const juce::MemoryBlock& hostState,
-                                         const juce::MemoryBlock& organBytes)
-{
-    const auto text = hostState.toString().replace(Lv2StateString(hostState), organBytes.toBase64Encoding());
-    return juce::MemoryBlock(text.toRawUTF8(), text.getNumBytesAsUTF8());
-}
-
-juce::MemoryBlock OrganBytesFromState(const char* form, const juce::MemoryBlock& hostState)
-{
-    return juce::String(form) == "VST3" ? OrganBytesFromVst3State(hostState)
-                                        : OrganBytesFromLv2State(hostState);
-}
-
-juce::MemoryBlock StateWithOrganBytes(const char* form, juce::AudioPluginInstance& instance,
-                                      const juce::MemoryBlock& organBytes)
-{
-    if (juce::String(form) == "VST3")
-        return Vst3StateWithOrganBytes(organBytes);
-    juce::MemoryBlock hostState;
-    instance.getStateInformation(hostState);
-    return Lv2StateWithOrganBytes(hostState, organBytes);
+    return LoadLv2(format, sampleRate, blockSize);
 }
 
 void RunOneBlock(juce::AudioPluginInstance& instance)
@@ -172,23 +89,6 @@ juce::MemoryBlock Vst2Chunk(PluginInstance& host)
     void* data = nullptr;
     const auto size = host.Dispatch(vst2::effGetChunk, 0, 0, &data);
     return juce::MemoryBlock(data, static_cast<size_t>(size));
-}
-
-// Every program's values as the VST 2 plug-in reads them from these state bytes, without
-// "Unused", which the engine rewrites whenever it renders.
-std::vector<std::vector<float>> ProgramsAsVst2ReadsThem(PluginLibrary& vst2Library, juce::MemoryBlock bytes)
-{
-    PluginInstance reader(vst2Library.Entry());
-    reader.Dispatch(vst2::effSetChunk, 0, static_cast<vst2::VstIntPtr>(bytes.getSize()), bytes.getData());
-    std::vector<std::vector<float>> programs;
-    for (int p = 0; p < numPrograms; ++p)
-    {
-        reader.Dispatch(vst2::effSetProgram, 0, p);
-        programs.emplace_back();
-        for (int i = 0; i < numParameters; ++i)
-            programs.back().push_back(i == 18 ? 0.0f : reader.Effect()->getParameter(reader.Effect(), i));
-    }
-    return programs;
 }
 
 class PluginFormats : public ::testing::TestWithParam<Form>
@@ -754,7 +654,7 @@ TEST_P(PluginFormats, AChosenProgramReadsTheSameOnceItPlays)
 }
 
 INSTANTIATE_TEST_SUITE_P(Forms, PluginFormats,
-                         ::testing::Values(Form{"VST3", LoadVst3}, Form{"LV2", LoadLv2}),
+                         ::testing::Values(Form{"VST3", OpenVst3}, Form{"LV2", OpenLv2}),
                          [](const auto& form) { return std::string(form.param.name); });
 
 TEST(Vst3Bundle, ClassIdStaysTheSame)
