@@ -82,6 +82,7 @@ int Brumalux::PrepareToPlay(double newSampleRate, int samplesPerBlock)
         for (Voice* voice : voices)
             voice->SetSampleRate(sampleRate);
     controls.aftertouchTarget = 0.0f;
+    swell.Prepare(sampleRate);
     voices.Allocate();
     return 0;
 }
@@ -90,6 +91,19 @@ void Brumalux::ReleaseResources()
 {
     mixBuffer = juce::AudioBuffer<float>();
     spareOutput = juce::AudioBuffer<float>();
+}
+
+void Brumalux::SetTuning(const Tuning& tuning)
+{
+    if (!tuning.IsValid())
+        return;
+    transpose.store(tuning.transpose, std::memory_order_relaxed);
+    reference.store(tuning.reference, std::memory_order_relaxed);
+}
+
+Tuning Brumalux::GetTuning() const
+{
+    return {transpose.load(std::memory_order_relaxed), reference.load(std::memory_order_relaxed)};
 }
 
 AudioFilterEditor* Brumalux::CreateEditor()
@@ -138,6 +152,7 @@ void Brumalux::ProcessSlice(const juce::MidiBuffer& midiMessages, int sliceStart
 {
     ConsumeMidi(midiMessages, sliceStart, sliceLength, lastSlice, keyMarks);
     RenderVoices(sliceLength);
+    swell.Process(mixBuffer.getWritePointer(0), sliceLength); // ahead of the overdrive
     ApplyOutputEffects(output, sliceStart, sliceLength, accumulateOutput);
     RemoveFinishedVoices();
 }
@@ -158,6 +173,8 @@ void Brumalux::RenderVoices(int numSamples)
     block.percussionLevel = Level(Load(parameters.percussionLevel));
     block.clickLevel = Level(Load(parameters.clickLevel));
     block.pitchBend = controls.pitchBend;
+    block.transpose = transpose.load(std::memory_order_relaxed);
+    block.reference = reference.load(std::memory_order_relaxed);
 
     // The percussion falls halfway within 87.5 ms and is gone 350 ms after its 5 ms attack.
     percussionEnvelope.SetDecayKnee(0.25f);

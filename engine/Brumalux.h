@@ -5,7 +5,9 @@
 #include "engine/OrganShapes.h"
 #include "engine/OutputEffects.h"
 #include "engine/PerformanceControls.h"
+#include "engine/SwellPedal.h"
 #include "engine/TrackedEnvelope.h"
+#include "engine/Tuning.h"
 #include "engine/VoicePool.h"
 
 #include "params/OrganParameters.h"
@@ -51,6 +53,10 @@ public:
     void HandleKeyboardMessage(const juce::Message& message);
     void handleMessage(const juce::Message& message) override { HandleKeyboardMessage(message); }
 
+    // The tuning: any thread; the voices follow from the next block. An invalid tuning is ignored.
+    void SetTuning(const Tuning& tuning);
+    Tuning GetTuning() const;
+
     OrganParameters& Parameters() { return parameters; }
     const VoicePool& Voices() const { return voices; }
     const OutputEffects& Effects() const { return outputEffects; }
@@ -71,6 +77,8 @@ private:
     void StartNote(const MidiEvent& event, KeyMarks& keyMarks);
     void StopNote(const MidiEvent& event, KeyMarks& keyMarks);
     void SetController(const MidiEvent& event);
+    void ReleasePedalHeldVoices(int position);
+    void ResetControllers(int position);
     void AllNotesOff(KeyMarks& keyMarks);
 
     // Rendering
@@ -105,7 +113,11 @@ private:
     OrganShapes shapes{noise};
     TrackedEnvelope percussionEnvelope; // shared by every voice, evaluated at each voice's own time
     PerformanceControls controls;
+    SwellPedal swell;
     OrganParameters parameters;
+    // Written by the message thread (the editor's menu) and state loads, read once per block.
+    std::atomic<int> transpose{0};
+    std::atomic<float> reference{Tuning::defaultReference};
 };
 
 } // namespace brumalux

@@ -9,6 +9,7 @@ namespace brumalux
 struct PerformanceControls
 {
     static constexpr int modulationWheel = 1;
+    static constexpr int swellPedal = 11;
     static constexpr int sustainPedal = 64;
 
     float pitchBend = 0.0f;        // -1 to just under +1: one semitone each way
@@ -17,7 +18,13 @@ struct PerformanceControls
 
     bool PedalDown() const { return controllers[sustainPedal] != 0; }
     int ModulationWheel() const { return controllers[modulationWheel]; }
-    void Clear() { std::fill(std::begin(controllers), std::end(controllers), 0); }
+    // Everything back to rest: no bend, no pressure, every controller at 0.
+    void Clear()
+    {
+        pitchBend = 0.0f;
+        aftertouchTarget = 0.0f;
+        std::fill(std::begin(controllers), std::end(controllers), 0);
+    }
 };
 
 } // namespace brumalux

@@ -5,6 +5,7 @@
 
 #include "framework/AudioFilterBase.h"
 
+#include <atomic>
 #include <mutex>
 
 namespace brumalux
@@ -28,7 +29,7 @@ namespace brumalux
 //   a program change and a load never leave the bank and the current number disagreeing.
 // A replaced bank is freed after the lock. Two program changes that overlap
 // may each report the other's values, like any host write made during a change.
-class QuellmarkFilterBase : public AudioFilterBase, public juce::MessageListener
+class QuellmarkFilterBase : public AudioFilterBase, public juce::MessageListener, private juce::Timer
 {
 public:
     QuellmarkFilterBase();
@@ -45,6 +46,12 @@ public:
     // Stores the live values into the program being left, then applies the new one.
     // Selecting the current program again does nothing.
     void SetCurrentProgram(int number) override;
+    // A Program Change from MIDI: the same switch, made on the audio thread without
+    // allocating, posting or calling out. The host's parameter and program displays and an
+    // open editor learn of it from the message thread within midiSwitchPollMs, once for any
+    // number of switches in between.
+    void SelectProgramFromMidi(int number);
+    static constexpr int midiSwitchPollMs = 40;
     juce::String GetProgramName(int number) override;
     void ChangeProgramName(int number, const juce::String& name) override;
     // The whole bank, with the live values captured into the current program first.
@@ -60,10 +67,18 @@ public:
     ProgramStore& GetProgramStore() noexcept { return programStore; }
 
 private:
+    // Under bankLock: stores the live values into the program being left and the new
+    // program's values into the parameters. False when there is nothing to switch.
+    bool SwitchProgram(int number, juce::BigInteger& written);
+    // Message thread: reports what SelectProgramFromMidi switched. Posting a message from
+    // the audio thread would allocate, so the message thread looks for switches instead.
+    void timerCallback() override;
+
     mutable std::mutex bankLock;
     // Declared in this order so that the manager goes first on destruction.
     ProgramStore programStore;
     int currentProgram = -1;
+    std::atomic<bool> switchedByMidi{false};
     PluginParameterManager manager{*this};
 };
 
