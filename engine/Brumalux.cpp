@@ -11,6 +11,8 @@ namespace brumalux
 
 namespace
 {
+constexpr SettingsBlock::Key tuningKey = "TUNE";
+
 // The longest stretch rendered in one go: longer announced or delivered blocks are rendered in
 // consecutive slices of the prepared length.
 int SliceLengthFor(int samplesPerBlock)
@@ -104,6 +106,30 @@ void Brumalux::SetTuning(const Tuning& tuning)
 Tuning Brumalux::GetTuning() const
 {
     return {transpose.load(std::memory_order_relaxed), reference.load(std::memory_order_relaxed)};
+}
+
+void Brumalux::WriteSettings(SettingsBlock& block)
+{
+    const auto tuning = GetTuning();
+    if (tuning.IsDefault())
+        return;
+    juce::MemoryBlock entry;
+    tuning.WriteEntry(entry);
+    block.Add(tuningKey, entry.getData(), entry.getSize());
+}
+
+bool Brumalux::ParseSettings(const SettingsBlock& block, PendingSettings& apply)
+{
+    Tuning tuning;
+    if (const auto* entry = block.Find(tuningKey))
+    {
+        const auto stored = Tuning::ReadEntry(entry->getData(), entry->getSize());
+        if (!stored)
+            return false;
+        tuning = *stored;
+    }
+    apply = [this, tuning] { SetTuning(tuning); };
+    return true;
 }
 
 AudioFilterEditor* Brumalux::CreateEditor()

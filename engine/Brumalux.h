@@ -62,6 +62,11 @@ public:
     const OutputEffects& Effects() const { return outputEffects; }
 
 protected:
+    // The tuning travels in the state's settings block as "TUNE", when it is not the default.
+    void WriteSettings(SettingsBlock& block) override;
+    // A state without "TUNE" tunes the organ back to the default.
+    bool ParseSettings(const SettingsBlock& block, PendingSettings& apply) override;
+
     void EditorCreated(AudioFilterEditor& editor) override;
     void ActiveEditorGone() override;
 

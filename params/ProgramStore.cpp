@@ -69,6 +69,8 @@ public:
         return true;
     }
 
+    size_t Position() { return static_cast<size_t>(stream.getPosition()); }
+
 private:
     size_t Remaining() { return static_cast<size_t>(stream.getNumBytesRemaining()); }
 
@@ -143,7 +145,7 @@ void ProgramStore::WritePrograms(juce::MemoryBlock& destination) const
     }
 }
 
-bool ProgramStore::ReadPrograms(const void* data, int sizeInBytes)
+bool ProgramStore::ReadPrograms(const void* data, int sizeInBytes, size_t* programsEnd)
 {
     ChunkReader reader(data, sizeInBytes);
     int32_t count = 0;
@@ -160,6 +162,8 @@ bool ProgramStore::ReadPrograms(const void* data, int sizeInBytes)
         read.push_back(std::move(program));
     }
     programs.swap(read);
+    if (programsEnd != nullptr)
+        *programsEnd = reader.Position();
     return true;
 }
 

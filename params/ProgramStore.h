@@ -17,7 +17,8 @@ struct ProgramRecord
     juce::MemoryBlock values;
 };
 
-// The bank of programs, numbered by position. It is also the state chunk the host stores:
+// The bank of programs, numbered by position. It is the first part of the state chunk the
+// host stores (a settings block may follow it, see SettingsBlock):
 //   int32 N, then N times: name (at most 32 bytes, then a zero byte), int32 B, B bytes
 // of values; all integers little-endian. Names travel as Latin-1: characters 1 to 255
 // are one byte each, anything beyond Latin-1 is written as '?'.
@@ -41,9 +42,10 @@ public:
     // Appends the whole bank as a state chunk.
     void WritePrograms(juce::MemoryBlock& destination) const;
     // Replaces the bank with the programs of a complete chunk: a positive count, and
-    // every program it announces whole inside the chunk (bytes after the last one are
-    // ignored). Answers false and leaves the bank as it was for any other chunk.
-    bool ReadPrograms(const void* data, int sizeInBytes);
+    // every program it announces whole inside the chunk. Bytes after the last one are
+    // left to the caller: programsEnd, when given, receives where they start. Answers
+    // false and leaves the bank as it was for any other chunk.
+    bool ReadPrograms(const void* data, int sizeInBytes, size_t* programsEnd = nullptr);
 
 private:
     ProgramRecord* FindProgram(int number) noexcept;

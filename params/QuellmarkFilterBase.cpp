@@ -105,24 +105,64 @@ void QuellmarkFilterBase::ChangeProgramName(int number, const juce::String& name
 void QuellmarkFilterBase::SaveState(juce::MemoryBlock& destination)
 {
     ProgramStore snapshot;
+    int selected = 0;
     {
         const std::lock_guard<std::mutex> lock(bankLock);
         programStore.CaptureProgram(currentProgram, manager);
         snapshot = programStore;
+        selected = currentProgram;
     }
     snapshot.WritePrograms(destination);
+
+    SettingsBlock settings;
+    const bool selectedIsStored = selected >= 0 && selected < snapshot.GetNumPrograms();
+    if (selectedIsStored)
+        settings.AddInt32(selectedProgramKey, selected);
+    const auto entriesBefore = settings.GetNumEntries();
+    WriteSettings(settings);
+    // The first program with default settings needs no block: the chunk stays the bank
+    // alone, as builds that knew no block wrote it.
+    if ((selectedIsStored && selected != 0) || settings.GetNumEntries() > entriesBefore)
+        settings.AppendTo(destination);
+}
+
+bool QuellmarkFilterBase::ReadSelectedProgram(const SettingsBlock& settings, int numPrograms,
+                                              std::optional<int>& selected)
+{
+    const auto* value = settings.Find(selectedProgramKey);
+    if (value == nullptr)
+        return true;
+    int32_t number = 0;
+    if (!SettingsBlock::ReadInt32(*value, number) || number < 0 || number >= numPrograms)
+        return false;
+    selected = number;
+    return true;
 }
 
 void QuellmarkFilterBase::LoadState(const void* data, int sizeInBytes)
 {
+    // Everything is parsed and checked before anything changes.
     ProgramStore loaded;
-    if (!loaded.ReadPrograms(data, sizeInBytes))
+    size_t programsEnd = 0;
+    if (!loaded.ReadPrograms(data, sizeInBytes, &programsEnd))
         return;
+    SettingsBlock settings;
+    const auto* afterPrograms = static_cast<const uint8_t*>(data) + programsEnd;
+    if (settings.Read(afterPrograms, static_cast<size_t>(sizeInBytes) - programsEnd) ==
+        SettingsBlock::Reading::damaged)
+        return;
+    std::optional<int> selected;
+    PendingSettings applySettings;
+    if (!ReadSelectedProgram(settings, loaded.GetNumPrograms(), selected) ||
+        !ParseSettings(settings, applySettings))
+        return;
+
     juce::BigInteger written;
     bool applied = false;
     {
         const std::lock_guard<std::mutex> lock(bankLock);
         std::swap(programStore, loaded);
+        currentProgram = selected.value_or(currentProgram);
         if (const auto* values = programStore.GetProgramValues(currentProgram))
         {
             written = manager.StoreValues(values->getData(), static_cast<int>(values->getSize()));
@@ -131,6 +171,8 @@ void QuellmarkFilterBase::LoadState(const void* data, int sizeInBytes)
     }
     if (applied)
         manager.ReportValues(written);
+    if (applySettings)
+        applySettings();
 }
 
 } // namespace brumalux

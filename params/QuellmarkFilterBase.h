@@ -2,11 +2,14 @@
 
 #include "PluginParameterManager.h"
 #include "ProgramStore.h"
+#include "SettingsBlock.h"
 
 #include "framework/AudioFilterBase.h"
 
 #include <atomic>
+#include <functional>
 #include <mutex>
+#include <optional>
 
 namespace brumalux
 {
@@ -29,6 +32,29 @@ namespace brumalux
 //   a program change and a load never leave the bank and the current number disagreeing.
 // A replaced bank is freed after the lock. Two program changes that overlap
 // may each report the other's values, like any host write made during a change.
+//
+// The state is the bank followed, when a setting differs from its default, by a settings
+// block (SettingsBlock). This class keeps the selected program there ("PROG"); a derived
+// filter adds settings of its own through WriteSettings and ParseSettings, for example:
+//
+//   void WriteSettings(SettingsBlock& block) override
+//   {
+//       if (voiceLimit != 256)                      // only what differs from the default
+//           block.AddInt32("VOIC", voiceLimit);
+//   }
+//   bool ParseSettings(const SettingsBlock& block, PendingSettings& apply) override
+//   {
+//       int32_t stored = 256;                       // absent: the default
+//       if (const auto* value = block.Find("VOIC"))
+//           if (!SettingsBlock::ReadInt32(*value, stored) || stored < 1 || stored > 256)
+//               return false;                       // malformed: the whole state is refused
+//       apply = [this, stored] { voiceLimit = stored; };
+//       return true;
+//   }
+//
+// Both run on the host's control thread, outside bankLock; ParseSettings must change
+// nothing itself, as the state may still be refused after it. Keys are four ASCII
+// characters of the derived filter's own; "PROG" is taken.
 class QuellmarkFilterBase : public AudioFilterBase, public juce::MessageListener, private juce::Timer
 {
 public:
@@ -54,17 +80,33 @@ public:
     static constexpr int midiSwitchPollMs = 40;
     juce::String GetProgramName(int number) override;
     void ChangeProgramName(int number, const juce::String& name) override;
-    // The whole bank, with the live values captured into the current program first.
+    // The whole bank, with the live values captured into the current program first, then
+    // the settings block when the selected program is not the first or a derived filter
+    // wrote a setting.
     void SaveState(juce::MemoryBlock& destination) override;
-    // Replaces the bank with a complete chunk's and re-applies the current program
-    // number's values; the number itself stays, even when the new bank is shorter. A
-    // damaged chunk (see ProgramStore::ReadPrograms) changes nothing and tells nobody.
+    // Replaces the bank with a complete chunk's, selects the program the chunk stored and
+    // applies its stored values, then applies the derived filter's settings. A chunk
+    // without a selected program (as saved by builds that stored none, or with the first
+    // program selected) re-applies the current program number's values; the number
+    // itself stays, even when the new bank is shorter. A damaged chunk (see
+    // ProgramStore::ReadPrograms and SettingsBlock) changes nothing and tells nobody.
     void LoadState(const void* data, int sizeInBytes) override;
 
     PluginParameterManager& GetParameterManager() noexcept { return manager; }
     // The bank without its lock: for building the factory programs and for inspection
     // while no other thread uses this filter.
     ProgramStore& GetProgramStore() noexcept { return programStore; }
+
+protected:
+    // What a derived filter's settings do once their state has been accepted; may be empty.
+    using PendingSettings = std::function<void()>;
+    // Adds the derived filter's settings that differ from their defaults. Any block
+    // entries added here make SaveState write the block.
+    virtual void WriteSettings(SettingsBlock&) {}
+    // Checks the derived filter's entries of a loaded state and prepares their change in
+    // apply, without changing anything. The block is empty when the state holds none (or
+    // one of a later version, which is ignored). False refuses the whole state.
+    virtual bool ParseSettings(const SettingsBlock&, PendingSettings&) { return true; }
 
 private:
     // Under bankLock: stores the live values into the program being left and the new
@@ -73,6 +115,11 @@ private:
     // Message thread: reports what SelectProgramFromMidi switched. Posting a message from
     // the audio thread would allocate, so the message thread looks for switches instead.
     void timerCallback() override;
+    static constexpr SettingsBlock::Key selectedProgramKey = "PROG";
+    // The program a loaded block selects: none when it holds no "PROG"; false when
+    // "PROG" is malformed or names no program of the bank.
+    static bool ReadSelectedProgram(const SettingsBlock& settings, int numPrograms,
+                                    std::optional<int>& selected);
 
     mutable std::mutex bankLock;
     // Declared in this order so that the manager goes first on destruction.

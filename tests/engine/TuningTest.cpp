@@ -89,6 +89,60 @@ TEST(Tuning, TheSavedEntryRoundTripsAndRefusesWhatIsNotATuning)
         EXPECT_FALSE(Tuning::ReadEntry(d.bytes.data(), d.bytes.size())) << d.what;
     EXPECT_FALSE(Tuning::ReadEntry(nullptr, Tuning::entrySize));
 }
+juce::MemoryBlock StateOf(Brumalux& organ)
+{
+    juce::MemoryBlock state;
+    organ.SaveState(state);
+    return state;
+}
+
+// The factory bank followed by a settings block holding these entries.
+juce::MemoryBlock BankWithSettings(const std::vector<std::pair<const char*, std::vector<uint8_t>>>& entries)
+{
+    auto state = StateOf(*MakeOrgan());
+    SettingsBlock block;
+    for (const auto& [key, value] : entries)
+        block.Add(*reinterpret_cast<const SettingsBlock::Key*>(key), value.data(), value.size());
+    block.AppendTo(state);
+    return state;
+}
+
+TEST(Tuning, TravelsWithTheStateOnlyWhenNotTheDefault)
+{
+    auto organ = MakeOrgan();
+    EXPECT_EQ(StateOf(*organ).getSize(), 1262u) << "the default tuning writes no settings";
+
+    organ->SetTuning({12, 442.0f});
+    const auto tuned = StateOf(*organ);
+    EXPECT_GT(tuned.getSize(), 1262u);
+    auto other = MakeOrgan();
+    other->LoadState(tuned.getData(), static_cast<int>(tuned.getSize()));
+    EXPECT_EQ(other->GetTuning(), (Tuning{12, 442.0f}));
+    EXPECT_EQ(StateOf(*other), tuned);
+
+    // A state without a tuning (an older build's, or one saved untuned) tunes back to the default.
+    const auto untuned = StateOf(*MakeOrgan());
+    other->LoadState(untuned.getData(), static_cast<int>(untuned.getSize()));
+    EXPECT_EQ(other->GetTuning(), Tuning{});
+}
+
+TEST(Tuning, AMalformedEntryRefusesTheWholeState)
+{
+    const std::vector<uint8_t> tooHigh{25, 0, 0, 0, 0x00, 0x00, 0xDC, 0x43};
+    const std::vector<uint8_t> tooShort{1, 0, 0, 0, 0x00, 0x00, 0xDC};
+    for (const auto& bad : {tooHigh, tooShort})
+    {
+        auto organ = MakeOrgan();
+        organ->SetTuning({-3, 430.0f});
+        organ->SetCurrentProgram(4);
+        const auto before = StateOf(*organ);
+        const auto state = BankWithSettings({{"PROG", {2, 0, 0, 0}}, {"TUNE", bad}});
+        organ->LoadState(state.getData(), static_cast<int>(state.getSize()));
+        EXPECT_EQ(organ->GetTuning(), (Tuning{-3, 430.0f}));
+        EXPECT_EQ(organ->GetCurrentProgram(), 4);
+        EXPECT_EQ(StateOf(*organ), before);
+    }
+}
 } // namespace
 
 } // namespace brumalux

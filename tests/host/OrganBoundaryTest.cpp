@@ -132,6 +132,63 @@ TEST_F(OrganBoundary, FactoryChunkIs1262BytesAndRoundTrips)
     EXPECT_EQ(std::memcmp(again, saved.data(), saved.size()), 0);
 }
 
+// A project saved with program 7 and two of its values changed comes back as saved,
+// whether the host selects the program before loading the chunk, after it, or never.
+TEST_F(OrganBoundary, TheChunkRestoresTheSelectedProgramAndItsSound)
+{
+    auto chordFrom = [](PluginInstance& host)
+    {
+        host.Resume(44100.0, 512);
+        host.SendMidi({{0, {0x90, 60, 100}}, {7, {0x90, 64, 90}}, {30, {0x90, 67, 80}}});
+        std::vector<float> rendered;
+        for (int block = 0; block < 8; ++block)
+        {
+            auto out = Stereo(512);
+            host.ProcessReplacing(out, 512);
+            rendered.insert(rendered.end(), out[0].begin(), out[0].end());
+            rendered.insert(rendered.end(), out[1].begin(), out[1].end());
+        }
+        return rendered;
+    };
+    auto valuesOf = [](PluginInstance& host)
+    {
+        std::vector<float> values;
+        for (int i = 0; i < numOrganParameters; ++i)
+            values.push_back(host.Parameter(i));
+        return values;
+    };
+
+    PluginInstance source(library.Entry());
+    source.SelectProgram(7);
+    source.SetParameter(16, 0.25f);
+    source.SetParameter(9, 0.875f);
+    const auto saved = source.State();
+    const auto savedValues = valuesOf(source);
+    const auto chord = chordFrom(source);
+    ASSERT_GT(*std::max_element(chord.begin(), chord.end()), 1e-2f);
+
+    enum Order
+    {
+        programBeforeChunk,
+        programAfterChunk,
+        chunkAlone
+    };
+    for (const auto order : {programBeforeChunk, programAfterChunk, chunkAlone})
+    {
+        PluginInstance restored(library.Entry());
+        restored.Open();
+        if (order == programBeforeChunk)
+            restored.SelectProgram(7);
+        restored.LoadState(saved);
+        if (order == programAfterChunk)
+            restored.SelectProgram(7);
+        EXPECT_EQ(restored.CurrentProgram(), 7) << order;
+        EXPECT_EQ(valuesOf(restored), savedValues) << order;
+        EXPECT_EQ(restored.State(), saved) << order;
+        EXPECT_TRUE(chordFrom(restored) == chord) << order;
+    }
+}
+
 TEST_F(OrganBoundary, NoteAtOffset100SoundsFromSample100)
 {
     PluginInstance host(library.Entry());

@@ -1,5 +1,6 @@
 #include "TestOrganFilter.h"
 
+#include "params/Crc32.h"
 #include "params/LittleEndian.h"
 
 #include <gtest/gtest.h>
@@ -158,7 +159,9 @@ struct EditedFilter
     {
         Load(filter, chunk);
         const auto after = Save(filter);
-        if (after != before)
+        // A stored NaN is not applied, so a chunk may load and save as before; it still
+        // reports the values it applied.
+        if (after != before || !filter.host.automation.empty())
         {
             int32_t declaredCount = 0;
             std::memcpy(&declaredCount, chunk.getData(), 4);
@@ -200,6 +203,8 @@ TEST(StateChunk, EmptyShortAndTruncatedChunksChangeNothing)
     EditedFilter edited;
     for (size_t size = 0; size < edited.before.getSize(); ++size)
     {
+        if (size == FactoryProgramEnds().back())
+            continue; // the bank without the settings after it: a whole state of its own
         // A copy of exactly the truncated length, so that any read past it is an overflow.
         const juce::MemoryBlock truncated(edited.before.getData(), size);
         edited.filter.LoadState(truncated.getData(), static_cast<int>(size));
@@ -232,7 +237,8 @@ TEST(StateChunk, AShorterWellFormedBankLeavesAPastTheEndProgramUnapplied)
 {
     TestOrganFilter filter;
     auto full = Save(filter);
-    full[0] = 4; // the first four programs, then bytes that are ignored
+    full[0] = 4; // the first four programs
+    full.setSize(FactoryProgramEnds()[3]);
     filter.SetCurrentProgram(6);
     filter.AttachHost();
     filter.parameters.tone.store(3000.0f);
@@ -261,7 +267,9 @@ TEST(StateChunk, ForeignCountsLengthsAndNamesAreRefusedSafely)
     };
     const size_t firstSizeField = 4 + 17;
 
-    Load(filter, withInt32At(0, 3));
+    auto threePrograms = withInt32At(0, 3);
+    threePrograms.setSize(FactoryProgramEnds()[2]);
+    Load(filter, threePrograms);
     ASSERT_EQ(filter.GetNumPrograms(), 3);
     const juce::MemoryBlock unterminatedName("\x01\x00\x00\x00Organ", 9);
     for (const auto& refused :
@@ -302,6 +310,201 @@ TEST(StateChunk, NonFiniteStoredValuesAreSkipped)
     EXPECT_EQ(filter.Value(P::percussionLevel), 0.3f);
     EXPECT_EQ(filter.Value(P::attack), 5.0f);
     EXPECT_FLOAT_EQ(filter.Value(P::decay), 25.0f);
+}
+
+} // namespace brumalux
+
+namespace brumalux
+{
+
+namespace
+{
+// A derived filter with one setting of its own, kept in the settings block as "XMPL".
+class FilterWithSetting : public TestOrganFilter
+{
+public:
+    int32_t setting = 0;
+    int programWhenApplied = -1;
+
+protected:
+    void WriteSettings(SettingsBlock& block) override
+    {
+        if (setting != 0)
+            block.AddInt32("XMPL", setting);
+    }
+
+    bool ParseSettings(const SettingsBlock& block, PendingSettings& apply) override
+    {
+        int32_t stored = 0;
+        if (const auto* value = block.Find("XMPL"))
+            if (!SettingsBlock::ReadInt32(*value, stored) || stored < 0)
+                return false;
+        apply = [this, stored]
+        {
+            setting = stored;
+            programWhenApplied = GetCurrentProgram();
+        };
+        return true;
+    }
+};
+
+// Program 7 selected and two of its values changed, as a user leaves a project.
+juce::MemoryBlock SavedWithProgramSeven(TestOrganFilter& source)
+{
+    source.SetCurrentProgram(7);
+    source.SetNormalisedParameter(P::tone, 0.25f);
+    source.SetNormalisedParameter(P::drawbar0 + 3, 0.125f);
+    return Save(source);
+}
+
+juce::MemoryBlock LiveValuesOf(QuellmarkFilterBase& filter)
+{
+    juce::MemoryBlock values;
+    filter.GetParameterManager().AppendValues(values);
+    return values;
+}
+
+// The bank of a chunk followed by the given settings block.
+juce::MemoryBlock WithSettings(const juce::MemoryBlock& chunk, const SettingsBlock& settings)
+{
+    juce::MemoryBlock changed(chunk.getData(), FactoryProgramEnds().back());
+    settings.AppendTo(changed);
+    return changed;
+}
+} // namespace
+
+TEST(StateChunk, TheSelectedProgramTravelsWhicheverWayTheHostRestoresIt)
+{
+    TestOrganFilter source;
+    const auto chunk = SavedWithProgramSeven(source);
+    ASSERT_EQ(chunk.getSize(), 1262u + 16u + 12u) << "the bank, then a block holding only PROG";
+
+    enum class Order
+    {
+        programBeforeState,
+        programAfterState,
+        stateAlone,
+        otherProgramAfterState
+    };
+    for (const auto order : {Order::programBeforeState, Order::programAfterState, Order::stateAlone,
+                             Order::otherProgramAfterState})
+    {
+        TestOrganFilter destination;
+        destination.SetCurrentProgram(4);
+        destination.SetNormalisedParameter(P::tone, 0.75f);
+        if (order == Order::programBeforeState)
+            destination.SetCurrentProgram(7);
+        Load(destination, chunk);
+        destination.AttachHost();
+        if (order == Order::programAfterState)
+            destination.SetCurrentProgram(7);
+        if (order == Order::otherProgramAfterState)
+        {
+            destination.SetCurrentProgram(2);
+            EXPECT_EQ(destination.GetCurrentProgram(), 2);
+            EXPECT_EQ(LiveValuesOf(destination), *source.GetProgramStore().GetProgramValues(2));
+            destination.SetCurrentProgram(7);
+        }
+        else
+        {
+            EXPECT_TRUE(destination.host.automation.empty())
+                << "setting the same program again changes nothing";
+        }
+        EXPECT_EQ(destination.GetCurrentProgram(), 7) << static_cast<int>(order);
+        EXPECT_EQ(LiveValuesOf(destination), LiveValuesOf(source)) << static_cast<int>(order);
+        EXPECT_EQ(Save(destination), chunk) << static_cast<int>(order);
+    }
+}
+
+TEST(StateChunk, TheFirstProgramWithDefaultSettingsWritesNoBlock)
+{
+    TestOrganFilter filter;
+    filter.SetCurrentProgram(5);
+    filter.SetCurrentProgram(0);
+    filter.SetNormalisedParameter(P::tone, 0.5f);
+    EXPECT_EQ(Save(filter).getSize(), 1262u);
+
+    // Such a chunk, like those of builds that stored no selection, keeps the current number.
+    TestOrganFilter destination;
+    destination.SetCurrentProgram(5);
+    Load(destination, Save(filter));
+    EXPECT_EQ(destination.GetCurrentProgram(), 5);
+}
+
+TEST(StateChunk, AMalformedSelectionIsRefusedWholeAndALaterBlockIgnored)
+{
+    TestOrganFilter fresh;
+    const auto bank = Save(fresh);
+    auto withProgram = [&](const void* value, size_t size)
+    {
+        SettingsBlock settings;
+        settings.Add("PROG", value, size);
+        return WithSettings(bank, settings);
+    };
+    const int32_t numbers[] = {-1, 10, 1 << 30, 9};
+    const juce::MemoryBlock refused[] = {withProgram(&numbers[0], 4), withProgram(&numbers[1], 4),
+                                         withProgram(&numbers[2], 4), withProgram(&numbers[3], 3),
+                                         withProgram(&numbers[3], 5)};
+    for (const auto& chunk : refused)
+    {
+        EditedFilter edited;
+        edited.filter.LoadState(chunk.getData(), static_cast<int>(chunk.getSize()));
+        EXPECT_EQ(Save(edited.filter), edited.before);
+        EXPECT_EQ(edited.filter.GetCurrentProgram(), 3);
+        EXPECT_TRUE(edited.filter.host.automation.empty());
+    }
+
+    // The same selection for a bank of four programs names none of them.
+    auto fourPrograms = withProgram(&numbers[3], 4);
+    fourPrograms[0] = 4;
+    fourPrograms.removeSection(FactoryProgramEnds()[3],
+                               FactoryProgramEnds().back() - FactoryProgramEnds()[3]);
+    EditedFilter edited;
+    edited.filter.LoadState(fourPrograms.getData(), static_cast<int>(fourPrograms.getSize()));
+    EXPECT_EQ(edited.filter.GetNumPrograms(), 10);
+
+    // A later version's block is skipped, its bank loads as one without a selection.
+    auto later = withProgram(&numbers[3], 4);
+    const size_t version = FactoryProgramEnds().back() + 4;
+    later[version] = 2;
+    const auto crcAt = later.getSize() - 4;
+    juce::MemoryBlock crc;
+    LittleEndian::AppendUint32(
+        crc, Crc32(reinterpret_cast<const uint8_t*>(later.begin()) + version, crcAt - version));
+    later.copyFrom(crc.getData(), static_cast<int>(crcAt), 4);
+    EditedFilter skipped;
+    skipped.filter.LoadState(later.getData(), static_cast<int>(later.getSize()));
+    EXPECT_EQ(skipped.filter.GetCurrentProgram(), 3);
+    EXPECT_FALSE(skipped.filter.host.automation.empty()) << "the bank was loaded";
+    EXPECT_EQ(skipped.filter.Value(P::tone), 8000.0f) << "program 3's stored tone";
+}
+
+TEST(StateChunk, ADerivedFiltersSettingsTravelInTheBlockAndRefuseTheStateWhenMalformed)
+{
+    FilterWithSetting source;
+    source.setting = 5;
+    const auto chunk = Save(source);
+    SettingsBlock block;
+    ASSERT_EQ(block.Read(chunk.begin() + FactoryProgramEnds().back(),
+                         chunk.getSize() - FactoryProgramEnds().back()),
+              SettingsBlock::Reading::read);
+    ASSERT_NE(block.Find("PROG"), nullptr) << "written with every block, program 0 included";
+    ASSERT_NE(block.Find("XMPL"), nullptr);
+
+    FilterWithSetting destination;
+    destination.SetCurrentProgram(6);
+    Load(destination, chunk);
+    EXPECT_EQ(destination.setting, 5);
+    EXPECT_EQ(destination.programWhenApplied, 0) << "applied after the bank and its selection";
+
+    block.AddInt32("XMPL", -1);
+    const auto malformed = WithSettings(chunk, block);
+    FilterWithSetting refusing;
+    refusing.SetCurrentProgram(6);
+    Load(refusing, malformed);
+    EXPECT_EQ(refusing.setting, 0);
+    EXPECT_EQ(refusing.programWhenApplied, -1);
+    EXPECT_EQ(refusing.GetCurrentProgram(), 6);
 }
 
 } // namespace brumalux
