@@ -1,4 +1,5 @@
 #include "DemoEditorComponent.h"
+#include "EditorMenu.h"
 
 #include "OrganEditorFactory.h"
 #include "engine/Brumalux.h"
@@ -51,6 +52,7 @@ namespace P = ParameterIndex;
 
 DemoEditorComponent::DemoEditorComponent(Brumalux& ownerFilter)
     : AudioFilterEditor(ownerFilter),
+      organ(ownerFilter),
       manager(ownerFilter.GetParameterManager())
 {
     const juce::Font labelFont(9.0f, juce::Font::plain);
@@ -260,6 +262,12 @@ void DemoEditorComponent::paint(juce::Graphics& g)
     g.setColour(juce::Colours::black); // shadow, bottom and right
     g.fillRect(0, height - 4, width, 4);
     g.fillRect(width - 1, 0, 1, height);
+}
+
+void DemoEditorComponent::mouseDown(const juce::MouseEvent& event)
+{
+    if (event.mods.isPopupMenu())
+        ShowEditorMenu(organ, *this);
 }
 
 AudioFilterEditor* CreateOrganEditor(Brumalux& filter)

@@ -37,6 +37,8 @@ public:
     void changeListenerCallback(juce::ChangeBroadcaster* source) override;
     void buttonClicked(juce::Button* button) override;
     void paint(juce::Graphics& g) override;
+    // A right-click on the background (outside the controls) opens the organ's menu.
+    void mouseDown(const juce::MouseEvent& event) override;
 
     KeyboardDisplay& GetKeyboard() override { return *keyboard; }
     void SyncControlsFromParameters() override;
@@ -65,6 +67,7 @@ private:
                   juce::Rectangle<int> bounds);
     void AddSpeakerSwitch(juce::GroupComponent& group);
 
+    Brumalux& organ;
     PluginParameterManager& manager;
     // Declared before the controls, so that the controls are destroyed first.
     std::vector<std::unique_ptr<juce::GroupComponent>> groups;

@@ -5,11 +5,7 @@
 #include "JackMidiInput.h"
 #endif
 
-#include <juce_audio_plugin_client/juce_audio_plugin_client.h>
-#include <juce_audio_utils/juce_audio_utils.h>
-#include <juce_gui_extra/juce_gui_extra.h>
-
-#include <juce_audio_plugin_client/Standalone/juce_StandaloneFilterWindow.h>
+#include "OrganStandaloneWindow.h"
 
 namespace brumalux
 {
@@ -52,8 +48,8 @@ public:
     {
         const auto background =
             juce::LookAndFeel::getDefaultLookAndFeel().findColour(juce::ResizableWindow::backgroundColourId);
-        mainWindow = std::make_unique<juce::StandaloneFilterWindow>(getApplicationName(), background,
-                                                                    appProperties.getUserSettings(), false);
+        mainWindow = std::make_unique<OrganStandaloneWindow>(getApplicationName(), background,
+                                                             appProperties.getUserSettings(), false);
         mainWindow->setVisible(true);
 
         auto& holder = *mainWindow->pluginHolder;
@@ -83,7 +79,7 @@ public:
 
 private:
     juce::ApplicationProperties appProperties;
-    std::unique_ptr<juce::StandaloneFilterWindow> mainWindow;
+    std::unique_ptr<OrganStandaloneWindow> mainWindow;
 #if BRUMALUX_JACK_MIDI_INPUT
     std::unique_ptr<JackMidiInput> jackMidi;
 #endif
