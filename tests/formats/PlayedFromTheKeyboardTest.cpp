@@ -236,6 +236,14 @@ TEST(ProgramChange, Vst3FollowsItsProgramParameter)
                 Play(*form);
                 return HostedValues(parameters) == want;
             }));
+        // The plug-in then shows the host its program; that echo must not switch anything back.
+        const auto settled = std::chrono::steady_clock::now() + std::chrono::milliseconds(150);
+        WaitUntil(
+            [&]
+            {
+                Play(*form);
+                return std::chrono::steady_clock::now() > settled;
+            });
         ExpectValues(want, HostedValues(parameters), number);
         EXPECT_EQ(form->getCurrentProgram(), number);
     }
