@@ -1,4 +1,5 @@
 #include "engine/SwellPedal.h"
+#include "EngineTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -66,6 +67,23 @@ TEST(SwellPedal, ASweepInStepsOfOneMovesSmoothlyAndArrivesExactly)
         EXPECT_EQ(tail.back(), 1.0f) << "back at unity";
         EXPECT_EQ(swell.CurrentGain(), 1.0f);
     }
+}
+// Reset all controllers opens the pedal at once, with the wheel, the pressure, the bend and the pedal: the
+// organ then plays as one that never saw them.
+TEST(SwellPedal, ResetAllControllersOpensItWithTheOtherControls)
+{
+    const std::vector<TimedMidi> chord{{600, NoteOn(60)}, {600, NoteOn(64)}, {600, NoteOn(67)}};
+    auto played = chord;
+    for (const auto& moved : {Controller(11, 0), Controller(1, 127), Controller(64, 127), PitchWheel(0),
+                              juce::MidiMessage::channelPressureChange(1, 90), Controller(121, 0)})
+        played.insert(played.begin() + static_cast<std::ptrdiff_t>(played.size() - chord.size()),
+                      {100, moved});
+    auto reset = MakeOrgan();
+    auto fresh = MakeOrgan();
+    const auto afterReset = OrganDriver(*reset).Render(8000, played);
+    const auto untouched = OrganDriver(*fresh).Render(8000, chord);
+    EXPECT_EQ(afterReset.left, untouched.left);
+    EXPECT_EQ(afterReset.right, untouched.right);
 }
 } // namespace
 
