@@ -3,6 +3,8 @@
 #include "dsp/SineCosine.h"
 #include "dsp/TwoPi.h"
 
+#include <utility>
+
 namespace brumalux
 {
 
@@ -30,6 +32,14 @@ public:
         return y0;
     }
 
+    // What count calls of Process give, with the history held in registers over the run. out may be in.
+    void ProcessBlock(const float* in, float* out, int count);
+    // ProcessBlock of two filters, each over its own samples, side by side in the two halves of one
+    // register: what the two calls give, in about the time of one.
+    static void ProcessBlockPair(DSPModule_BiQuadFilterBase& first, const float* firstIn, float* firstOut,
+                                 DSPModule_BiQuadFilterBase& second, const float* secondIn, float* secondOut,
+                                 int count);
+
     virtual void RecomputeCoefficients();
 
     // Frequencies above 1 cycle per sample are taken as 1.
@@ -49,6 +59,7 @@ protected:
     double designParameter = 0.0; // Q or bandwidth in octaves
 
 private:
+    SteppedSineCosine sineCosine; // the owners move the frequency in small steps
     void SetOmega(float cyclesPerSample);
 };
 
@@ -89,9 +100,62 @@ public:
 // type they hold without a virtual call.
 inline void DSPModule_BiQuadFilterBase::RecomputeCoefficients()
 {
-    const SineCosine angle = SineCosineOf(omega);
+    const SineCosine angle = sineCosine.Of(omega);
     cosOmega = angle.cosine;
     sinOmega = angle.sine;
+}
+
+inline void DSPModule_BiQuadFilterBase::ProcessBlock(const float* in, float* out, int count)
+{
+    double in0 = x0, in1 = x1, in2 = x2, out0 = y0, out1 = y1, out2 = y2;
+    for (int k = 0; k < count; ++k)
+    {
+        in2 = in1;
+        in1 = in0;
+        in0 = in[k];
+        out2 = out1;
+        out1 = out0;
+        out0 = (b0 * in0 + b1 * in1 + b2 * in2 - a1 * out1 - a2 * out2) / a0;
+        out[k] = static_cast<float>(out0);
+    }
+    x0 = in0;
+    x1 = in1;
+    x2 = in2;
+    y0 = out0;
+    y1 = out1;
+    y2 = out2;
+}
+
+inline void DSPModule_BiQuadFilterBase::ProcessBlockPair(DSPModule_BiQuadFilterBase& first,
+                                                         const float* firstIn, float* firstOut,
+                                                         DSPModule_BiQuadFilterBase& second,
+                                                         const float* secondIn, float* secondOut, int count)
+{
+    using Pair = double __attribute__((vector_size(16)));
+    const Pair b0{first.b0, second.b0}, b1{first.b1, second.b1}, b2{first.b2, second.b2};
+    const Pair a0{first.a0, second.a0}, a1{first.a1, second.a1}, a2{first.a2, second.a2};
+    Pair in0{first.x0, second.x0}, in1{first.x1, second.x1}, in2{first.x2, second.x2};
+    Pair out0{first.y0, second.y0}, out1{first.y1, second.y1}, out2{first.y2, second.y2};
+    for (int k = 0; k < count; ++k)
+    {
+        in2 = in1;
+        in1 = in0;
+        in0 = Pair{firstIn[k], secondIn[k]};
+        out2 = out1;
+        out1 = out0;
+        out0 = (b0 * in0 + b1 * in1 + b2 * in2 - a1 * out1 - a2 * out2) / a0;
+        firstOut[k] = static_cast<float>(out0[0]);
+        secondOut[k] = static_cast<float>(out0[1]);
+    }
+    for (auto [filter, lane] : {std::pair{&first, 0}, std::pair{&second, 1}})
+    {
+        filter->x0 = in0[lane];
+        filter->x1 = in1[lane];
+        filter->x2 = in2[lane];
+        filter->y0 = out0[lane];
+        filter->y1 = out1[lane];
+        filter->y2 = out2[lane];
+    }
 }
 
 inline void DSPModule_BiQuadFilterBase::SetOmega(float cyclesPerSample)

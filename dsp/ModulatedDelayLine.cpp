@@ -14,19 +14,29 @@ void ModulatedDelayLine::Allocate(int newSize)
 {
     buffer = std::vector<float>(); // free the old buffer before asking for the new one
     size = 0;
+    length = 0;
     writePosition = 0;
     positionInInterval = 0;
-    if (newSize <= 0)
+    if (newSize <= 0 || newSize > (1 << 28))
         return;
     try
     {
-        buffer.assign(static_cast<size_t>(newSize), 0.0f);
+        buffer.assign(static_cast<size_t>(newSize) + pieceLength + mirrored, 0.0f);
         size = newSize;
+        length = newSize + pieceLength;
     }
     catch (const std::bad_alloc&)
     {
         // An absurd sample rate must not take the host down; the line then passes only the dry part.
     }
+}
+
+void ModulatedDelayLine::AllocateForSweep()
+{
+    // The sweep reaches half the depth beyond the centre, plus the added sample; the interpolation reads
+    // one more.
+    const double longest = std::fabs(static_cast<double>(depth)) * 0.5 + centreDelay + 1.0;
+    Allocate(longest < 1.0e8 ? static_cast<int>(std::ceil(longest)) + 2 : 0);
 }
 
 namespace
@@ -50,92 +60,130 @@ struct MixPerSample
 };
 } // namespace
 
+float ModulatedDelayLine::Process(float x)
+{
+    float out = 0.0f;
+    const float increment = lfoIncrement;
+    ProcessBlock(&x, &out, 1, &increment);
+    return out;
+}
+
 void ModulatedDelayLine::ProcessBlock(const float* in, float* out, int count, const float* increments)
 {
-    RunBlock(in, out, count, increments, FixedMix{wet, dry});
+    float* const outs[maxTaps] = {out};
+    RunBlock(in, outs, 1, count, increments, FixedMix{wet, dry});
 }
 
 void ModulatedDelayLine::ProcessBlock(const float* in, float* out, int count, const float* increments,
                                       const float* wets)
 {
-    RunBlock(in, out, count, increments, MixPerSample{wets});
+    float* const outs[maxTaps] = {out};
+    RunBlock(in, outs, 1, count, increments, MixPerSample{wets});
     if (count > 0)
         SetMix(wets[count - 1]);
 }
 
+void ModulatedDelayLine::ProcessTaps(const float* in, float* const* outs, int count, const float* increments)
+{
+    RunBlock(in, outs, numTaps, count, increments, FixedMix{wet, dry});
+}
+
 template <typename Mix>
-void ModulatedDelayLine::RunBlock(const float* in, float* out, int count, const float* increments, Mix mix)
+void ModulatedDelayLine::RunBlock(const float* in, float* const* outs, int taps, int count,
+                                  const float* increments, Mix mix)
 {
     if (count <= 0)
         return;
     lfoIncrement = increments[count - 1];
     if (buffer.empty())
     {
-        for (int k = 0; k < count; ++k)
-            out[k] = in[k] * mix.Dry(k);
+        for (int tap = 0; tap < taps; ++tap)
+            for (int k = 0; k < count; ++k)
+                outs[tap][k] = in[k] * mix.Dry(k);
         return;
     }
-    for (int k = 0; k < count;)
+    for (int first = 0; first < count; first += pieceLength)
     {
-        if (positionInInterval == 0)
-            UpdateDelay();
-        const int run = std::min({count - k, delayUpdateInterval - positionInInterval, size - writePosition});
-        ProcessStretch(in + k, out + k, run, increments + k, mix.From(k));
-        k += run;
+        float* pieceOuts[maxTaps];
+        for (int tap = 0; tap < taps; ++tap)
+            pieceOuts[tap] = outs[tap] + first;
+        RunPiece(in + first, pieceOuts, taps, std::min(pieceLength, count - first), increments + first,
+                 mix.From(first));
     }
 }
 
 template <typename Mix>
-void ModulatedDelayLine::ProcessStretch(const float* in, float* out, int run, const float* increments,
-                                        Mix mix)
+void ModulatedDelayLine::RunPiece(const float* in, float* const* outs, int taps, int count,
+                                  const float* increments, Mix mix)
 {
-    // Within the stretch the delay stands still and the write position does not wrap, so the read index
-    // moves on by one per sample (wrapping with the buffer) and the fraction stays what it was.
-    auto [i, fraction] = DelayedReadPoint();
-    // Locals, so that the stores to out and the buffer need no reloads of the members.
-    float* const samples = buffer.data();
-    float* const write = samples + writePosition;
-    const int length = size;
-    // Reads clear of the buffer's end and of this stretch's writes can run in any order, and so in a
-    // loop the compiler vectorises; otherwise each read must see the writes before it.
-    const bool clearOfWrites = i + run < writePosition || i >= writePosition + run;
-    if (i + run < length && clearOfWrites)
+    // The piece is written first. That changes no read: every delay is at least one sample, so a read
+    // within the piece only reaches samples written before it (or, at exactly one sample, weighs the
+    // newer one by 0), and the buffer is a piece longer than the longest delay, so the piece overwrites
+    // nothing a read still needs.
+    WritePiece(in, count);
+    const float* const samples = buffer.data();
+    for (int k = 0; k < count;)
     {
-        // The writes first: out may be in itself.
-        for (int m = 0; m < run; ++m)
-            write[m] = in[m];
-        const float* const read = samples + i;
-        for (int m = 0; m < run; ++m)
-            out[m] = (read[m] + (read[m + 1] - read[m]) * fraction) * mix.Wet(m) + in[m] * mix.Dry(m);
-    }
-    else
-    {
-        for (int m = 0; m < run; ++m)
+        if (positionInInterval == 0)
+            UpdateDelay();
+        // Within the stretch the delays stand still, so each read moves on by one entry per sample and the
+        // fractions stay what they were.
+        const int run = std::min(count - k, delayUpdateInterval - positionInInterval);
+        const int writeIndex = writePosition + k < length ? writePosition + k : writePosition + k - length;
+        const float* const written = samples + writeIndex; // the input again, where no output can be
+        for (int tap = 0; tap < taps; ++tap)
         {
-            const int j = i + 1 < length ? i + 1 : 0;
-            const float x = in[m]; // read before out is written: out may be in itself
-            out[m] = (samples[i] + (samples[j] - samples[i]) * fraction) * mix.Wet(m) + x * mix.Dry(m);
-            write[m] = x;
-            i = j;
+            const auto [i, fraction] = DelayedReadPoint(writeIndex, currentDelays[tap]);
+            const float* const read = samples + i;
+            float* const out = outs[tap] + k;
+            const Mix stretchMix = mix.From(k);
+            for (int m = 0; m < run; ++m)
+                out[m] = (read[m] + (read[m + 1] - read[m]) * fraction) * stretchMix.Wet(m) +
+                         written[m] * stretchMix.Dry(m);
         }
+        AdvanceLfo(increments + k, run);
+        positionInInterval += run;
+        if (positionInInterval == delayUpdateInterval)
+            positionInInterval = 0;
+        k += run;
     }
+    writePosition += count;
+    if (writePosition >= length)
+        writePosition -= length;
+}
+
+void ModulatedDelayLine::WritePiece(const float* in, int count)
+{
+    float* const samples = buffer.data();
+    // Written at the write position and on past the end into the repeated entries; what went past the
+    // end is also the start of the buffer.
+    std::copy(in, in + count, samples + writePosition);
+    const int pastEnd = writePosition + count - length;
+    if (pastEnd > 0)
+        std::copy(samples + length, samples + length + pastEnd, samples);
+    const int repeated = std::min(mirrored - writePosition, count);
+    if (repeated > 0)
+        std::copy(in, in + repeated, samples + length + writePosition);
+}
+
+void ModulatedDelayLine::AdvanceLfo(const float* increments, int count)
+{
     float phase = lfoPhase;
-    for (int m = 0; m < run; ++m)
+    for (int m = 0; m < count; ++m)
     {
         phase += increments[m];
         if (phase >= 1.0f)
             phase -= 1.0f;
     }
     lfoPhase = phase;
-    writePosition += run;
-    positionInInterval += run;
-    if (positionInInterval == delayUpdateInterval)
-        positionInInterval = 0;
-    if (writePosition >= size)
-    {
-        writePosition = 0;
-        positionInInterval = 0;
-    }
+}
+
+void ModulatedDelayLine::SetTapPhaseOffsets(const float* cycles, int count)
+{
+    numTaps = std::clamp(count, 1, maxTaps);
+    std::copy(cycles, cycles + numTaps, tapPhaseOffsets);
+    for (int tap = 0; tap < numTaps; ++tap)
+        tapTurns[tap] = SineCosineOf(tapPhaseOffsets[tap] * twoPiAsFloat);
 }
 
 void ModulatedDelayLine::SetMix(float newWet)
@@ -153,15 +201,28 @@ void ModulatedDelayLine::SetDepth(float samples)
 
 void ModulatedDelayLine::UpdateDelay()
 {
-    const double sweep = SineOf(lfoPhaseOffset * twoPiAsFloat + lfoPhase * twoPiAsFloat);
+    if (numTaps == 1)
+        SetDelay(0, SineOf(tapPhaseOffsets[0] * twoPiAsFloat + lfoPhase * twoPiAsFloat));
+    else
+    {
+        // The taps' sweeps are the one sweep turned by their offsets: one sine and cosine serve them all.
+        const SineCosine sweep = SineCosineOf(lfoPhase * twoPiAsFloat);
+        for (int tap = 0; tap < numTaps; ++tap)
+            SetDelay(tap, sweep.sine * tapTurns[tap].cosine + sweep.cosine * tapTurns[tap].sine);
+    }
+}
+
+void ModulatedDelayLine::SetDelay(int tap, double sweep)
+{
     // The added sample keeps the shortest delay at one sample when the centre is half the depth.
-    currentDelay = static_cast<float>(sweep * depth * 0.5 + centreDelay + 1.0);
+    float delay = static_cast<float>(sweep * depth * 0.5 + centreDelay + 1.0);
     // Owners keep the delay in range; clamping here keeps every read inside the buffer whatever they pass
     // (NaN included).
-    if (!(currentDelay >= 0.0f))
-        currentDelay = 0.0f;
-    if (currentDelay > static_cast<float>(size))
-        currentDelay = static_cast<float>(size);
+    if (!(delay >= 1.0f))
+        delay = 1.0f;
+    if (delay > static_cast<float>(size))
+        delay = static_cast<float>(size);
+    currentDelays[tap] = delay;
 }
 
 } // namespace brumalux

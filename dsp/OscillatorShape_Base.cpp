@@ -47,15 +47,4 @@ void OscillatorShape_Base::FillTable()
     table[count] = ComputeSample(0.0f);
 }
 
-float OscillatorShape_Base::ReadSample(float phase)
-{
-    return ReadCyclePhase(ReducePhase(phase));
-}
-
-float OscillatorShape_Base::ReducePhase(float phase)
-{
-    const float reduced = phase - std::trunc(phase);
-    return reduced < 0.0f ? reduced + 1.0f : reduced;
-}
-
 } // namespace brumalux

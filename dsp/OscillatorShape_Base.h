@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <vector>
 
 namespace brumalux
@@ -22,7 +23,7 @@ public:
     void FillTable();
 
     // Any phase, reduced to one cycle and read from the table with linear interpolation.
-    float ReadSample(float phase);
+    float ReadSample(float phase) { return ReadCyclePhase(ReducePhase(phase)); }
 
     // A phase already inside [0, 1), as ShapeOscillator keeps it. Anything else (a phase that rounded up
     // to 1, NaN) is read as 0, so no caller can index past the table.
@@ -37,12 +38,12 @@ public:
     // for phase 0. The table has intervals + 1 entries.
     static float InterpolateCycle(const float* table, int intervals, float phase)
     {
-        if (!(phase >= 0.0f && phase < 1.0f))
-            phase = 0.0f;
-        const float x = static_cast<float>(intervals) * phase;
-        int i = static_cast<int>(x);
-        if (i >= intervals) // cannot happen for a phase below 1, but the table must never be overrun
-            i = intervals - 1;
+        // Written without branches, so that a loop of reads vectorises.
+        const bool inCycle = (phase >= 0.0f) & (phase < 1.0f);
+        const float x = static_cast<float>(intervals) * (inCycle ? phase : 0.0f);
+        const int truncated = static_cast<int>(x);
+        // Cannot exceed the last interval for a phase below 1, but the table must never be overrun.
+        const int i = truncated < intervals ? truncated : intervals - 1;
         return table[i] + (table[i + 1] - table[i]) * (x - static_cast<float>(i));
     }
 
@@ -53,7 +54,11 @@ public:
 private:
     // phase - trunc(phase), moved up by 1 when negative. Rounding can make it exactly 1 and an infinite
     // phase makes it NaN; ReadCyclePhase reads both as 0.
-    static float ReducePhase(float phase);
+    static float ReducePhase(float phase)
+    {
+        const float reduced = phase - std::trunc(phase);
+        return reduced < 0.0f ? reduced + 1.0f : reduced;
+    }
 
     int sampleRate = 0;
     std::vector<float> table; // count + 1 entries; the last repeats phase 0 so interpolation wraps

@@ -24,6 +24,33 @@ void ShapeOscillator::Retune()
     increment = 1.0 / cycleLength;
 }
 
+void ShapeOscillator::AdvancePhases(float* phases, int count)
+{
+    double runningPhase = phase;
+    const double step = increment;
+    for (int k = 0; k < count;)
+    {
+        // The samples before the phase can reach 1 need no test: rounding moves each sum by far less than
+        // the margin of one step in a million plus two steps.
+        const double clearSteps = (1.0 - runningPhase) / step * (1.0 - 1.0e-6) - 2.0;
+        const int clear = clearSteps > static_cast<double>(count - k) ? count - k
+                          : clearSteps > 0.0                          ? static_cast<int>(clearSteps)
+                                                                      : 0;
+        for (const int end = k + clear; k < end; ++k)
+        {
+            phases[k] = static_cast<float>(runningPhase);
+            runningPhase += step;
+        }
+        if (k == count)
+            break;
+        phases[k++] = static_cast<float>(runningPhase);
+        runningPhase += step;
+        if (runningPhase >= 1.0)
+            runningPhase -= 1.0;
+    }
+    phase = runningPhase;
+}
+
 void ShapeOscillator::AddTicks(float* out, int count, float gain, float level)
 {
     RunTicks(count, [out, gain, level](int k, float sample) { out[k] += sample * gain * level; });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dsp/CycleTableRead.h"
 #include "dsp/OscillatorShape_Base.h"
 
 namespace brumalux
@@ -41,7 +42,7 @@ public:
     void TicksInto(float* out, int count);
 
 private:
-    // Hands the next count samples to use(k, sample), in one tight loop where it can be.
+    // Hands the next count samples to use(k, sample), in tight loops where it can be.
     template <typename Use> void RunTicks(int count, Use use)
     {
         // With the phase and its step inside [0, 1), one subtraction keeps the phase there and no stray
@@ -55,17 +56,21 @@ private:
         }
         const float* table = shape->Table().data();
         const int intervals = shape->TableCount();
-        double runningPhase = phase;
-        for (int k = 0; k < count; ++k)
+        // A run at a time: the phases one after the other (each is the one before plus the step), then the
+        // table reads side by side.
+        constexpr int run = 64;
+        float phases[run], samples[run];
+        for (int first = 0; first < count; first += run)
         {
-            use(k,
-                OscillatorShape_Base::InterpolateCycle(table, intervals, static_cast<float>(runningPhase)));
-            runningPhase += increment;
-            if (runningPhase >= 1.0)
-                runningPhase -= 1.0;
+            const int length = count - first < run ? count - first : run;
+            AdvancePhases(phases, length);
+            CycleTableRead::Read(table, intervals, phases, samples, length);
+            for (int k = 0; k < length; ++k)
+                use(first + k, samples[k]);
         }
-        phase = runningPhase;
     }
+    // The phases of the next count samples, in single precision as the table is read; the phase moves on.
+    void AdvancePhases(float* phases, int count);
 
     void Retune();
     static double WrapStrayPhase(double strayPhase);

@@ -1,10 +1,12 @@
 #include "DemoEditorComponent.h"
-#include "EditorMenu.h"
 
+#include "EditorMenu.h"
+#include "EditorZoom.h"
 #include "OrganEditorFactory.h"
 #include "engine/Brumalux.h"
 #include "params/PluginParameterManager.h"
 
+#include <cmath>
 #include <new>
 #include <optional>
 
@@ -13,8 +15,11 @@ namespace brumalux
 
 namespace
 {
-constexpr int editorWidth = 440;
-constexpr int editorHeight = 485;
+constexpr int editorWidth = DemoEditorComponent::unscaledWidth;
+constexpr int editorHeight = DemoEditorComponent::unscaledHeight;
+// Scales a host may ask for beyond these are taken as these.
+constexpr float smallestHostScale = 0.5f;
+constexpr float largestHostScale = 4.0f;
 constexpr int keyboardKeyCount = 61;
 constexpr int keyboardLowestOctave = 3;
 
@@ -53,7 +58,8 @@ namespace P = ParameterIndex;
 DemoEditorComponent::DemoEditorComponent(Brumalux& ownerFilter)
     : AudioFilterEditor(ownerFilter),
       organ(ownerFilter),
-      manager(ownerFilter.GetParameterManager())
+      manager(ownerFilter.GetParameterManager()),
+      userZoom(EditorZoom::LoadUserZoom())
 {
     const juce::Font labelFont(9.0f, juce::Font::plain);
 
@@ -106,7 +112,7 @@ DemoEditorComponent::DemoEditorComponent(Brumalux& ownerFilter)
     addAndMakeVisible(*keyboard);
     keyboard->setBounds(10, 410, 420, 70);
 
-    setSize(editorWidth, editorHeight);
+    ApplyScale();
 }
 
 DemoEditorComponent::~DemoEditorComponent()
@@ -166,6 +172,7 @@ void DemoEditorComponent::AddSpeakerSwitch(juce::GroupComponent& group)
 {
     speakerSwitch = std::make_unique<juce::ToggleButton>("On");
     speakerSwitch->setName("Speaker Switch");
+    speakerSwitch->setLookAndFeel(&speakerSwitchLook);
     group.addAndMakeVisible(*speakerSwitch);
     speakerSwitch->setBounds(5, 20, 40, 22);
     speakerSwitch->setToggleState(true, juce::dontSendNotification);
@@ -249,10 +256,44 @@ void DemoEditorComponent::WriteSpeakerSwitch()
     manager.EndGesture(parameter);
 }
 
+void DemoEditorComponent::SetHostScale(float scale)
+{
+    if (!std::isfinite(scale))
+        return;
+    hostScale = juce::jlimit(smallestHostScale, largestHostScale, scale);
+    ApplyScale();
+}
+
+void DemoEditorComponent::SetUserZoom(int percent)
+{
+    userZoom = EditorZoom::Sanitised(percent);
+    ApplyScale();
+}
+
+void DemoEditorComponent::ApplyScale()
+{
+    const auto scale = GetScale();
+    const auto transform = juce::AffineTransform::scale(scale);
+    for (auto* child : getChildren())
+        child->setTransform(transform);
+    // The smallest whole size that holds the drawing, as JUCE's plug-in clients size a
+    // scaled editor's window.
+    setSize(static_cast<int>(std::ceil(static_cast<float>(editorWidth) * scale)),
+            static_cast<int>(std::ceil(static_cast<float>(editorHeight) * scale)));
+    repaint();
+}
+
+void DemoEditorComponent::mouseDown(const juce::MouseEvent& event)
+{
+    if (event.mods.isPopupMenu())
+        ShowEditorMenu(*this);
+}
+
 void DemoEditorComponent::paint(juce::Graphics& g)
 {
-    const int width = getWidth();
-    const int height = getHeight();
+    g.addTransform(juce::AffineTransform::scale(GetScale()));
+    const int width = editorWidth;
+    const int height = editorHeight;
     g.fillAll(juce::Colour(0xff87ceeb));
     g.setColour(juce::Colour(0xff67bedb)); // the band behind the keyboard
     g.fillRect(0, 405, width, 80);
@@ -262,12 +303,6 @@ void DemoEditorComponent::paint(juce::Graphics& g)
     g.setColour(juce::Colours::black); // shadow, bottom and right
     g.fillRect(0, height - 4, width, 4);
     g.fillRect(width - 1, 0, 1, height);
-}
-
-void DemoEditorComponent::mouseDown(const juce::MouseEvent& event)
-{
-    if (event.mods.isPopupMenu())
-        ShowEditorMenu(organ, *this);
 }
 
 AudioFilterEditor* CreateOrganEditor(Brumalux& filter)

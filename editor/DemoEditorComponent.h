@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DrawBarSlider.h"
+#include "SpeakerSwitchLook.h"
 #include "VirtualPiano.h"
 
 #include "framework/AudioFilterEditor.h"
@@ -24,6 +25,11 @@ class PluginParameterManager;
 // control the user changes writes its own parameter only, as one gesture for the host;
 // the controls follow the parameters (the speaker switch included) and write nothing when
 // they do.
+//
+// Zoom: the layout is one of 440 x 485 points, drawn at the host's scale times the player's
+// zoom (every child under one scaling transform, the background painted through it), so
+// it stays sharp at any size; the component's own size is always the size drawn. A
+// right-click on the background opens the editor's menu.
 class DemoEditorComponent : public AudioFilterEditor,
                             public juce::ChangeListener,
                             public juce::Button::Listener,
@@ -37,8 +43,19 @@ public:
     void changeListenerCallback(juce::ChangeBroadcaster* source) override;
     void buttonClicked(juce::Button* button) override;
     void paint(juce::Graphics& g) override;
-    // A right-click on the background (outside the controls) opens the organ's menu.
     void mouseDown(const juce::MouseEvent& event) override;
+
+    static constexpr int unscaledWidth = 440;
+    static constexpr int unscaledHeight = 485;
+
+    void SetHostScale(float scale) override;
+    // Draws at this zoom from now on (the choice nearest to percent).
+    void SetUserZoom(int percent);
+    int GetUserZoom() const noexcept { return userZoom; }
+    float GetScale() const noexcept { return hostScale * static_cast<float>(userZoom) / 100.0f; }
+    Brumalux& GetOrgan() const noexcept { return organ; }
+    // Where the preset menu keeps its open file chooser: it closes with the editor.
+    std::unique_ptr<juce::FileChooser>& PresetChooserSlot() noexcept { return presetChooser; }
 
     KeyboardDisplay& GetKeyboard() override { return *keyboard; }
     void SyncControlsFromParameters() override;
@@ -66,10 +83,14 @@ private:
     void AddLabel(juce::GroupComponent& group, const juce::String& name, const juce::String& text,
                   juce::Rectangle<int> bounds);
     void AddSpeakerSwitch(juce::GroupComponent& group);
+    void ApplyScale();
 
     Brumalux& organ;
     PluginParameterManager& manager;
+    float hostScale = 1.0f;
+    int userZoom;
     // Declared before the controls, so that the controls are destroyed first.
+    SpeakerSwitchLook speakerSwitchLook;
     std::vector<std::unique_ptr<juce::GroupComponent>> groups;
     std::vector<std::unique_ptr<juce::Slider>> sliders;
     std::array<DrawBarSlider*, numDrawbars> drawBars{};
@@ -80,6 +101,8 @@ private:
 
     // The parameters whose gesture (a drag, a typed value) is under way.
     std::array<bool, ParameterIndex::count> gestureOpen{};
+
+    std::unique_ptr<juce::FileChooser> presetChooser;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(DemoEditorComponent)
 };

@@ -1,15 +1,23 @@
-#include "editor/EditorMenu.h"
+#include "EditorMenu.h"
 
-#include "editor/TuningMenu.h"
+#include "DemoEditorComponent.h"
+#include "PresetMenu.h"
+#include "TuningMenu.h"
+#include "ZoomMenu.h"
+#include "engine/Brumalux.h"
 
 namespace brumalux
 {
 
-void ShowEditorMenu(Brumalux& organ, juce::Component& editor)
+void ShowEditorMenu(DemoEditorComponent& editor)
 {
     juce::PopupMenu menu;
-    AddTuningSection(menu, organ, editor);
-    menu.showMenuAsync(juce::PopupMenu::Options().withTargetComponent(&editor).withMousePosition());
+    AddPresetSection(menu, editor.GetOrgan(), editor, editor.PresetChooserSlot());
+    menu.addSeparator();
+    AddZoomSection(menu, editor);
+    menu.addSeparator();
+    AddTuningSection(menu, editor.GetOrgan(), editor);
+    menu.showMenuAsync(juce::PopupMenu::Options());
 }
 
 } // namespace brumalux

@@ -1,17 +1,13 @@
 #pragma once
 
-namespace juce
-{
-class Component;
-}
-
 namespace brumalux
 {
 
-class Brumalux;
+class DemoEditorComponent;
 
-// The one menu a right-click on the editor's background opens; each feature adds its own section
-// to it. Shown asynchronously at the mouse. Message thread.
-void ShowEditorMenu(Brumalux& organ, juce::Component& editor);
+// The menu a right-click on the editor's background opens: each feature adds its own
+// section. Shown asynchronously; its actions do nothing once the editor is gone.
+// Message thread.
+void ShowEditorMenu(DemoEditorComponent& editor);
 
 } // namespace brumalux

@@ -49,6 +49,15 @@ public:
                       bool accumulateOutput, juce::MidiBuffer& midiMessages) override;
     AudioFilterEditor* CreateEditor() override;
 
+    // "Unused" is the organ's own: every block sets it from "Distortion". Hosts read the
+    // value the next block will set, so a program just chosen or loaded reads the same
+    // before and after it plays (hosts that compare would otherwise mark it modified at
+    // once), and what they write to it is ignored. The stored value itself, which the
+    // programs and the state keep, is left as it is. Any thread.
+    float GetNormalisedParameter(int index) override;
+    juce::String GetParameterText(int index) override;
+    void SetNormalisedParameter(int index, float normalisedValue) override;
+
     // Message thread: a note played on the active editor's keyboard, for the next block.
     void HandleKeyboardMessage(const juce::Message& message);
     void handleMessage(const juce::Message& message) override { HandleKeyboardMessage(message); }

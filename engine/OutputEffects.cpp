@@ -15,8 +15,11 @@ void OutputEffects::Prepare(float newSampleRate, bool rateChanged)
 {
     sampleRate = newSampleRate;
     inverseSampleRate = 1.0f / newSampleRate;
+    // 1 ms deep around 40 ms.
+    vibratoDelay.SetDepth(sampleRate * 0.001f);
+    vibratoDelay.SetCentreDelay(sampleRate * 0.04f);
     if (rateChanged || !vibratoDelay.HasBuffer())
-        vibratoDelay.Allocate(10 * static_cast<int>(sampleRate));
+        vibratoDelay.AllocateForSweep();
     const int rate = static_cast<int>(sampleRate);
     lfoShape.SetSampleRate(rate);
     speaker.Prepare(sampleRate, rateChanged, &lfoShape);
@@ -47,17 +50,20 @@ void OutputEffects::ApplyBlockSettings(OrganParameters& parameters)
     vibratoDrift.SetPhaseOffset(0.0f);
     toneDrift.SetFrequency(0.01);
 
-    // Five vibrations per second, up to 6.25 with full channel pressure; 1 ms deep around 40 ms.
+    // Five vibrations per second, up to 6.25 with full channel pressure.
     vibratoDelay.SetRate((aftertouch * 0.25f + 1.0f) * 5.0f / sampleRate);
-    vibratoDelay.SetDepth(sampleRate * 0.001f);
-    vibratoDelay.SetCentreDelay(sampleRate * 0.04f);
     vibratoDelay.SetMix(ParameterLimits::Level(Load(parameters.vibrato)));
 
     saturation.lowPassQ = 1.0f;
-    clipScale = 0.97f - 0.05f * ParameterLimits::Distortion(Load(parameters.distortion));
+    clipScale = ClipThresholdScale(Load(parameters.distortion));
     parameters.clipThresholdScale.store(clipScale, std::memory_order_relaxed);
     saturation.bandPassCentre = ParameterLimits::FilterFrequency(1500.0f / sampleRate);
     FollowAftertouch(parameters);
+}
+
+float OutputEffects::ClipThresholdScale(float distortion) noexcept
+{
+    return 0.97f - 0.05f * ParameterLimits::Distortion(distortion);
 }
 
 void OutputEffects::FollowAftertouch(const OrganParameters& parameters)
@@ -76,7 +82,8 @@ void OutputEffects::RunSaturationAndVibrato(float* mix, int numSamples, const Or
 {
     const float vibratoLevel = ParameterLimits::Level(Load(parameters.vibrato));
     // A stretch at a time: the drifts' waves in tight loops of their own, the saturation sample by
-    // sample (channel pressure moves it), then the vibrato over the whole stretch at its block rate.
+    // sample (channel pressure moves it), then the vibrato over the whole stretch at its block rate. A
+    // gain ahead of the saturation belongs on mix before the stage reads it.
     constexpr int stretch = 64;
     float toneWanders[stretch], clipWanders[stretch], vibratoWanders[stretch];
     float saturated[stretch], vibratoMix[stretch], vibratoRates[stretch];

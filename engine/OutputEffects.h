@@ -23,8 +23,9 @@ public:
     // The modulators' sine draws from the owner's generator, which must outlive the effects.
     explicit OutputEffects(WhiteNoise& noise) { lfoShape.SetNoiseSource(&noise); }
 
-    // Sizes the delay lines (ten seconds) when the rate changed or they have none, prepares the
-    // modulators and their sine for the rate, lets go of the channel pressure and stops the rotors.
+    // Sets the delays for the rate and, when the rate changed or they have none, sizes their buffers for
+    // the longest delay their sweeps reach; prepares the modulators and their sine for the rate, lets go
+    // of the channel pressure and stops the rotors.
     void Prepare(float newSampleRate, bool rateChanged);
 
     // Turns numSamples of mix into left and right (added, or written), leaving mix at 0. Overwrites the
@@ -33,6 +34,9 @@ public:
                  OrganParameters& parameters, const PerformanceControls& controls);
 
     const RotarySpeaker& Speaker() const { return speaker; }
+
+    // The clip threshold scale Process writes into "Unused": 0.97 - 0.05 * distortion.
+    static float ClipThresholdScale(float distortion) noexcept;
 
 private:
     void ApplyBlockSettings(OrganParameters& parameters);

@@ -12,10 +12,9 @@ namespace brumalux
 
 namespace
 {
-// Rotor of each line (the even lines belong to the bass rotor), and where in the rotation each line's
-// Doppler sweep sits. Lines 0 and 1 are the rotors' direct sound; the others feed the cabinet.
-constexpr float lineLfoPhaseOffsets[RotarySpeaker::numRotorDelays] = {0.75f, 0.75f, 0.25f, 0.25f,
-                                                                      0.0f,  0.0f,  0.5f,  0.5f};
+// Where in the rotation each Doppler sweep sits: the direct sound's, and the cabinet taps'.
+constexpr float directPhaseOffset = 0.75f;
+constexpr float cabinetPhaseOffsets[RotarySpeaker::numCabinetTaps] = {0.25f, 0.0f, 0.5f};
 constexpr int modulatorUpdateInterval = 8;
 } // namespace
 
@@ -25,17 +24,20 @@ void RotarySpeaker::Prepare(float newSampleRate, bool rateChanged, OscillatorSha
     inverseSampleRate = 1.0f / newSampleRate;
     rotorDelayDepthMs = 0.6f;
     const float depth = rotorDelayDepthMs * sampleRate * 0.001f;
-    for (int line = 0; line < numRotorDelays; ++line)
+    for (int rotor = 0; rotor < 2; ++rotor)
     {
-        auto& delay = rotorDelays[line];
-        if (rateChanged || !delay.HasBuffer())
-        {
-            delay.Allocate(10 * static_cast<int>(sampleRate));
-            // The direct-sound lines sweep around half their depth, so the delay never falls below one
-            // sample; measured at this rate, not the one the line first saw.
-            if (line < 2)
-                delay.SetCentreDelay(depth * 0.5f);
-        }
+        // The direct sound sweeps around half its depth, so the delay never falls below one sample.
+        auto& direct = directDelays[rotor];
+        direct.SetDepth(depth);
+        direct.SetCentreDelay(depth * 0.5f);
+        direct.SetLfoPhaseOffset(directPhaseOffset);
+        auto& cabinet = cabinetDelays[rotor];
+        cabinet.SetDepth(depth);
+        cabinet.SetCentreDelay(sampleRate * 0.01f);
+        cabinet.SetTapPhaseOffsets(cabinetPhaseOffsets, numCabinetTaps);
+        for (auto* delay : {&direct, &cabinet})
+            if (rateChanged || !delay->HasBuffer())
+                delay->AllocateForSweep();
     }
     const int rate = static_cast<int>(sampleRate);
     for (auto* rotor : {&bassRotor, &trebleRotor, &speedWobble})
@@ -49,14 +51,6 @@ void RotarySpeaker::Prepare(float newSampleRate, bool rateChanged, OscillatorSha
 
 void RotarySpeaker::ApplyBlockSettings(const OrganParameters& parameters, int modulationWheel)
 {
-    const float depth = rotorDelayDepthMs * sampleRate * 0.001f;
-    for (int line = 0; line < numRotorDelays; ++line)
-    {
-        rotorDelays[line].SetDepth(depth);
-        rotorDelays[line].SetLfoPhaseOffset(lineLfoPhaseOffsets[line]);
-        if (line >= 2)
-            rotorDelays[line].SetCentreDelay(sampleRate * 0.01f);
-    }
     crossoverLow.SetFrequency(ParameterLimits::FilterFrequency(400.0f / sampleRate));
     crossoverHigh.SetFrequency(ParameterLimits::FilterFrequency(400.0f / sampleRate));
     cabinetLeft.SetFrequency(ParameterLimits::FilterFrequency(800.0f / sampleRate));
@@ -134,7 +128,10 @@ void RotarySpeaker::TurnRotorsAndSplit(float* mix, Chunk& chunk)
         driven[k] = Saturate(driveGain * in[k]);
         in[k] = 0.0f;
     }
-    for (int k = 0; k < chunk.length; ++k)
+    DSPModule_BiQuadFilterBase::ProcessBlockPair(crossoverLow, driven, chunk.low, crossoverHigh, driven,
+                                                 chunk.high, chunk.length);
+    // The rotor filters follow the rotation every few samples and run in between.
+    for (int k = 0; k < chunk.length;)
     {
         if ((chunk.start + k) % modulatorUpdateInterval == 0)
         {
@@ -144,11 +141,11 @@ void RotarySpeaker::TurnRotorsAndSplit(float* mix, Chunk& chunk)
             trebleRotorFilter.SetFrequency(
                 ParameterLimits::FilterFrequency((chunk.trebleRotation[k] * 3000.0f + 9000.0f) / sampleRate));
         }
-        const float x = driven[k];
-        const auto low = static_cast<float>(crossoverLow.Process(x));
-        const auto high = static_cast<float>(crossoverHigh.Process(x));
-        chunk.low[k] = static_cast<float>(bassRotorFilter.Process(low));
-        chunk.high[k] = static_cast<float>(trebleRotorFilter.Process(high));
+        const int run =
+            std::min(chunk.length - k, modulatorUpdateInterval - (chunk.start + k) % modulatorUpdateInterval);
+        DSPModule_BiQuadFilterBase::ProcessBlockPair(bassRotorFilter, chunk.low + k, chunk.low + k,
+                                                     trebleRotorFilter, chunk.high + k, chunk.high + k, run);
+        k += run;
     }
 }
 
@@ -161,15 +158,13 @@ void RotarySpeaker::TurnRotors(Chunk& chunk, int from, int to)
 void RotarySpeaker::RunRotorDelays(Chunk& chunk)
 {
     const int n = chunk.length;
-    rotorDelays[0].ProcessBlock(chunk.low, chunk.bass, n, chunk.bassRate);
-    rotorDelays[1].ProcessBlock(chunk.high, chunk.treble, n, chunk.trebleRate);
-    // The even lines carry the bass rotor, the odd ones the treble rotor.
-    for (int line = 2; line < numRotorDelays; ++line)
-    {
-        const bool bassLine = line % 2 == 0;
-        rotorDelays[line].ProcessBlock(bassLine ? chunk.bass : chunk.treble, chunk.cabinetFeeds[line - 2], n,
-                                       bassLine ? chunk.bassRate : chunk.trebleRate);
-    }
+    directDelays[0].ProcessBlock(chunk.low, chunk.bass, n, chunk.bassRate);
+    directDelays[1].ProcessBlock(chunk.high, chunk.treble, n, chunk.trebleRate);
+    auto& feeds = chunk.cabinetFeeds;
+    float* const bassFeeds[numCabinetTaps] = {feeds[0], feeds[2], feeds[4]};
+    float* const trebleFeeds[numCabinetTaps] = {feeds[1], feeds[3], feeds[5]};
+    cabinetDelays[0].ProcessTaps(chunk.bass, bassFeeds, n, chunk.bassRate);
+    cabinetDelays[1].ProcessTaps(chunk.treble, trebleFeeds, n, chunk.trebleRate);
 }
 
 void RotarySpeaker::MixToOutput(const Chunk& chunk, const OrganParameters& parameters, float* left,
@@ -208,11 +203,12 @@ void RotarySpeaker::MixToOutput(const Chunk& chunk, const OrganParameters& param
         cabinetLeftIn[k] = r7 + (0.8f + 0.1f * bassRotation) * r6 + r3 + r2;
         cabinetRightIn[k] = (0.8f - 0.1f * bassRotation) * r4 + r5 + r3 + r2;
     }
+    DSPModule_BiQuadFilterBase::ProcessBlockPair(cabinetLeft, cabinetLeftIn, cabinetLeftIn, cabinetRight,
+                                                 cabinetRightIn, cabinetRightIn, chunk.length);
     for (int k = 0; k < chunk.length; ++k)
     {
-        directLeft[k] = Saturate(static_cast<float>(cabinetLeft.Process(cabinetLeftIn[k])) + directLeft[k]);
-        directRight[k] =
-            Saturate(static_cast<float>(cabinetRight.Process(cabinetRightIn[k])) + directRight[k]);
+        directLeft[k] = Saturate(cabinetLeftIn[k] + directLeft[k]);
+        directRight[k] = Saturate(cabinetRightIn[k] + directRight[k]);
     }
     if (accumulate)
     {

@@ -16,10 +16,12 @@ struct OrganParameters;
 class RotarySpeaker
 {
 public:
-    static constexpr int numRotorDelays = 8;
+    // Each rotor's sound reaches the cabinet by three swept delays, at a quarter, none and half a turn.
+    static constexpr int numCabinetTaps = 3;
 
-    // Sizes the delay lines (ten seconds) when the rate changed or they have none, sets the rotor
-    // oscillators to the rate and the given sine, and stops both rotors.
+    // Sets the delays for the rate and, when the rate changed or they have none, sizes their buffers for
+    // the longest delay their sweeps reach; sets the rotor oscillators to the rate and the given sine, and
+    // stops both rotors.
     void Prepare(float newSampleRate, bool rateChanged, OscillatorShape_Base* lfoShape);
 
     // Turns numSamples of mix into left and right (added, or written), leaving mix at 0.
@@ -39,9 +41,11 @@ private:
         int length = 0;
         float bassRate[chunkLength], trebleRate[chunkLength]; // the lines' sweep rates, per sample
         float bassRotation[chunkLength], trebleRotation[chunkLength];
-        float low[chunkLength], high[chunkLength];           // the crossover's bands after the rotor filters
-        float bass[chunkLength], treble[chunkLength];        // the rotors' direct sound
-        float cabinetFeeds[numRotorDelays - 2][chunkLength]; // lines 2 to 7
+        float low[chunkLength], high[chunkLength];    // the crossover's bands after the rotor filters
+        float bass[chunkLength], treble[chunkLength]; // the rotors' direct sound
+        // The cabinet taps, bass and treble in turn: bass at a quarter turn, treble at a quarter turn, bass
+        // at none, and so on.
+        float cabinetFeeds[2 * numCabinetTaps][chunkLength];
     };
 
     void TurnRotorsAndSplit(float* mix, Chunk& chunk);
@@ -53,7 +57,9 @@ private:
     void ApplyBlockSettings(const OrganParameters& parameters, int modulationWheel);
     void MoveRotorSpeeds(const OrganParameters& parameters, int modulationWheel);
 
-    ModulatedDelayLine rotorDelays[numRotorDelays];
+    // The rotors' direct sound, then their cabinet taps (bass first in both).
+    ModulatedDelayLine directDelays[2];
+    ModulatedDelayLine cabinetDelays[2];
     DSPModule_LowPassFilter crossoverLow;
     DSPModule_HighPassFilter crossoverHigh;
     DSPModule_LowPassFilter bassRotorFilter;

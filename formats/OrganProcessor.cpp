@@ -104,6 +104,7 @@ void OrganProcessor::releaseResources()
 
 void OrganProcessor::processBlock(juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midiMessages)
 {
+    ReportValuesIfRequested();
     const juce::ScopedLock lock(filter->GetCallbackLock());
     if (!prepared)
     {
@@ -174,6 +175,8 @@ void OrganProcessor::setCurrentProgram(int index)
     if (index < 0 || index >= numPrograms || index == filter->GetCurrentProgram())
         return;
     filter->SetCurrentProgram(index);
+    valueReportRequested.store(true, std::memory_order_relaxed);
+    programSwitched.store(true, std::memory_order_relaxed);
     triggerAsyncUpdate();
 }
 
@@ -200,14 +203,30 @@ void OrganProcessor::setStateInformation(const void* data, int sizeInBytes)
 {
     if (data == nullptr || sizeInBytes <= 0)
         return;
+    statesLoaded.fetch_add(1, std::memory_order_relaxed);
     filter->LoadState(data, sizeInBytes);
+    valueReportRequested.store(true, std::memory_order_relaxed);
     triggerAsyncUpdate();
+}
+
+void OrganProcessor::ReportValuesIfRequested()
+{
+    if (!valueReportRequested.exchange(false, std::memory_order_relaxed))
+        return;
+    for (auto* parameter : organParameters)
+        parameter->sendValueChangedMessageToListeners(parameter->getValue());
 }
 
 void OrganProcessor::handleAsyncUpdate()
 {
-    for (auto* parameter : organParameters)
-        parameter->sendValueChangedMessageToListeners(parameter->getValue());
+    const int loadedBefore = statesLoaded.load(std::memory_order_relaxed);
+    if (programSwitched.exchange(false, std::memory_order_relaxed))
+        for (auto* parameter : organParameters)
+        {
+            if (statesLoaded.load(std::memory_order_relaxed) != loadedBefore)
+                break;
+            parameter->sendValueChangedMessageToListeners(parameter->getValue());
+        }
     updateHostDisplay(ChangeDetails().withProgramChanged(true));
 }
 

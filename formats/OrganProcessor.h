@@ -75,9 +75,17 @@ private:
     void RenderSilence(juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midiMessages);
 
     // After a program switch or a loaded state, every value is reported to the host once
-    // more, from the message thread: a client may mute the reports the filter makes while
-    // the host itself is switching (JUCE's VST3 client does), and the host would go on
-    // showing the old program's values.
+    // more: a client may mute the reports the filter makes while the host itself is
+    // switching (JUCE's VST3 client does, for a state and for a program the host changes
+    // from its audio thread), and the host would go on showing the old values.
+    // - From the next block, for both: reported from the audio thread, the values reach
+    //   the host with that block and supersede any the client still holds from before.
+    // - From the message thread, for a program switch, for hosts that hear only reports
+    //   made there (JUCE's VST3 host). On Linux that thread is the client's own, running
+    //   beside the host's calls: a state the host loads meanwhile stops the report, as
+    //   the host would echo the older values back into the organ and undo the load. (A
+    //   state needs no such report: the VST3 client hands the host the loaded values.)
+    void ReportValuesIfRequested();
     void handleAsyncUpdate() override;
 
     const std::unique_ptr<QuellmarkFilterBase> filter;
@@ -86,6 +94,11 @@ private:
     const int numPrograms;
 
     std::atomic<bool> prepared{false};
+    // Also set for the first block: LV2 hosts ask a new plug-in for its values (patch:Get),
+    // which JUCE's LV2 client leaves unanswered, so the values go out with that block.
+    std::atomic<bool> valueReportRequested{true};
+    std::atomic<bool> programSwitched{false};
+    std::atomic<int> statesLoaded{0};
     HostBlockRenderer renderer;
     std::vector<float*> outputChannels;
 

@@ -21,6 +21,8 @@ public:
     OrganProcessorEditor(OrganProcessor& processor, std::unique_ptr<AudioFilterEditor> editor);
     ~OrganProcessorEditor() override;
 
+    AudioFilterEditor& GetOrganEditor() const noexcept { return *editor; }
+
     void resized() override;
     void childBoundsChanged(juce::Component* child) override;
 

@@ -20,6 +20,11 @@ public:
 
     AudioFilterBase& GetOwnerFilter() const noexcept { return owner; }
 
+    // The scale the host asks the editor to draw at (1 is 100 %), for hosts that tell it
+    // to the plug-in rather than scaling its window themselves. An editor that scales
+    // takes the size it then draws at, and its holder passes that size on to the host.
+    virtual void SetHostScale(float) {}
+
 private:
     AudioFilterBase& owner;
 

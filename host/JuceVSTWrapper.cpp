@@ -259,6 +259,8 @@ vst2::VstIntPtr JuceVSTWrapper::Dispatch(vst2::VstInt32 opcode, vst2::VstInt32 i
             return SetChunk(ptr, value);
         case vst2::effCanDo:
             return CanDo(ptr);
+        case vst2::effVendorSpecific:
+            return SetHostScale(index, value, opt);
         case vst2::effEditGetRect:
         case vst2::effEditOpen:
         case vst2::effEditClose:
@@ -510,8 +512,27 @@ bool JuceVSTWrapper::OpenNativeWindows()
     return nativeWindows != nullptr;
 }
 
+// Hosts that scale plug-in windows tell the scale in a vendor-specific request: index
+// 'PreS', value 'AeCs', the scale in opt. The editor then draws at it and reports its new
+// size; one opened later starts at it, and effEditGetRect answers that size.
+vst2::VstIntPtr JuceVSTWrapper::SetHostScale(vst2::VstInt32 index, vst2::VstIntPtr value, float opt)
+{
+    constexpr vst2::VstInt32 scaleRequestIndex = 0x50726553;
+    constexpr vst2::VstIntPtr scaleRequestValue = 0x41654373;
+    if (index != scaleRequestIndex || value != scaleRequestValue || !std::isfinite(opt) || opt <= 0.0f)
+        return 0;
+    hostScale = opt;
+    if (editorHolder != nullptr)
+    {
+        const ScopedHostMessageThread messageThread;
+        editorHolder->GetEditor().SetHostScale(hostScale);
+    }
+    return 1;
+}
+
 void JuceVSTWrapper::HoldEditor(std::unique_ptr<AudioFilterEditor> editor)
 {
+    editor->SetHostScale(hostScale);
     hostDrivenLoop.emplace();
     editorHolder =
         std::make_unique<EditorCompWrapper>(std::move(editor), static_cast<EditorWindowHost&>(*this));

@@ -102,6 +102,7 @@ private:
     vst2::VstIntPtr GetChunk(void* destination);
     vst2::VstIntPtr SetChunk(const void* data, vst2::VstIntPtr size);
 
+    vst2::VstIntPtr SetHostScale(vst2::VstInt32 index, vst2::VstIntPtr value, float opt);
     vst2::VstIntPtr DispatchEditorRequest(vst2::VstInt32 opcode, void* ptr);
     vst2::VstIntPtr GetEditorRect(void* rectDestination);
     vst2::VstIntPtr OpenEditor(void* hostWindow);
@@ -145,6 +146,8 @@ private:
     std::optional<ScopedHostDrivenLoop> hostDrivenLoop;
     std::unique_ptr<EditorCompWrapper> editorHolder;
     vst2::ERect editorRect{};
+    // The scale the host last asked the editor to draw at. Host's control thread.
+    float hostScale = 1.0f;
 
     JUCE_DECLARE_NON_COPYABLE(JuceVSTWrapper)
 };

@@ -3,6 +3,8 @@
 #include "OrganParameters.h"
 #include "QuellmarkFilterBase.h"
 
+#include <iterator>
+
 namespace brumalux
 {
 
@@ -63,6 +65,28 @@ void BuildFactoryPrograms(QuellmarkFilterBase& filter)
         filter.GetProgramStore().AddProgram(manager, program.name);
     }
     filter.SetCurrentProgram(0);
+}
+
+int NumFactoryPrograms() noexcept
+{
+    return static_cast<int>(std::size(factoryPrograms));
+}
+
+const char* FactoryProgramName(int number) noexcept
+{
+    return number >= 0 && number < NumFactoryPrograms() ? factoryPrograms[number].name : "";
+}
+
+void LoadFactoryProgram(QuellmarkFilterBase& filter, int number)
+{
+    if (number < 0 || number >= NumFactoryPrograms())
+        return;
+    const auto& program = factoryPrograms[number];
+    std::vector<std::pair<int, float>> values;
+    values.reserve(ParameterIndex::count);
+    for (int index = 0; index < ParameterIndex::count; ++index)
+        values.emplace_back(index, program.values[index]);
+    filter.LoadIntoCurrentProgram(program.name, values);
 }
 
 } // namespace brumalux

@@ -82,6 +82,11 @@ juce::String PluginParameterManager::GetParameterText(int index) const
                              : juce::String(unknownParameterName);
 }
 
+juce::String PluginParameterManager::FormatValue(float value)
+{
+    return FormatParameterValue(value);
+}
+
 juce::String PluginParameterManager::GetParameterTextFor(int index, float normalisedValue) const
 {
     const auto* record = FindRecord(index);
@@ -141,6 +146,12 @@ void PluginParameterManager::EndGesture(int index)
         owner.EndParameterGesture(index);
 }
 
+juce::Range<float> PluginParameterManager::GetRange(int index) const noexcept
+{
+    const auto* record = FindRecord(index);
+    return record != nullptr ? juce::Range<float>(record->minimum, record->maximum) : juce::Range<float>();
+}
+
 void PluginParameterManager::AppendValues(juce::MemoryBlock& destination) const
 {
     juce::MemoryOutputStream stream(destination, true);
@@ -181,8 +192,8 @@ void PluginParameterManager::ReportValues(const juce::BigInteger& writtenIndices
 {
     for (int index = writtenIndices.findNextSetBit(0); index >= 0;
          index = writtenIndices.findNextSetBit(index + 1))
-        if (const auto* record = FindRecord(index))
-            owner.SetParameterAndTellHost(index, record->NormalisedFromValue(GetValue(index)));
+        if (FindRecord(index) != nullptr)
+            owner.SetParameterAndTellHost(index, owner.GetNormalisedParameter(index));
     // Change messages coalesce: one announces every value written above.
     sendChangeMessage();
 }

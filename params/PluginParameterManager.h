@@ -42,9 +42,13 @@ public:
     juce::String GetParameterName(int index) const;
     // The value in its own units with nine significant digits and a "." decimal point.
     juce::String GetParameterText(int index) const;
+    // A value as the parameter texts write it (nine significant digits, a "." point).
+    static juce::String FormatValue(float value);
     // The text the parameter would show at this normalised value, without setting it.
     juce::String GetParameterTextFor(int index, float normalisedValue) const;
     float GetValue(int index) const noexcept;
+    // The values normalised 0 and 1 stand for; empty for an unknown index.
+    juce::Range<float> GetRange(int index) const noexcept;
     float GetNormalisedValue(int index) const noexcept;
 
     void SetNormalisedValue(int index, float normalisedValue);
@@ -69,8 +73,9 @@ public:
     // ApplyValues in its two halves, for callers that store under a lock of their own and
     // must not call out while they hold it. StoreValues only writes the targets and
     // answers the indices it wrote; it calls nobody and allocates nothing for up to 128
-    // parameters. ReportValues reports the value each of those indices holds now to the
-    // host, then sends one change message for them all. Any thread.
+    // parameters. ReportValues reports each of those parameters to the host as the owner
+    // reads it now (GetNormalisedParameter, which a derived filter may answer itself),
+    // then sends one change message for them all. Any thread.
     juce::BigInteger StoreValues(const void* data, int sizeInBytes);
     void ReportValues(const juce::BigInteger& writtenIndices);
 

@@ -1,5 +1,7 @@
 #include "QuellmarkFilterBase.h"
 
+#include "LittleEndian.h"
+
 namespace brumalux
 {
 
@@ -88,6 +90,28 @@ void QuellmarkFilterBase::timerCallback()
     everyParameter.setRange(0, manager.GetNumParameters(), true);
     manager.ReportValues(everyParameter);
     TellHostProgramChanged();
+}
+
+void QuellmarkFilterBase::LoadIntoCurrentProgram(const juce::String& name,
+                                                 const std::vector<std::pair<int, float>>& values)
+{
+    juce::MemoryBlock block;
+    for (int index = 0; index < manager.GetNumParameters(); ++index)
+    {
+        float value = manager.GetValue(index);
+        for (const auto& [named, namedValue] : values)
+            if (named == index)
+                value = namedValue;
+        LittleEndian::AppendFloat(block, value);
+    }
+    juce::BigInteger written;
+    {
+        const std::lock_guard<std::mutex> lock(bankLock);
+        written = manager.StoreValues(block.getData(), static_cast<int>(block.getSize()));
+        if (name.isNotEmpty())
+            programStore.RenameProgram(currentProgram, name);
+    }
+    manager.ReportValues(written);
 }
 
 juce::String QuellmarkFilterBase::GetProgramName(int number)

@@ -10,6 +10,8 @@
 #include <functional>
 #include <mutex>
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace brumalux
 {
@@ -91,6 +93,12 @@ public:
     // itself stays, even when the new bank is shorter. A damaged chunk (see
     // ProgramStore::ReadPrograms and SettingsBlock) changes nothing and tells nobody.
     void LoadState(const void* data, int sizeInBytes) override;
+
+    // Replaces the named parameters' values (in their own units; the others keep theirs)
+    // and, unless name is empty, the current program's name, as a program change does:
+    // stored together, then reported to the host once per value, with no gestures.
+    // Message thread or the host's control thread.
+    void LoadIntoCurrentProgram(const juce::String& name, const std::vector<std::pair<int, float>>& values);
 
     PluginParameterManager& GetParameterManager() noexcept { return manager; }
     // The bank without its lock: for building the factory programs and for inspection

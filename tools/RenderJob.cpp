@@ -62,17 +62,13 @@ void ApplySettings(PluginInstance& plugin, const RenderOptions& options)
         ApplyParameterRequest(plugin, request);
 }
 
-std::vector<uint8_t> TakeState(PluginInstance& plugin, const RenderEnvironment& environment, bool quiet)
+std::vector<uint8_t> TakeState(PluginInstance& plugin)
 {
     if (!plugin.KeepsStateChunks())
         throw RenderError("the plug-in keeps no state chunk to save (its programs-are-chunks flag is clear)");
     auto state = plugin.State();
     if (state.empty())
         throw RenderError("the plug-in handed over no state to save");
-    const int program = plugin.CurrentProgram();
-    if (program != 0 && !quiet)
-        environment.err << kToolName << ": note: the state is saved with program " << program
-                        << " selected; give --program " << program << " with --state to hear the same\n";
     return state;
 }
 
@@ -187,7 +183,7 @@ int Run(const RenderOptions& options, const RenderEnvironment& environment)
 
     std::vector<uint8_t> stateToSave;
     if (!options.saveStateFile.empty())
-        stateToSave = TakeState(plugin, environment, options.quiet);
+        stateToSave = TakeState(plugin);
     if (options.list)
         PrintPluginReport(plugin, library.Path(), environment.out);
     if (schedule)

@@ -195,9 +195,10 @@ Plug-in:
       --param-normalised NAME=VALUE
                         set a parameter to the host's normalised value 0..1 directly
       --state FILE      load a state saved with --save-state before --program and --param
-                        are applied. The state holds the plug-in's programs; a plug-in
-                        need not remember which program was selected, so give the same
-                        --program again when it was saved with one.
+                        are applied. The state holds the plug-in's programs; Brumalux's
+                        also holds the selected program, so it plays as saved. Other
+                        plug-ins need not remember the program: give the same --program
+                        again for them.
       --save-state FILE after --state, --program and --param, save the plug-in's state
                         (the chunk it hands a host to store in a project)
       --list            print the plug-in's identity, parameters with their current

@@ -5,7 +5,19 @@
 #include "JackMidiInput.h"
 #endif
 
-#include "OrganStandaloneWindow.h"
+#include "editor/DemoEditorComponent.h"
+#include "editor/PresetMenu.h"
+#include "editor/TuningMenu.h"
+#include "editor/ZoomMenu.h"
+#include "engine/Brumalux.h"
+#include "formats/OrganProcessor.h"
+#include "formats/OrganProcessorEditor.h"
+
+#include <juce_audio_plugin_client/juce_audio_plugin_client.h>
+#include <juce_audio_utils/juce_audio_utils.h>
+#include <juce_gui_extra/juce_gui_extra.h>
+
+#include <juce_audio_plugin_client/Standalone/juce_StandaloneFilterWindow.h>
 
 namespace brumalux
 {
@@ -33,6 +45,45 @@ juce::PropertiesFile::Options SettingsFileOptions()
 }
 } // namespace
 
+// JUCE's standalone window, whose Options menu also offers the editor menu's sections:
+// the player's presets, the tuning and the zoom.
+class OrganWindow : public juce::StandaloneFilterWindow
+{
+public:
+    using juce::StandaloneFilterWindow::StandaloneFilterWindow;
+
+private:
+    // JUCE's own items keep their numbers; the presets' items act by themselves.
+    void buttonClicked(juce::Button*) override
+    {
+        juce::PopupMenu menu;
+        menu.addItem(1, "Audio/MIDI Settings...");
+        menu.addSeparator();
+        menu.addItem(2, "Save current state...");
+        menu.addItem(3, "Load a saved state...");
+        menu.addSeparator();
+        menu.addItem(4, "Reset to default state");
+        if (auto* organ = dynamic_cast<OrganProcessor*>(pluginHolder->processor.get()))
+        {
+            menu.addSeparator();
+            AddPresetSection(menu, organ->GetFilter(), *this, presetChooser);
+            if (auto* brumalux = dynamic_cast<Brumalux*>(&organ->GetFilter()))
+            {
+                menu.addSeparator();
+                AddTuningSection(menu, *brumalux, *this);
+            }
+        }
+        if (auto* editor = dynamic_cast<OrganProcessorEditor*>(pluginHolder->processor->getActiveEditor()))
+            if (auto* organEditor = dynamic_cast<DemoEditorComponent*>(&editor->GetOrganEditor()))
+                AddZoomSection(menu, *organEditor);
+        menu.showMenuAsync(juce::PopupMenu::Options(),
+                           juce::ModalCallbackFunction::forComponent(
+                               menuCallback, static_cast<juce::StandaloneFilterWindow*>(this)));
+    }
+
+    std::unique_ptr<juce::FileChooser> presetChooser;
+};
+
 // Message thread throughout.
 class StandaloneApp : public juce::JUCEApplication
 {
@@ -48,8 +99,8 @@ public:
     {
         const auto background =
             juce::LookAndFeel::getDefaultLookAndFeel().findColour(juce::ResizableWindow::backgroundColourId);
-        mainWindow = std::make_unique<OrganStandaloneWindow>(getApplicationName(), background,
-                                                             appProperties.getUserSettings(), false);
+        mainWindow = std::make_unique<OrganWindow>(getApplicationName(), background,
+                                                   appProperties.getUserSettings(), false);
         mainWindow->setVisible(true);
 
         auto& holder = *mainWindow->pluginHolder;
@@ -79,7 +130,7 @@ public:
 
 private:
     juce::ApplicationProperties appProperties;
-    std::unique_ptr<OrganStandaloneWindow> mainWindow;
+    std::unique_ptr<OrganWindow> mainWindow;
 #if BRUMALUX_JACK_MIDI_INPUT
     std::unique_ptr<JackMidiInput> jackMidi;
 #endif

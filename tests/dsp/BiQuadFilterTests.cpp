@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
 namespace brumalux
 {
 
@@ -125,6 +129,50 @@ TEST(BandPassFilter, BlocksDc)
     filter.SetFrequency(0.1f);
     filter.SetQ(3.0f);
     EXPECT_NEAR(SettledOutput(filter, 1.0f), 0.0, 1e-9);
+}
+
+TEST(BiQuadFilter, BlocksAndPairsGiveWhatSingleSamplesGive)
+{
+    // A low-pass and a band-pass fed their own signals: one sample at a time, as blocks, and as a pair
+    // in blocks of uneven lengths, the pair retuned between blocks as the owners retune theirs.
+    std::vector<float> lowIn(600), bandIn(600);
+    for (size_t n = 0; n < lowIn.size(); ++n)
+    {
+        lowIn[n] = static_cast<float>(std::sin(0.3 * static_cast<double>(n)));
+        bandIn[n] = static_cast<float>(std::sin(0.011 * static_cast<double>(n * n % 997)));
+    }
+    DSPModule_LowPassFilter low[3];
+    DSPModule_BandPassFilter band[3];
+    std::vector<float> lowOut[3], bandOut[3];
+    for (int way = 0; way < 3; ++way)
+    {
+        lowOut[way].assign(lowIn.size(), 0.0f);
+        bandOut[way].assign(bandIn.size(), 0.0f);
+    }
+    for (int start = 0, count = 1; start < 600; start += count, count = count % 37 + 3)
+    {
+        count = std::min(count, 600 - start);
+        const float frequency = 0.01f + 0.0001f * static_cast<float>(start % 50);
+        for (int way = 0; way < 3; ++way)
+        {
+            low[way].Tune(frequency, 0.7f);
+            band[way].Tune(frequency * 3.0f, 2.0f);
+        }
+        for (int k = start; k < start + count; ++k)
+        {
+            lowOut[0][k] = static_cast<float>(low[0].Process(lowIn[k]));
+            bandOut[0][k] = static_cast<float>(band[0].Process(bandIn[k]));
+        }
+        low[1].ProcessBlock(&lowIn[start], &lowOut[1][start], count);
+        band[1].ProcessBlock(&bandIn[start], &bandOut[1][start], count);
+        DSPModule_BiQuadFilterBase::ProcessBlockPair(low[2], &lowIn[start], &lowOut[2][start], band[2],
+                                                     &bandIn[start], &bandOut[2][start], count);
+    }
+    for (int way = 1; way < 3; ++way)
+    {
+        EXPECT_EQ(lowOut[way], lowOut[0]) << way;
+        EXPECT_EQ(bandOut[way], bandOut[0]) << way;
+    }
 }
 
 } // namespace brumalux

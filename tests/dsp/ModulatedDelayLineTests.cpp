@@ -196,4 +196,48 @@ TEST(ModulatedDelayLine, ABlockGivesWhatSingleSamplesGive)
     }
 }
 
+TEST(ModulatedDelayLine, TapsOfABufferSizedForTheSweepGiveWhatSeparateLongLinesGive)
+{
+    // Three taps of one line against three lines of their own, each with a buffer far longer than the
+    // sweep reaches; the shared buffer is sized for the sweep alone and wraps every few dozen samples.
+    constexpr float offsets[ModulatedDelayLine::maxTaps] = {0.25f, 0.0f, 0.5f};
+    for (const float centre : {3.0f, 17.3f, 41.0f})
+    {
+        ModulatedDelayLine taps, separate[ModulatedDelayLine::maxTaps];
+        taps.SetDepth(centre * 0.6f);
+        taps.SetCentreDelay(centre);
+        taps.SetTapPhaseOffsets(offsets, ModulatedDelayLine::maxTaps);
+        taps.AllocateForSweep();
+        EXPECT_LE(taps.Size(), static_cast<int>(centre * 1.3f) + 5) << centre;
+        for (int tap = 0; tap < ModulatedDelayLine::maxTaps; ++tap)
+        {
+            separate[tap].Allocate(10000);
+            separate[tap].SetDepth(centre * 0.6f);
+            separate[tap].SetCentreDelay(centre);
+            separate[tap].SetLfoPhaseOffset(offsets[tap]);
+        }
+        constexpr int length = 2000;
+        std::vector<float> in(length), rates(length, 0.004f);
+        for (int n = 0; n < length; ++n)
+            in[n] = static_cast<float>(std::sin(0.21 * n) + 0.3 * std::sin(0.013 * n));
+        std::vector<float> expected[ModulatedDelayLine::maxTaps], actual[ModulatedDelayLine::maxTaps];
+        for (int tap = 0; tap < ModulatedDelayLine::maxTaps; ++tap)
+        {
+            expected[tap].resize(length);
+            actual[tap].resize(length);
+            separate[tap].ProcessBlock(in.data(), expected[tap].data(), length, rates.data());
+        }
+        for (int start = 0, count = 1; start < length; start += count, count = count % 29 + 5)
+        {
+            count = std::min(count, length - start);
+            float* outs[ModulatedDelayLine::maxTaps];
+            for (int tap = 0; tap < ModulatedDelayLine::maxTaps; ++tap)
+                outs[tap] = actual[tap].data() + start;
+            taps.ProcessTaps(in.data() + start, outs, count, rates.data() + start);
+        }
+        for (int tap = 0; tap < ModulatedDelayLine::maxTaps; ++tap)
+            EXPECT_EQ(actual[tap], expected[tap]) << "centre " << centre << ", tap " << tap;
+    }
+}
+
 } // namespace brumalux

@@ -141,10 +141,11 @@ TEST(ShapeOscillatorBadInput, SampleRateZeroKeepsThePhaseInOneCycle)
 
 TEST(ShapeOscillator, AddingARunGivesWhatTicksGive)
 {
-    // The fast run and the sample-by-sample path must agree to the bit, also when the phase wraps many
-    // times, and for frequencies the fast run hands back to the general path.
+    // The fast run and the sample-by-sample path must agree in every phase, also when the phase wraps
+    // many times or at almost every sample, and for frequencies the fast run hands back to the general
+    // path; in the samples up to the one rounding a fused multiply-add saves.
     NoisyShape noisy;
-    for (const double hz : {0.0, 0.07, 440.0, 17000.0, 44100.0 * 1.5, -300.0})
+    for (const double hz : {0.0, 0.07, 440.0, 17000.0, 44099.0, 44100.0 * 1.5, -300.0})
     {
         ShapeOscillator byTicks, byRun;
         for (auto* oscillator : {&byTicks, &byRun})
@@ -157,7 +158,8 @@ TEST(ShapeOscillator, AddingARunGivesWhatTicksGive)
             sample += byTicks.Tick() * 0.3f * 0.9f;
         byRun.AddTicks(actual.data(), 300, 0.3f, 0.9f);
         byRun.AddTicks(actual.data() + 300, 400, 0.3f, 0.9f);
-        EXPECT_EQ(actual, expected) << hz;
+        for (size_t k = 0; k < expected.size(); ++k)
+            ASSERT_NEAR(actual[k], expected[k], 1e-7) << hz << " Hz, sample " << k;
         EXPECT_EQ(byRun.Phase(), byTicks.Phase()) << hz;
     }
 }

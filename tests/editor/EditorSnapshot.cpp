@@ -1,5 +1,6 @@
 // Writes a picture of the connected editor, with a chord held, to the PNG file named on
-// the command line: the README's screenshot. Runs without an X display.
+// the command line, at the zoom that may follow it in percent (100 when none): the
+// README's screenshots. Runs without an X display.
 #include "EditorTestSupport.h"
 
 #include <cstdio>
@@ -12,13 +13,15 @@ namespace brumalux
 int main(int argc, char* argv[])
 {
     using namespace brumalux;
-    if (argc != 2)
+    if (argc != 2 && argc != 3)
     {
-        std::fprintf(stderr, "usage: %s OUTPUT.png\n", argv[0]);
+        std::fprintf(stderr, "usage: %s OUTPUT.png [ZOOM-PERCENT]\n", argv[0]);
         return 2;
     }
     OrganWithEditor organ;
     auto& editor = organ.OpenEditor();
+    if (argc == 3)
+        editor.SetUserZoom(juce::String(argv[2]).getIntValue());
     organ.filter.PrepareToPlay(44100.0, 256);
     juce::MidiBuffer chord;
     for (const int note : {48, 60, 64, 67})

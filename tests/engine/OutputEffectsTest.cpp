@@ -68,15 +68,22 @@ TEST(OutputEffects, AccumulateAddsWhereReplaceOverwrites)
     ExpectAccumulateAddsToWhatReplaceWrites(1.0f);
 }
 
-TEST(OutputEffects, UnusedIsOverwrittenFromDistortionAtEveryBlock)
+TEST(OutputEffects, UnusedIsSetFromDistortionAtEveryBlockAndReadsSoBeforeIt)
 {
+    constexpr int unused = ParameterIndex::clipThresholdScale;
     auto organ = MakeOrgan(rate, 512);
     OrganDriver driver(*organ);
-    organ->SetNormalisedParameter(ParameterIndex::clipThresholdScale, 0.3f);
-    EXPECT_FLOAT_EQ(organ->Parameters().clipThresholdScale, 0.3f);
+    const float program0 = 0.97f - 0.05f * 1.1f; // program 0's distortion
+    organ->SetNormalisedParameter(unused, 0.3f);
+    EXPECT_EQ(organ->Parameters().clipThresholdScale, 0.95f) << "a host's write is ignored";
+    EXPECT_FLOAT_EQ(organ->GetNormalisedParameter(unused), program0) << "what the next block sets";
     driver.Render(512);
-    EXPECT_FLOAT_EQ(organ->Parameters().clipThresholdScale, 0.97f - 0.05f * 1.1f); // program 0's distortion
+    EXPECT_FLOAT_EQ(organ->Parameters().clipThresholdScale, program0);
+    EXPECT_EQ(organ->GetNormalisedParameter(unused), organ->Parameters().clipThresholdScale);
+    EXPECT_EQ(organ->GetParameterText(unused), organ->GetParameterManager().GetParameterText(unused));
+
     organ->Parameters().distortion = 10.0f;
+    EXPECT_FLOAT_EQ(organ->GetNormalisedParameter(unused), 0.47f);
     driver.Render(512);
     EXPECT_FLOAT_EQ(organ->Parameters().clipThresholdScale, 0.47f);
 }

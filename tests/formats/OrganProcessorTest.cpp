@@ -2,11 +2,20 @@
 // input from a host.
 
 #include "formats/OrganProcessor.h"
+#include "engine/Brumalux.h"
+#include "engine/OrganPreset.h"
 #include "params/QuellmarkFilterBase.h"
+#include "tests/TemporaryHome.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
+
+namespace juce
+{
+bool dispatchNextMessageOnSystemQueue(bool returnIfNoPendingMessages);
+}
 
 namespace brumalux
 {
@@ -112,6 +121,75 @@ TEST_F(OrganProcessorTest, ChangesFromTheOrganReachTheHost)
     organ->setCurrentProgram(2);
     EXPECT_EQ(organ->getCurrentProgram(), 2);
     EXPECT_EQ(host.changes.size(), static_cast<size_t>(numParameters));
+    organ->removeListener(&host);
+}
+
+// The VST3, LV2 and standalone forms hold the organ through this adapter, the VST 2 form
+// holds the filter itself: one preset file gives every form the same values, and the
+// host hears them as it hears a program change.
+TEST_F(OrganProcessorTest, APresetFileGivesTheSameValuesAsInTheVst2Form)
+{
+    const TemporaryHome home;
+    home.Write("warm.brumalux-preset",
+               "Brumalux preset\nversion = 1\nname = Warm\nTone = 2500\nDrawBar3 = 0.7\n"
+               "Osc = 5\nDistortion = 40\nSpkr On = 0\n");
+    const auto file = juce::File(home.Folder().string()).getChildFile("warm.brumalux-preset");
+    Brumalux vst2Organ;
+    ASSERT_TRUE(OrganPreset::Load(file, vst2Organ).wasOk());
+
+    HostListener host;
+    organ->addListener(&host);
+    ASSERT_TRUE(OrganPreset::Load(file, organ->GetFilter()).wasOk());
+    organ->removeListener(&host);
+    EXPECT_EQ(host.changes.size(), static_cast<size_t>(numParameters));
+    EXPECT_TRUE(host.gestures.empty());
+    for (int i = 0; i < numParameters; ++i)
+    {
+        EXPECT_EQ(organ->getParameters()[i]->getValue(), vst2Organ.GetNormalisedParameter(i))
+            << "parameter " << i;
+        EXPECT_EQ(organ->GetFilter().GetParameterText(i), vst2Organ.GetParameterText(i)) << "parameter " << i;
+    }
+    EXPECT_EQ(organ->GetFilter().GetParameterText(16), "2500");
+    EXPECT_EQ(organ->GetFilter().GetParameterText(17), "10");
+    EXPECT_EQ(organ->getProgramName(organ->getCurrentProgram()), "Warm");
+}
+
+// LV2 hosts ask a new plug-in for its values, which JUCE's LV2 client does not answer.
+TEST_F(OrganProcessorTest, ANewOrganReportsEveryValueWithItsFirstBlock)
+{
+    HostListener host;
+    organ->addListener(&host);
+    organ->prepareToPlay(44100.0, 512);
+    PlayNote(2, 512);
+    ASSERT_EQ(host.changes.size(), static_cast<size_t>(numParameters));
+    for (const auto& [index, value] : host.changes)
+        EXPECT_EQ(value, organ->getParameters()[index]->getValue()) << index;
+    organ->removeListener(&host);
+}
+
+// What a host is told while it chooses a program is what the organ goes on reporting
+// once the program plays, "Unused" included, so hosts that compare see no change.
+TEST_F(OrganProcessorTest, AChosenProgramReportsWhatItPlays)
+{
+    organ->prepareToPlay(44100.0, 512);
+    HostListener host;
+    organ->addListener(&host);
+    for (const int program : {2, 6, 7})
+    {
+        host.changes.clear();
+        organ->setCurrentProgram(program);
+        std::map<int, float> told(host.changes.begin(), host.changes.end());
+        ASSERT_EQ(told.size(), static_cast<size_t>(numParameters));
+        PlayNote(1, 512);
+        // The client's later report of every value, after a block, as in a host whose audio runs on.
+        while (juce::dispatchNextMessageOnSystemQueue(true))
+        {
+        }
+        for (const auto& [index, value] : host.changes)
+            EXPECT_EQ(value, told[index]) << "program " << program << ", parameter " << index;
+        for (int index = 0; index < numParameters; ++index)
+            EXPECT_EQ(organ->getParameters()[index]->getValue(), told[index]) << "program " << program;
+    }
     organ->removeListener(&host);
 }
 

@@ -1,6 +1,8 @@
 // The VST3 and LV2 forms as hosts load them: the built bundles, opened with JUCE's own
 // plug-in hosting, held against the VST 2 plug-in loaded through its entry point.
 
+#include "tests/TemporaryHome.h"
+#include "tests/host/X11TestDisplay.h"
 #include "vst2host/PluginInstance.h"
 #include "vst2host/PluginLibrary.h"
 
@@ -9,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
 #include <functional>
 #include <thread>
 
@@ -190,7 +193,13 @@ std::vector<std::vector<float>> ProgramsAsVst2ReadsThem(PluginLibrary& vst2Libra
 class PluginFormats : public ::testing::TestWithParam<Form>
 {
 protected:
-    static void SetUpTestSuite() { juceRuntime = new juce::ScopedJuceInitialiser_GUI(); }
+    static void SetUpTestSuite()
+    {
+        // JUCE's windows need the atoms this connection makes on a bare X server.
+        if (std::getenv("DISPLAY") != nullptr)
+            display = X11TestDisplay::Open().release();
+        juceRuntime = new juce::ScopedJuceInitialiser_GUI();
+    }
     static void TearDownTestSuite() { delete juceRuntime; }
 
     void SetUp() override
@@ -269,6 +278,7 @@ protected:
     }
 
     static juce::ScopedJuceInitialiser_GUI* juceRuntime;
+    static X11TestDisplay* display;
     PluginLibrary vst2Library{BRUMALUX_PLUGIN};
     std::unique_ptr<PluginInstance> vst2;
     std::unique_ptr<juce::AudioPluginInstance> instance;
@@ -276,6 +286,113 @@ protected:
 };
 
 juce::ScopedJuceInitialiser_GUI* PluginFormats::juceRuntime = nullptr;
+X11TestDisplay* PluginFormats::display = nullptr;
+
+// Runs the message loop until the condition holds or five seconds pass.
+bool PumpUntil(const std::function<bool()>& condition)
+{
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!condition() && std::chrono::steady_clock::now() < until)
+        if (!juce::dispatchNextMessageOnSystemQueue(true))
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return condition();
+}
+
+// The window of this size among a window's descendants (the plug-in's own, inside the
+// host's), or 0.
+X11TestDisplay::WindowId FindWindowOfSize(X11TestDisplay& x, X11TestDisplay::WindowId window,
+                                          std::pair<int, int> size)
+{
+    for (const auto child : x.ChildrenOf(window))
+    {
+        if (x.SizeOf(child) == size)
+            return child;
+        if (const auto found = FindWindowOfSize(x, child, size))
+            return found;
+    }
+    return 0;
+}
+
+// Points inside flat areas of the 100 % editor (drawbar track, keyboard, borders).
+constexpr std::pair<int, int> samplePoints[] = {{5, 200},   {5, 407},  {220, 2},
+                                                {220, 483}, {37, 220}, {16, 470}};
+
+int Scaled(int position, float scale)
+{
+    return static_cast<int>((static_cast<float>(position) + 0.5f) * scale);
+}
+
+TEST_P(PluginFormats, EditorDrawsAtTheHostsScaleTimesTheUsersZoomAndTheHostFollows)
+{
+    if (display == nullptr)
+        GTEST_SKIP() << "no X display";
+    const TemporaryHome home;
+    struct Case
+    {
+        const char* source;
+        int userZoom;
+        float hostScale;
+        float scale;
+    };
+    const Case cases[] = {
+        {"none", 100, 1.0f, 1.0f},
+        {"host 200 %", 100, 2.0f, 2.0f},
+        {"host 125 %", 100, 1.25f, 1.25f},
+        {"user 150 %", 150, 1.0f, 1.5f},
+        {"host 150 % and user 200 %", 200, 1.5f, 3.0f},
+    };
+    std::vector<std::uint32_t> reference;
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.source);
+        home.Write(".config/Brumalux/Editor.settings", "zoom = " + std::to_string(c.userZoom) + "\n");
+        std::unique_ptr<juce::AudioProcessorEditor> editor(instance->createEditor());
+        ASSERT_NE(editor, nullptr);
+        editor->addToDesktop(0);
+        editor->setVisible(true);
+        const auto zoomed = c.userZoom / 100.0f;
+        const std::pair openSize(static_cast<int>(std::ceil(440 * zoomed)),
+                                 static_cast<int>(std::ceil(485 * zoomed)));
+        EXPECT_TRUE(PumpUntil([&] { return std::pair(editor->getWidth(), editor->getHeight()) == openSize; }))
+            << "opened at " << editor->getWidth() << " x " << editor->getHeight();
+
+        // While open, as a host does when the window moves to a screen of another scale.
+        editor->setScaleFactor(c.hostScale);
+        const std::pair size(static_cast<int>(std::ceil(440 * c.scale)),
+                             static_cast<int>(std::ceil(485 * c.scale)));
+        EXPECT_TRUE(PumpUntil([&] { return std::pair(editor->getWidth(), editor->getHeight()) == size; }))
+            << "the host's window is " << editor->getWidth() << " x " << editor->getHeight();
+
+        const auto hostWindow =
+            reinterpret_cast<X11TestDisplay::WindowId>(editor->getPeer()->getNativeHandle());
+        X11TestDisplay::WindowId organWindow = 0;
+        ASSERT_TRUE(
+            PumpUntil([&] { return (organWindow = FindWindowOfSize(*display, hostWindow, size)) != 0; }));
+        const auto colours = [&]
+        {
+            std::vector<std::uint32_t> seen;
+            for (const auto& [x, y] : samplePoints)
+                seen.push_back(display->PixelAt(organWindow, Scaled(x, c.scale), Scaled(y, c.scale)));
+            return seen;
+        };
+        if (reference.empty())
+        {
+            ASSERT_TRUE(PumpUntil([&] { return colours()[0] == 0x87ceeb; }))
+                << "the editor was never painted";
+            reference = colours();
+        }
+        // A window that has just grown may still show its former picture for a moment.
+        PumpUntil([&] { return colours() == reference; });
+        const auto seen = colours();
+        for (size_t i = 0; i < std::size(samplePoints); ++i)
+            EXPECT_EQ(seen[i], reference[i])
+                << "at " << samplePoints[i].first << ", " << samplePoints[i].second;
+        editor.reset();
+        while (juce::dispatchNextMessageOnSystemQueue(true))
+        {
+        }
+    }
+}
 
 TEST_P(PluginFormats, IdentityParametersAndPrograms)
 {
@@ -549,6 +666,147 @@ TEST_P(PluginFormats, TuningTravelsWithTheStateBetweenForms)
         allOff.addEvent(juce::MidiMessage::allSoundOff(1), 0);
         juce::AudioBuffer<float> silence(2, blockSize);
         instance->processBlock(silence, allOff);
+    }
+}
+
+// A project saved with program 7 and two of its values changed comes back as saved: the
+// host may select the program before restoring the state, after it, or not at all. The
+// same holds for a state saved by the VST 2 plug-in, and the VST 2 plug-in reads this
+// form's state so.
+TEST_P(PluginFormats, AReopenedStatePlaysTheSavedProgramWithItsEdits)
+{
+    constexpr int savedProgram = 7;
+    const std::vector<std::pair<int, float>> edits{{16, 0.25f}, {9, 0.875f}};
+    const auto* form = GetParam().name;
+    auto prepared = [&]
+    {
+        auto loaded = GetParam().load();
+        if (loaded != nullptr)
+            loaded->prepareToPlay(sampleRate, blockSize);
+        return loaded;
+    };
+    // Every instance settles (renders as many blocks, which carry a host's changes to the
+    // plug-in) before its chord, so that the modulators stand alike: the speaker and
+    // vibrato are on.
+    auto playChord = [](juce::AudioPluginInstance& organ)
+    {
+        std::vector<float> rendered;
+        for (int block = 0; block < 8; ++block)
+        {
+            juce::AudioBuffer<float> buffer(2, blockSize);
+            buffer.clear();
+            juce::MidiBuffer midi;
+            if (block == 0)
+                for (const int note : {60, 64, 67})
+                    midi.addEvent(juce::MidiMessage::noteOn(1, note, 0.8f), note - 55);
+            organ.processBlock(buffer, midi);
+            for (int channel = 0; channel < 2; ++channel)
+                rendered.insert(rendered.end(), buffer.getReadPointer(channel),
+                                buffer.getReadPointer(channel) + blockSize);
+        }
+        return rendered;
+    };
+    auto organBytes = [&](juce::AudioPluginInstance& organ)
+    {
+        juce::MemoryBlock hostState;
+        organ.getStateInformation(hostState);
+        return OrganBytesFromState(form, hostState);
+    };
+
+    auto source = prepared();
+    ASSERT_NE(source, nullptr);
+    source->setCurrentProgram(HostedProgram(*source, savedProgram));
+    Settle(*source);
+    const auto sourceParameters = FindOrganParameters(*source);
+    ASSERT_EQ(sourceParameters.size(), static_cast<size_t>(numParameters));
+    for (const auto& [index, value] : edits)
+        sourceParameters[static_cast<size_t>(index)]->setValueNotifyingHost(value);
+    Settle(*source);
+    juce::MemoryBlock saved;
+    source->getStateInformation(saved);
+    const auto chord = playChord(*source);
+    ASSERT_GT(*std::max_element(chord.begin(), chord.end()), 0.01f);
+    const auto sourceBytes = organBytes(*source);
+
+    // The VST 2 plug-in reads the program and the edits from this form's state.
+    PluginInstance vst2Reader(vst2Library.Entry());
+    const auto savedBytes = OrganBytesFromState(form, saved);
+    vst2Reader.LoadState({savedBytes.begin(), savedBytes.end()});
+    EXPECT_EQ(vst2Reader.CurrentProgram(), savedProgram);
+    for (const auto& [index, value] : edits)
+        EXPECT_NEAR(vst2Reader.Parameter(index), value, 1e-6f) << "parameter " << index;
+
+    // The same program and edits saved by the VST 2 plug-in, moved into this form.
+    PluginInstance vst2Source(vst2Library.Entry());
+    vst2Source.SelectProgram(savedProgram);
+    for (const auto& [index, value] : edits)
+        vst2Source.SetParameter(index, value);
+    const auto vst2State = vst2Source.State();
+    const auto movedIn =
+        StateWithOrganBytes(form, *instance, juce::MemoryBlock(vst2State.data(), vst2State.size()));
+
+    enum Order
+    {
+        programBeforeState,
+        programAfterState,
+        stateAlone,
+        vst2StateAlone
+    };
+    for (const auto order : {programBeforeState, programAfterState, stateAlone, vst2StateAlone})
+    {
+        auto restored = prepared();
+        ASSERT_NE(restored, nullptr);
+        const int hostedProgram = HostedProgram(*restored, savedProgram);
+        if (order == programBeforeState)
+        {
+            restored->setCurrentProgram(hostedProgram);
+            // Time for the client's own message thread to report the program's values, as
+            // it may before a host's next call: the state must not be undone by them.
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        }
+        const auto& state = order == vst2StateAlone ? movedIn : saved;
+        restored->setStateInformation(state.getData(), static_cast<int>(state.getSize()));
+        if (order == programAfterState)
+            restored->setCurrentProgram(hostedProgram);
+        Settle(*restored);
+        Settle(*restored); // as often as the source, which settled its program and its edits
+        EXPECT_TRUE(playChord(*restored) == chord) << "order " << order;
+        const auto restoredBytes = organBytes(*restored);
+        if (order != vst2StateAlone)
+        {
+            EXPECT_EQ(restoredBytes, sourceBytes) << "order " << order;
+        }
+        // LV2 has no way for a plug-in to tell its host which program it selected.
+        if (juce::String(form) == "VST3")
+        {
+            EXPECT_EQ(restored->getCurrentProgram(), hostedProgram) << "order " << order;
+        }
+    }
+}
+
+// Hosts that compare a program's values with the live ones would mark a program modified
+// the moment it plays if a block changed any of them; "Unused" is the one the organ sets.
+TEST_P(PluginFormats, AChosenProgramReadsTheSameOnceItPlays)
+{
+    constexpr int distortionIndex = 17;
+    constexpr int unusedIndex = 18;
+    vst2->Resume(static_cast<float>(sampleRate), blockSize);
+    PluginInstance::Channels out(2, std::vector<float>(blockSize));
+    for (const int program : {2, 6, 7})
+    {
+        instance->setCurrentProgram(HostedProgram(*instance, program));
+        Settle(*instance);
+        const auto chosen = HostedValues();
+        Settle(*instance);
+        EXPECT_EQ(HostedValues(), chosen) << "program " << program;
+        const float distortion = 1.0f + 9.0f * chosen[distortionIndex];
+        EXPECT_NEAR(chosen[unusedIndex], 0.97f - 0.05f * distortion, 1e-6f) << "program " << program;
+
+        vst2->SelectProgram(program);
+        const auto vst2Chosen = Vst2Values();
+        vst2->ProcessReplacing(out, blockSize);
+        EXPECT_EQ(Vst2Values(), vst2Chosen) << "program " << program;
+        EXPECT_NEAR(vst2Chosen[unusedIndex], chosen[unusedIndex], 1e-6f) << "program " << program;
     }
 }
 

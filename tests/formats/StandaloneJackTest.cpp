@@ -2,6 +2,7 @@
 // driver, started here), played from a JACK MIDI client of the test's own that also
 // listens to the program's audio output.
 
+#include "tests/TemporaryHome.h"
 #include "tests/formats/TopLevelWindows.h"
 
 #include <jack/jack.h>
@@ -237,6 +238,27 @@ TEST(Standalone, PlaysFromJackMidiIntoJackAudioAndQuitsOnClose)
     jackd.Terminate();
     jackd.WaitForExit(5s);
     fs::remove_all(home);
+}
+
+// The player's zoom reaches the standalone program too: its window holds the editor at
+// that zoom (and the program chooser above it).
+TEST(Standalone, OpensAtThePlayersZoom)
+{
+    if (std::getenv("DISPLAY") == nullptr)
+        GTEST_SKIP() << "needs an X display";
+    ASSERT_TRUE(TopLevelWindows::InternWindowManagerAtoms());
+    const TemporaryHome home;
+    home.Write(".config/Brumalux/Editor.settings", "zoom = 200\n");
+    ChildProcess organ({BRUMALUX_STANDALONE}, {"HOME=" + home.Folder().string()});
+    const auto window = TopLevelWindows::WaitForTitle("Brumalux", 20000);
+    ASSERT_NE(window, 0ul) << "no window titled Brumalux";
+    const auto [width, height] = TopLevelWindows::SizeOf(window);
+    // The window's frame adds a few pixels.
+    EXPECT_GE(width, 880);
+    EXPECT_LE(width, 880 + 10);
+    EXPECT_GE(height, 970 + 30);
+    ASSERT_TRUE(TopLevelWindows::RequestClose(window));
+    EXPECT_EQ(organ.WaitForExit(15s), 0);
 }
 } // namespace
 

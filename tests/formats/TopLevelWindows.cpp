@@ -98,6 +98,15 @@ bool RequestClose(unsigned long window)
     XFlush(connection.display);
     return sent;
 }
+
+std::pair<int, int> SizeOf(unsigned long window)
+{
+    const DisplayConnection connection;
+    XWindowAttributes attributes{};
+    if (connection.display == nullptr || XGetWindowAttributes(connection.display, window, &attributes) == 0)
+        return {0, 0};
+    return {attributes.width, attributes.height};
+}
 } // namespace TopLevelWindows
 
 } // namespace brumalux

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
 namespace brumalux
 {
@@ -17,6 +18,8 @@ bool InternWindowManagerAtoms();
 unsigned long WaitForTitle(const std::string& title, int timeoutMs);
 // Sends WM_DELETE_WINDOW, as a window manager does for its close button.
 bool RequestClose(unsigned long window);
+// Width and height; 0, 0 for a window that is gone.
+std::pair<int, int> SizeOf(unsigned long window);
 } // namespace TopLevelWindows
 
 } // namespace brumalux

@@ -5,11 +5,13 @@
 #include "vst2host/PluginLibrary.h"
 
 #include "X11TestDisplay.h"
+#include "tests/TemporaryHome.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <thread>
 
@@ -55,8 +57,47 @@ protected:
         return false;
     }
 
+    // The editor's child window once it has this size and shows the background where
+    // the scaled editor has it.
+    X11TestDisplay::WindowId WaitForEditorWindow(X11TestDisplay::WindowId window, PluginInstance& idlingHost,
+                                                 std::pair<int, int> size, float scale)
+    {
+        for (int attempt = 0; attempt < 300; ++attempt)
+        {
+            idlingHost.Dispatch(vst2::effEditIdle);
+            const auto children = display->ChildrenOf(window);
+            if (children.size() == 1 && display->SizeOf(children[0]) == size &&
+                display->PixelAt(children[0], Scaled(5, scale), Scaled(200, scale)) == background)
+                return children[0];
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return 0;
+    }
+
+    static int Scaled(int position, float scale)
+    {
+        return static_cast<int>((static_cast<float>(position) + 0.5f) * scale);
+    }
+
     X11TestDisplay* display = nullptr;
     PluginLibrary library{BRUMALUX_PLUGIN};
+};
+
+// The scale request of hosts that scale plug-in windows.
+vst2::VstIntPtr RequestScale(PluginInstance& host, float scale)
+{
+    return host.Dispatch(vst2::effVendorSpecific, 0x50726553, 0x41654373, nullptr, scale);
+}
+
+// Points inside flat areas of the 100 % editor: their colours must reappear at the scaled points.
+struct SamplePoint
+{
+    const char* what;
+    int x, y;
+};
+constexpr SamplePoint samplePoints[] = {
+    {"background", 5, 200},      {"keyboard band", 5, 407},  {"top border", 220, 2},
+    {"bottom border", 220, 483}, {"drawbar track", 37, 220}, {"white key", 16, 470},
 };
 
 TEST_F(OrganEditor, ReportsItsSizeAndShowsInTheHostsWindow)
@@ -72,6 +113,94 @@ TEST_F(OrganEditor, ReportsItsSizeAndShowsInTheHostsWindow)
     EXPECT_TRUE(ShowsTheOrgan(window, host));
     host.Dispatch(vst2::effEditClose);
     EXPECT_TRUE(display->ChildrenOf(window).empty());
+    display->DestroyWindow(window);
+}
+
+TEST_F(OrganEditor, EveryScaleSourceGivesAWindowOfTheScaledSizeWithTheSamePicture)
+{
+    const TemporaryHome home;
+    struct Case
+    {
+        const char* source;
+        float hostScale; // 0: the host asks for none
+        int userZoom;
+        float scale;
+    };
+    const Case cases[] = {
+        {"none", 0.0f, 100, 1.0f},
+        {"host 200 %", 2.0f, 100, 2.0f},
+        {"host 125 %", 1.25f, 100, 1.25f},
+        {"user 150 %", 0.0f, 150, 1.5f},
+        {"host 150 % and user 200 %", 1.5f, 200, 3.0f},
+    };
+    std::vector<std::uint32_t> reference;
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.source);
+        home.Write(".config/Brumalux/Editor.settings", "zoom = " + std::to_string(c.userZoom) + "\n");
+        PluginInstance host(library.Entry());
+        host.Open();
+        if (c.hostScale > 0.0f)
+        {
+            EXPECT_EQ(RequestScale(host, c.hostScale), 1);
+        }
+        const std::pair size(static_cast<int>(std::ceil(440 * c.scale)),
+                             static_cast<int>(std::ceil(485 * c.scale)));
+        vst2::ERect* rect = nullptr;
+        ASSERT_NE(host.Dispatch(vst2::effEditGetRect, 0, 0, &rect), 0);
+        EXPECT_EQ(std::make_pair(int(rect->right), int(rect->bottom)), size)
+            << "the size before the editor opens";
+        const auto window = display->CreateTopLevelWindow(size.first, size.second, "BrumaluxTestHost");
+        ASSERT_EQ(host.Dispatch(vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(window)), 1);
+        const auto editor = WaitForEditorWindow(window, host, size, c.scale);
+        ASSERT_NE(editor, 0u) << "no editor window of " << size.first << " x " << size.second;
+        const auto colours = [&]
+        {
+            std::vector<std::uint32_t> seen;
+            for (const auto& point : samplePoints)
+                seen.push_back(display->PixelAt(editor, Scaled(point.x, c.scale), Scaled(point.y, c.scale)));
+            return seen;
+        };
+        if (reference.empty())
+            reference = colours();
+        // Painting may still be under way: idle a while until the picture is the one expected.
+        for (int attempt = 0; attempt < 300 && colours() != reference; ++attempt)
+        {
+            host.Dispatch(vst2::effEditIdle);
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        const auto seen = colours();
+        for (size_t i = 0; i < std::size(samplePoints); ++i)
+            EXPECT_EQ(seen[i], reference[i]) << samplePoints[i].what;
+        host.Dispatch(vst2::effEditClose);
+        display->DestroyWindow(window);
+    }
+}
+
+TEST_F(OrganEditor, AScaleRequestWhileOpenResizesTheHostsWindow)
+{
+    const TemporaryHome home;
+    PluginInstance host(library.Entry());
+    host.Callbacks().SetCanDoAnswer("sizeWindow", 1);
+    host.Callbacks().SetAnswer(vst2::audioMasterSizeWindow, 1);
+    host.Open();
+    const auto window = display->CreateTopLevelWindow(440, 485, "BrumaluxTestHost");
+    ASSERT_EQ(host.Dispatch(vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(window)), 1);
+    ASSERT_NE(WaitForEditorWindow(window, host, {440, 485}, 1.0f), 0u);
+    host.Callbacks().ClearRequests();
+
+    EXPECT_EQ(RequestScale(host, 2.0f), 1);
+    std::vector<std::pair<int, int>> sizesAsked;
+    for (const auto& request : host.Callbacks().Requests())
+        if (request.opcode == vst2::audioMasterSizeWindow)
+            sizesAsked.emplace_back(request.index, static_cast<int>(request.value));
+    EXPECT_EQ(sizesAsked, (std::vector<std::pair<int, int>>{{880, 970}}));
+    EXPECT_NE(WaitForEditorWindow(window, host, {880, 970}, 2.0f), 0u);
+    vst2::ERect* rect = nullptr;
+    ASSERT_NE(host.Dispatch(vst2::effEditGetRect, 0, 0, &rect), 0);
+    EXPECT_EQ(std::make_pair(int(rect->right), int(rect->bottom)), std::make_pair(880, 970));
+    EXPECT_EQ(RequestScale(host, std::nanf("")), 0) << "a request without a scale is refused";
+    host.Dispatch(vst2::effEditClose);
     display->DestroyWindow(window);
 }
 

@@ -98,14 +98,15 @@ TEST_F(RenderBrumalux, ProgramAndParameterOptionsReachTheSound)
     EXPECT_TRUE(ChannelsEqual(Render(midi, {"--param-normalised", "19=0"})));
 }
 
+// The state holds the selected program too: --state alone plays what was saved.
 TEST_F(RenderBrumalux, SavedStateGivesTheSameRenderAgain)
 {
     const auto midi = Note(960);
     const auto state = folder.Path("organ.bin");
-    const Wav saved = Render(
-        midi,
-        {"--param", "Distortion=6", "--param", "Tone=2500", "--param", "ADSR Rel=400", "--save-state", state},
-        "saved.wav");
+    const Wav saved = Render(midi,
+                             {"--program", "7", "--param", "Distortion=6", "--param", "Tone=2500", "--param",
+                              "ADSR Rel=400", "--save-state", state},
+                             "saved.wav");
     const Wav loaded = Render(midi, {"--state", state}, "loaded.wav");
     const Wav plain = Render(midi, {}, "plain.wav");
     ASSERT_EQ(loaded.samples.getNumSamples(), saved.samples.getNumSamples());
