@@ -512,6 +512,111 @@ TEST_P(PluginFormats, ControllersMoveTheDrawbarsAndAMapTravelsInTheState)
     EXPECT_FLOAT_EQ(Parameter(drawbar2).getValue(), 1.0f) << "still inverted";
 }
 
+// A settings block as the organ writes it for a tuning with the first program selected: "PROG" 0,
+// then "TUNE" with the transpose and the reference in Hz.
+juce::MemoryBlock TuningBlock(int32_t transpose, float reference)
+{
+    juce::MemoryOutputStream tune;
+    tune.writeInt(transpose);
+    tune.writeFloat(reference);
+    SettingsBlock block;
+    block.AddInt32("PROG", 0);
+    block.Add("TUNE", tune.getData(), tune.getDataSize());
+    juce::MemoryBlock bytes;
+    block.AppendTo(bytes);
+    return bytes;
+}
+
+double ZeroCrossingFrequency(const std::vector<float>& signal)
+{
+    std::vector<double> crossings;
+    for (size_t i = 1; i < signal.size(); ++i)
+        if (signal[i - 1] < 0.0f && signal[i] >= 0.0f)
+            crossings.push_back(static_cast<double>(i - 1) + signal[i - 1] / (signal[i - 1] - signal[i]));
+    if (crossings.size() < 2)
+        return 0.0;
+    return static_cast<double>(crossings.size() - 1) / (crossings.back() - crossings.front()) * sampleRate;
+}
+
+// Note 69 held for a second and a half; the last second of the left channel.
+std::vector<float> HeldNote69(const std::function<void(juce::MidiBuffer&, juce::AudioBuffer<float>&)>& play)
+{
+    std::vector<float> left;
+    for (int block = 0; block < static_cast<int>(1.5 * sampleRate) / blockSize; ++block)
+    {
+        juce::MidiBuffer midi;
+        if (block == 0)
+            midi.addEvent(juce::MidiMessage::noteOn(1, 69, 1.0f), 0);
+        juce::AudioBuffer<float> buffer(2, blockSize);
+        buffer.clear();
+        play(midi, buffer);
+        if (block >= static_cast<int>(0.5 * sampleRate) / blockSize)
+            left.insert(left.end(), buffer.getReadPointer(0), buffer.getReadPointer(0) + blockSize);
+    }
+    return left;
+}
+
+// A tuning set in the VST 2 plug-in's state (an octave up to concert pitch, and A = 442 Hz) moves
+// into this form with the state, plays there at the same pitch, and comes back in the form's state
+// byte for byte.
+TEST_P(PluginFormats, TuningTravelsWithTheStateBetweenForms)
+{
+    // One sine drawbar (DrawBar2) through a transparent chain: no percussion, click, vibrato or
+    // speaker, the least drive.
+    const std::vector<std::pair<int, float>> settings{{oscillatorIndex, 0.0f}, {percussionLevelIndex, 0.0f},
+                                                      {vibratoIndex, 0.0f},    {17, 0.0f},
+                                                      {speakerOnIndex, 0.0f},  {clickLevelIndex, 0.0f}};
+    for (const auto& [index, value] : settings)
+        vst2->Effect()->setParameter(vst2->Effect(), index, value);
+    for (int drawbar = 0; drawbar < 9; ++drawbar)
+        vst2->Effect()->setParameter(vst2->Effect(), 6 + drawbar, drawbar == 2 ? 1.0f : 0.0f);
+
+    // A rendered block sets "Unused" from Distortion, as the form's blocks will.
+    PluginInstance::Channels out(2, std::vector<float>(blockSize));
+    vst2->ProcessReplacing(out, blockSize);
+    const auto bank = Vst2Chunk(*vst2);
+    ASSERT_EQ(bank.getSize(), 1262u) << "program 0, untuned: the bank alone";
+    for (const auto& [transpose, reference] : {std::pair{12, 440.0f}, std::pair{12, 442.0f}})
+    {
+        auto tuned = bank;
+        const auto block = TuningBlock(transpose, reference);
+        tuned.append(block.getData(), block.getSize());
+        vst2->Dispatch(vst2::effSetChunk, 0, static_cast<vst2::VstIntPtr>(tuned.getSize()), tuned.getData());
+        EXPECT_EQ(Vst2Chunk(*vst2), tuned) << "the VST 2 plug-in's own round trip";
+        vst2->Resume(static_cast<float>(sampleRate), blockSize);
+        const auto vst2Note = HeldNote69(
+            [&](juce::MidiBuffer& midi, juce::AudioBuffer<float>& buffer)
+            {
+                std::vector<PluginInstance::MidiEvent> events;
+                for (const auto metadata : midi)
+                    events.push_back(
+                        {metadata.samplePosition, {metadata.data[0], metadata.data[1], metadata.data[2]}});
+                vst2->SendMidi(events);
+                vst2->ProcessReplacing(out, blockSize);
+                buffer.copyFrom(0, 0, out[0].data(), blockSize);
+            });
+        vst2->Dispatch(vst2::effMainsChanged, 0, 0);
+
+        const auto movedIn = StateWithOrganBytes(GetParam().name, *instance, tuned);
+        instance->setStateInformation(movedIn.getData(), static_cast<int>(movedIn.getSize()));
+        Settle(*instance);
+        const auto formNote = HeldNote69([&](juce::MidiBuffer& midi, juce::AudioBuffer<float>& buffer)
+                                         { instance->processBlock(buffer, midi); });
+        juce::MemoryBlock hostState;
+        instance->getStateInformation(hostState);
+
+        for (const auto* note : {&vst2Note, &formNote})
+            EXPECT_NEAR(1200.0 * std::log2(ZeroCrossingFrequency(*note) / reference), 0.0, 0.1)
+                << (note == &vst2Note ? "VST 2" : GetParam().name) << " at A = " << reference;
+        EXPECT_EQ(OrganBytesFromState(GetParam().name, hostState), tuned) << "back from the form";
+        RunOneBlock(*instance);
+        juce::MidiBuffer allOff;
+        allOff.addEvent(juce::MidiMessage::allSoundOff(1), 0);
+        juce::AudioBuffer<float> silence(2, blockSize);
+        instance->processBlock(silence, allOff);
+    }
+}
+
 // A project saved with program 7 and two of its values changed comes back as saved: the
 // host may select the program before restoring the state, after it, or not at all. The
 // same holds for a state saved by the VST 2 plug-in, and the VST 2 plug-in reads this
