@@ -2,6 +2,7 @@
 
 #include "dsp/BiQuadFilters.h"
 #include "dsp/SoftClipper.h"
+#include "dsp/SweptLowPass.h"
 
 #include <cmath>
 
@@ -30,11 +31,11 @@ private:
     void Retune();
 
     SoftClipper clipper;
-    DSPModule_LowPassFilter lowPass;
+    SweptLowPass lowPass;
     DSPModule_BandPassFilter bandPass;
-    // The design values the filters were last tuned to: unchanged values need no new coefficients.
+    // The design values the band-pass was last tuned to: unchanged values need no new coefficients.
     // NaN compares unequal to everything, so the first Retune always tunes.
-    float tunedCentre = NAN, tunedBandwidth = NAN, tunedCutoff = NAN, tunedQ = NAN;
+    float tunedCentre = NAN, tunedBandwidth = NAN;
 };
 
 // Inline: the output chain runs it at every sample.
@@ -48,12 +49,8 @@ inline void SaturationStage::Retune()
         tunedCentre = bandPassCentre;
         tunedBandwidth = bandPassBandwidth;
     }
-    if (lowPassCutoff != tunedCutoff || lowPassQ != tunedQ)
-    {
-        lowPass.Tune(lowPassCutoff, lowPassQ);
-        tunedCutoff = lowPassCutoff;
-        tunedQ = lowPassQ;
-    }
+    // The tone drift moves the cutoff at every sample, by steps the low-pass follows along its slopes.
+    lowPass.Tune(lowPassCutoff, lowPassQ);
 }
 
 inline float SaturationStage::Process(float x)
