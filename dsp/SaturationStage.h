@@ -15,9 +15,11 @@ namespace brumalux
 class SaturationStage
 {
 public:
-    SaturationStage();
-
     float Process(float x);
+    // What count calls of Process give with threshold and lowPassCutoff taken, sample by sample, from
+    // thresholds and cutoffs (the public values of the two are left as they were): the band-pass over
+    // the whole run, then the clipper and the low-pass. out may be in.
+    void ProcessBlock(const float* in, float* out, const float* thresholds, const float* cutoffs, int count);
 
     float threshold = 0.8f;                    // clipper threshold; negative acts as 0
     float drive = 2.0f;                        // gain into the clipper
@@ -28,7 +30,7 @@ public:
     float lowPassQ = 1.5f;                     // above 0
 
 private:
-    void Retune();
+    void RetuneBandPass();
 
     SoftClipper clipper;
     SweptLowPass lowPass;
@@ -39,9 +41,8 @@ private:
 };
 
 // Inline: the output chain runs it at every sample.
-inline void SaturationStage::Retune()
+inline void SaturationStage::RetuneBandPass()
 {
-    clipper.SetThreshold(threshold);
     // Recomputing from the same values gives the same coefficients, so skipping it changes no sample.
     if (bandPassCentre != tunedCentre || bandPassBandwidth != tunedBandwidth)
     {
@@ -49,16 +50,28 @@ inline void SaturationStage::Retune()
         tunedCentre = bandPassCentre;
         tunedBandwidth = bandPassBandwidth;
     }
-    // The tone drift moves the cutoff at every sample, by steps the low-pass follows along its slopes.
-    lowPass.Tune(lowPassCutoff, lowPassQ);
+}
+
+inline void SaturationStage::ProcessBlock(const float* in, float* out, const float* thresholds,
+                                          const float* cutoffs, int count)
+{
+    RetuneBandPass();
+    bandPass.ProcessBlock(in, out, count);
+    for (int k = 0; k < count; ++k)
+    {
+        clipper.SetThreshold(thresholds[k]);
+        const float clipped = clipper.Process(out[k] * drive);
+        // The tone drift moves the cutoff at every sample, by steps the low-pass follows along its slopes.
+        lowPass.Tune(cutoffs[k], lowPassQ);
+        out[k] = static_cast<float>(lowPass.Process(clipped)) * outputGain;
+    }
 }
 
 inline float SaturationStage::Process(float x)
 {
-    Retune();
-    const auto emphasised = static_cast<float>(bandPass.Process(x));
-    const float clipped = clipper.Process(emphasised * drive);
-    return static_cast<float>(lowPass.Process(clipped)) * outputGain;
+    float y;
+    ProcessBlock(&x, &y, &threshold, &lowPassCutoff, 1);
+    return y;
 }
 
 } // namespace brumalux
