@@ -47,11 +47,6 @@ public:
         return table[i] + (table[i + 1] - table[i]) * (x - static_cast<float>(i));
     }
 
-    int SampleRate() const { return sampleRate; }
-    int TableCount() const { return count; }
-    const std::vector<float>& Table() const { return table; }
-
-private:
     // phase - trunc(phase), moved up by 1 when negative. Rounding can make it exactly 1 and an infinite
     // phase makes it NaN; ReadCyclePhase reads both as 0.
     static float ReducePhase(float phase)
@@ -60,6 +55,11 @@ private:
         return reduced < 0.0f ? reduced + 1.0f : reduced;
     }
 
+    int SampleRate() const { return sampleRate; }
+    int TableCount() const { return count; }
+    const std::vector<float>& Table() const { return table; }
+
+private:
     int sampleRate = 0;
     std::vector<float> table; // count + 1 entries; the last repeats phase 0 so interpolation wraps
     int count = 0;
