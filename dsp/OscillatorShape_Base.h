@@ -19,6 +19,9 @@ public:
 
     // The exact value of the wave; any phase, including 1 and above.
     virtual float ComputeSample(float phase);
+    // What ComputeSample does to the shape's state, without the value: a shape that draws noise draws it
+    // here too, so a caller that needs no value (a silent partial) leaves every later sample as it was.
+    virtual void SkipSample(float phase) { ComputeSample(phase); }
 
     void FillTable();
 
