@@ -57,12 +57,13 @@ inline void SaturationStage::ProcessBlock(const float* in, float* out, const flo
 {
     RetuneBandPass();
     bandPass.ProcessBlock(in, out, count);
+    lowPass.SetQ(lowPassQ);
     for (int k = 0; k < count; ++k)
     {
         clipper.SetThreshold(thresholds[k]);
         const float clipped = clipper.Process(out[k] * drive);
         // The tone drift moves the cutoff at every sample, by steps the low-pass follows along its slopes.
-        lowPass.Tune(cutoffs[k], lowPassQ);
+        lowPass.Tune(cutoffs[k]);
         out[k] = static_cast<float>(lowPass.Process(clipped)) * outputGain;
     }
 }
