@@ -63,7 +63,11 @@ float OscillatorShape_MultiOrganBase::ComputeSample(float phase)
     for (int i = 0; i < numPartials; ++i)
     {
         const auto partialPhase = static_cast<float>(ratio[i] * phase + phaseOffset[i]);
-        sum += static_cast<float>(amplitude[i] * baseShape->ComputeSample(partialPhase));
+        // A drawbar pushed in adds nothing (a zero at most), but its partial still draws its noise.
+        if (amplitude[i] == 0.0)
+            baseShape->SkipSample(partialPhase);
+        else
+            sum += static_cast<float>(amplitude[i] * baseShape->ComputeSample(partialPhase));
     }
     return sum;
 }

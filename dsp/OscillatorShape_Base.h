@@ -19,6 +19,9 @@ public:
 
     // The exact value of the wave; any phase, including 1 and above.
     virtual float ComputeSample(float phase);
+    // What ComputeSample does to the shape's state, without the value: a shape that draws noise draws it
+    // here too, so a caller that needs no value (a silent partial) leaves every later sample as it was.
+    virtual void SkipSample(float phase) { ComputeSample(phase); }
 
     void FillTable();
 
@@ -47,11 +50,6 @@ public:
         return table[i] + (table[i + 1] - table[i]) * (x - static_cast<float>(i));
     }
 
-    int SampleRate() const { return sampleRate; }
-    int TableCount() const { return count; }
-    const std::vector<float>& Table() const { return table; }
-
-private:
     // phase - trunc(phase), moved up by 1 when negative. Rounding can make it exactly 1 and an infinite
     // phase makes it NaN; ReadCyclePhase reads both as 0.
     static float ReducePhase(float phase)
@@ -60,6 +58,11 @@ private:
         return reduced < 0.0f ? reduced + 1.0f : reduced;
     }
 
+    int SampleRate() const { return sampleRate; }
+    int TableCount() const { return count; }
+    const std::vector<float>& Table() const { return table; }
+
+private:
     int sampleRate = 0;
     std::vector<float> table; // count + 1 entries; the last repeats phase 0 so interpolation wraps
     int count = 0;

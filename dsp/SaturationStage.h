@@ -2,6 +2,7 @@
 
 #include "dsp/BiQuadFilters.h"
 #include "dsp/SoftClipper.h"
+#include "dsp/SweptLowPass.h"
 
 #include <cmath>
 
@@ -14,9 +15,11 @@ namespace brumalux
 class SaturationStage
 {
 public:
-    SaturationStage();
-
     float Process(float x);
+    // What count calls of Process give with threshold and lowPassCutoff taken, sample by sample, from
+    // thresholds and cutoffs (the public values of the two are left as they were): the band-pass over
+    // the whole run, then the clipper and the low-pass. out may be in.
+    void ProcessBlock(const float* in, float* out, const float* thresholds, const float* cutoffs, int count);
 
     float threshold = 0.8f;                    // clipper threshold; negative acts as 0
     float drive = 2.0f;                        // gain into the clipper
@@ -27,20 +30,19 @@ public:
     float lowPassQ = 1.5f;                     // above 0
 
 private:
-    void Retune();
+    void RetuneBandPass();
 
     SoftClipper clipper;
-    DSPModule_LowPassFilter lowPass;
+    SweptLowPass lowPass;
     DSPModule_BandPassFilter bandPass;
-    // The design values the filters were last tuned to: unchanged values need no new coefficients.
+    // The design values the band-pass was last tuned to: unchanged values need no new coefficients.
     // NaN compares unequal to everything, so the first Retune always tunes.
-    float tunedCentre = NAN, tunedBandwidth = NAN, tunedCutoff = NAN, tunedQ = NAN;
+    float tunedCentre = NAN, tunedBandwidth = NAN;
 };
 
 // Inline: the output chain runs it at every sample.
-inline void SaturationStage::Retune()
+inline void SaturationStage::RetuneBandPass()
 {
-    clipper.SetThreshold(threshold);
     // Recomputing from the same values gives the same coefficients, so skipping it changes no sample.
     if (bandPassCentre != tunedCentre || bandPassBandwidth != tunedBandwidth)
     {
@@ -48,20 +50,29 @@ inline void SaturationStage::Retune()
         tunedCentre = bandPassCentre;
         tunedBandwidth = bandPassBandwidth;
     }
-    if (lowPassCutoff != tunedCutoff || lowPassQ != tunedQ)
+}
+
+inline void SaturationStage::ProcessBlock(const float* in, float* out, const float* thresholds,
+                                          const float* cutoffs, int count)
+{
+    RetuneBandPass();
+    bandPass.ProcessBlock(in, out, count);
+    lowPass.SetQ(lowPassQ);
+    for (int k = 0; k < count; ++k)
     {
-        lowPass.Tune(lowPassCutoff, lowPassQ);
-        tunedCutoff = lowPassCutoff;
-        tunedQ = lowPassQ;
+        clipper.SetThreshold(thresholds[k]);
+        const float clipped = clipper.Process(out[k] * drive);
+        // The tone drift moves the cutoff at every sample, by steps the low-pass follows along its slopes.
+        lowPass.Tune(cutoffs[k]);
+        out[k] = static_cast<float>(lowPass.Process(clipped)) * outputGain;
     }
 }
 
 inline float SaturationStage::Process(float x)
 {
-    Retune();
-    const auto emphasised = static_cast<float>(bandPass.Process(x));
-    const float clipped = clipper.Process(emphasised * drive);
-    return static_cast<float>(lowPass.Process(clipped)) * outputGain;
+    float y;
+    ProcessBlock(&x, &y, &threshold, &lowPassCutoff, 1);
+    return y;
 }
 
 } // namespace brumalux

@@ -36,11 +36,14 @@ void ShapeOscillator::AdvancePhases(float* phases, int count)
         const int clear = clearSteps > static_cast<double>(count - k) ? count - k
                           : clearSteps > 0.0                          ? static_cast<int>(clearSteps)
                                                                       : 0;
-        for (const int end = k + clear; k < end; ++k)
-        {
-            phases[k] = static_cast<float>(runningPhase);
-            runningPhase += step;
-        }
+        // Each phase of a clear stretch from its start, not from the one before: no chain from sample to
+        // sample, so the compiler runs the stretch several phases at a time. The two ways round part by
+        // rounding alone, a few parts in 1e16.
+        const double stretchStart = runningPhase;
+        for (int j = 0; j < clear; ++j)
+            phases[k + j] = static_cast<float>(stretchStart + static_cast<double>(j) * step);
+        runningPhase = stretchStart + static_cast<double>(clear) * step;
+        k += clear;
         if (k == count)
             break;
         phases[k++] = static_cast<float>(runningPhase);

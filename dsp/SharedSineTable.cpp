@@ -30,7 +30,13 @@ const OscillatorShape_Base& SharedSineTable()
 
 float SharedSine(float phase)
 {
-    return Instance().ReadSample(phase);
+    return ReadSharedSine()(phase);
+}
+
+SharedSineReader ReadSharedSine()
+{
+    const OscillatorShape_Base& sine = Instance();
+    return {sine.Table().data(), sine.TableCount()};
 }
 
 } // namespace brumalux

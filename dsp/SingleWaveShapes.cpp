@@ -14,9 +14,10 @@ namespace
 template <int harmonicCount>
 float HalfFundamentalPlusHarmonics(float phase, const int (&harmonics)[harmonicCount])
 {
-    float sum = SharedSine(phase);
+    const SharedSineReader sine = ReadSharedSine();
+    float sum = sine(phase);
     for (int n : harmonics)
-        sum += SharedSine(static_cast<float>(n) * phase) * (1.0f / static_cast<float>(n));
+        sum += sine(static_cast<float>(n) * phase) * (1.0f / static_cast<float>(n));
     return 0.5f * sum;
 }
 } // namespace
@@ -40,10 +41,10 @@ OscillatorShape_OrganSine::OscillatorShape_OrganSine()
 
 float OscillatorShape_OrganSine::ComputeSample(float phase)
 {
-    float wave = SharedSine(phase);
+    const SharedSineReader sine = ReadSharedSine();
+    float wave = sine(phase);
     for (int i = 0; i < 2; ++i)
-        wave +=
-            static_cast<float>(partialAmplitude[i] * SharedSine(static_cast<float>(partialRatio[i]) * phase));
+        wave += static_cast<float>(partialAmplitude[i] * sine(static_cast<float>(partialRatio[i]) * phase));
     const float flutter = static_cast<float>(flutterFilter.Process(DrawNoise()));
     return (1.0f - 0.005f * flutter) * wave;
 }

@@ -39,6 +39,7 @@ class OscillatorShape_Sine : public OscillatorShape_NoiseDrawing
 {
 public:
     float ComputeSample(float phase) override;
+    void SkipSample(float) override { DrawNoise(); }
 };
 
 // A sine with weak 4th and 6th partials and band-limited amplitude flutter.
@@ -47,6 +48,7 @@ class OscillatorShape_OrganSine : public OscillatorShape_NoiseDrawing
 public:
     OscillatorShape_OrganSine();
     float ComputeSample(float phase) override;
+    void SkipSample(float) override { flutterFilter.Process(DrawNoise()); }
 
 protected:
     double partialRatio[2] = {4.0, 6.0};

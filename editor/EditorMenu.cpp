@@ -3,6 +3,7 @@
 #include "ControllerMapMenu.h"
 #include "DemoEditorComponent.h"
 #include "PresetMenu.h"
+#include "TuningMenu.h"
 #include "ZoomMenu.h"
 #include "engine/Brumalux.h"
 
@@ -17,6 +18,8 @@ void ShowEditorMenu(DemoEditorComponent& editor)
     AddZoomSection(menu, editor);
     menu.addSeparator();
     AddControllerMapSection(menu, editor.GetOrgan(), editor);
+    menu.addSeparator();
+    AddTuningSection(menu, editor.GetOrgan(), editor);
     menu.showMenuAsync(juce::PopupMenu::Options());
 }
 

@@ -14,6 +14,8 @@ namespace brumalux
 
 namespace
 {
+constexpr SettingsBlock::Key tuningKey = "TUNE";
+
 // The longest stretch rendered in one go: longer announced or delivered blocks are rendered in
 // consecutive slices of the prepared length.
 int SliceLengthFor(int samplesPerBlock)
@@ -42,21 +44,6 @@ Brumalux::Brumalux(EditorFactory editorFactory) : createEditor(editorFactory)
 juce::File Brumalux::UserDefaultControllerMapFile()
 {
     return UserFolders::Settings().getChildFile("ControllerMap.txt");
-}
-
-void Brumalux::WriteSettings(SettingsBlock& block)
-{
-    ControllerMapEntry::Write(block, controllerMapping.Map());
-}
-
-bool Brumalux::ParseSettings(const SettingsBlock& block, PendingSettings& apply)
-{
-    std::optional<ControllerMap> map;
-    if (!ControllerMapEntry::Read(block, map))
-        return false;
-    if (map)
-        apply = [this, loaded = *map] { controllerMapping.SetMap(loaded); };
-    return true;
 }
 
 void Brumalux::FillProperties(PluginProperties& properties)
@@ -110,6 +97,7 @@ int Brumalux::PrepareToPlay(double newSampleRate, int samplesPerBlock)
         for (Voice* voice : voices)
             voice->SetSampleRate(sampleRate);
     controls.aftertouchTarget = 0.0f;
+    swell.Prepare(sampleRate);
     voices.Allocate();
     return 0;
 }
@@ -118,6 +106,52 @@ void Brumalux::ReleaseResources()
 {
     mixBuffer = juce::AudioBuffer<float>();
     spareOutput = juce::AudioBuffer<float>();
+}
+
+void Brumalux::SetTuning(const Tuning& tuning)
+{
+    if (!tuning.IsValid())
+        return;
+    transpose.store(tuning.transpose, std::memory_order_relaxed);
+    reference.store(tuning.reference, std::memory_order_relaxed);
+}
+
+Tuning Brumalux::GetTuning() const
+{
+    return {transpose.load(std::memory_order_relaxed), reference.load(std::memory_order_relaxed)};
+}
+
+void Brumalux::WriteSettings(SettingsBlock& block)
+{
+    ControllerMapEntry::Write(block, controllerMapping.Map());
+    const auto tuning = GetTuning();
+    if (tuning.IsDefault())
+        return;
+    juce::MemoryBlock entry;
+    tuning.WriteEntry(entry);
+    block.Add(tuningKey, entry.getData(), entry.getSize());
+}
+
+bool Brumalux::ParseSettings(const SettingsBlock& block, PendingSettings& apply)
+{
+    std::optional<ControllerMap> map;
+    if (!ControllerMapEntry::Read(block, map))
+        return false;
+    Tuning tuning;
+    if (const auto* entry = block.Find(tuningKey))
+    {
+        const auto stored = Tuning::ReadEntry(entry->getData(), entry->getSize());
+        if (!stored)
+            return false;
+        tuning = *stored;
+    }
+    apply = [this, map, tuning]
+    {
+        SetTuning(tuning);
+        if (map)
+            controllerMapping.SetMap(*map);
+    };
+    return true;
 }
 
 AudioFilterEditor* Brumalux::CreateEditor()
@@ -166,6 +200,7 @@ void Brumalux::ProcessSlice(const juce::MidiBuffer& midiMessages, int sliceStart
 {
     ConsumeMidi(midiMessages, sliceStart, sliceLength, lastSlice, keyMarks);
     RenderVoices(sliceLength);
+    swell.Process(mixBuffer.getWritePointer(0), sliceLength); // ahead of the overdrive
     ApplyOutputEffects(output, sliceStart, sliceLength, accumulateOutput);
     RemoveFinishedVoices();
 }
@@ -186,6 +221,8 @@ void Brumalux::RenderVoices(int numSamples)
     block.percussionLevel = Level(Load(parameters.percussionLevel));
     block.clickLevel = Level(Load(parameters.clickLevel));
     block.pitchBend = controls.pitchBend;
+    block.transpose = transpose.load(std::memory_order_relaxed);
+    block.reference = reference.load(std::memory_order_relaxed);
 
     // The percussion falls halfway within 87.5 ms and is gone 350 ms after its 5 ms attack.
     percussionEnvelope.SetDecayKnee(0.25f);

@@ -6,7 +6,9 @@
 #include "engine/OrganShapes.h"
 #include "engine/OutputEffects.h"
 #include "engine/PerformanceControls.h"
+#include "engine/SwellPedal.h"
 #include "engine/TrackedEnvelope.h"
+#include "engine/Tuning.h"
 #include "engine/VoicePool.h"
 
 #include "params/OrganParameters.h"
@@ -61,6 +63,10 @@ public:
     void HandleKeyboardMessage(const juce::Message& message);
     void handleMessage(const juce::Message& message) override { HandleKeyboardMessage(message); }
 
+    // The tuning: any thread; the voices follow from the next block. An invalid tuning is ignored.
+    void SetTuning(const Tuning& tuning);
+    Tuning GetTuning() const;
+
     OrganParameters& Parameters() { return parameters; }
     ControllerMapping& Controllers() { return controllerMapping; }
     // The user's own default controller map, which a new organ starts with when it can be read.
@@ -69,7 +75,9 @@ public:
     const OutputEffects& Effects() const { return outputEffects; }
 
 protected:
-    // The organ's settings in the saved state: the controller map.
+    // The organ's settings in the saved state, each when it is not the default: the tuning
+    // ("TUNE") and the controller map ("CMAP"). A state without "TUNE" tunes the organ back
+    // to the default; one without "CMAP" keeps the map.
     void WriteSettings(SettingsBlock& block) override;
     bool ParseSettings(const SettingsBlock& block, PendingSettings& apply) override;
 
@@ -88,6 +96,8 @@ private:
     void StartNote(const MidiEvent& event, KeyMarks& keyMarks);
     void StopNote(const MidiEvent& event, KeyMarks& keyMarks);
     void SetController(const MidiEvent& event);
+    void ReleasePedalHeldVoices(int position);
+    void ResetControllers(int position);
     void AllNotesOff(KeyMarks& keyMarks);
 
     // Rendering
@@ -122,8 +132,12 @@ private:
     OrganShapes shapes{noise};
     TrackedEnvelope percussionEnvelope; // shared by every voice, evaluated at each voice's own time
     PerformanceControls controls;
+    SwellPedal swell;
     OrganParameters parameters;
     ControllerMapping controllerMapping{GetParameterManager()};
+    // Written by the message thread (the editor's menu) and state loads, read once per block.
+    std::atomic<int> transpose{0};
+    std::atomic<float> reference{Tuning::defaultReference};
 };
 
 } // namespace brumalux

@@ -11,6 +11,7 @@ namespace brumalux
 namespace
 {
 constexpr int allSoundOff = 120;
+constexpr int resetAllControllers = 121;
 constexpr int allNotesOff = 123;
 } // namespace
 
@@ -61,8 +62,13 @@ void Brumalux::HandleMidiEvent(const MidiEvent& event, KeyMarks& keyMarks)
         case MidiEvent::Kind::controller:
             if (event.data1 == allSoundOff || event.data1 == allNotesOff)
                 AllNotesOff(keyMarks);
+            else if (event.data1 == resetAllControllers)
+                ResetControllers(event.position);
             else
                 SetController(event);
+            break;
+        case MidiEvent::Kind::programChange:
+            SelectProgramFromMidi(event.data1); // numbers beyond the bank change nothing
             break;
         case MidiEvent::Kind::channelPressure:
             controls.aftertouchTarget = static_cast<float>(event.data1) / 127.0f;
@@ -120,13 +126,28 @@ void Brumalux::SetController(const MidiEvent& event)
     const int previousValue = controls.controllers[event.data1];
     controls.controllers[event.data1] = event.data2;
     controllerMapping.Handle(event.data1, event.data2, previousValue, controls);
-    if (event.data1 != PerformanceControls::sustainPedal || event.data2 != 0)
-        return;
+    if (event.data1 == PerformanceControls::swellPedal)
+        swell.SetPosition(event.data2);
+    else if (event.data1 == PerformanceControls::sustainPedal && event.data2 == 0)
+        ReleasePedalHeldVoices(event.position);
+}
+
+void Brumalux::ReleasePedalHeldVoices(int position)
+{
     // Pedal up: every note let go while it was down ends here. The marks stay, so a later pedal release
     // ends such a voice again from wherever its release stands.
     for (Voice* voice : voices)
         if (voice->heldByPedal)
-            voice->Release(event.position, sampleRate);
+            voice->Release(position, sampleRate);
+}
+
+void Brumalux::ResetControllers(int position)
+{
+    const bool pedalWasDown = controls.PedalDown();
+    controls.Clear();
+    swell.Reset();
+    if (pedalWasDown)
+        ReleasePedalHeldVoices(position);
 }
 
 void Brumalux::AllNotesOff(KeyMarks& keyMarks)

@@ -16,16 +16,17 @@ struct MidiEvent
         controller,
         channelPressure,
         pitchWheel,
+        programChange,
         ignored
     };
 
     Kind kind = Kind::ignored;
     int position = 0; // sample position within the block
     int status = 0;   // the status byte as received
-    int data1 = 0;    // note number, controller number or pressure
+    int data1 = 0;    // note number, controller number, program number or pressure
     int data2 = 0;    // velocity or controller value
 
-    // Anything the organ does not use (system messages, polyphonic pressure, program changes) and any
+    // Anything the organ does not use (system messages, polyphonic pressure) and any
     // message shorter than its status byte requires comes out as ignored.
     static MidiEvent FromRaw(const uint8_t* data, int numBytes, int samplePosition)
     {
@@ -50,6 +51,9 @@ struct MidiEvent
                 break;
             case 0xB0:
                 event.kind = Kind::controller;
+                break;
+            case 0xC0:
+                event.kind = Kind::programChange;
                 break;
             case 0xD0:
                 event.kind = Kind::channelPressure;

@@ -81,11 +81,12 @@ void OutputEffects::RunSaturationAndVibrato(float* mix, int numSamples, const Or
                                             float aftertouchTarget)
 {
     const float vibratoLevel = ParameterLimits::Level(Load(parameters.vibrato));
-    // A stretch at a time: the drifts' waves in tight loops of their own, the saturation sample by
-    // sample (channel pressure moves it), then the vibrato over the whole stretch at its block rate. A
-    // gain ahead of the saturation belongs on mix before the stage reads it.
+    // A stretch at a time: the drifts' waves in tight loops of their own, the saturation in runs over
+    // which the channel pressure holds (sample by sample while it moves), then the vibrato over the whole
+    // stretch at its block rate. A gain ahead of the saturation belongs on mix before the stage reads it.
     constexpr int stretch = 64;
     float toneWanders[stretch], clipWanders[stretch], vibratoWanders[stretch];
+    float thresholds[stretch], cutoffs[stretch];
     float saturated[stretch], vibratoMix[stretch], vibratoRates[stretch];
     std::fill(vibratoRates, vibratoRates + stretch, vibratoDelay.Rate());
     for (int first = 0; first < numSamples; first += stretch)
@@ -94,18 +95,24 @@ void OutputEffects::RunSaturationAndVibrato(float* mix, int numSamples, const Or
         toneDrift.TicksInto(toneWanders, count);
         clipDrift.TicksInto(clipWanders, count);
         vibratoDrift.TicksInto(vibratoWanders, count);
-        for (int k = 0; k < count; ++k)
+        for (int k = 0; k < count;)
         {
+            int run = count - k;
             if (std::fabs(aftertouch - aftertouchTarget) > 0.001f)
             {
                 aftertouch += (aftertouchTarget - aftertouch) * 0.02f;
                 FollowAftertouch(parameters);
+                run = 1;
             }
-            saturation.threshold = (clipWanders[k] * 0.05f + 0.95f) * (1.0f - clipPressure) * clipScale;
-            // "Tone" moved by up to 20 % either way, 24 % with full channel pressure.
-            saturation.lowPassCutoff = ParameterLimits::FilterFrequency(
-                (toneWanders[k] * 0.2f * (tonePressure + 1.0f) + 1.0f) * toneCutoff);
-            saturated[k] = saturation.Process(mix[first + k]);
+            for (int j = k; j < k + run; ++j)
+            {
+                thresholds[j] = (clipWanders[j] * 0.05f + 0.95f) * (1.0f - clipPressure) * clipScale;
+                // "Tone" moved by up to 20 % either way, 24 % with full channel pressure.
+                cutoffs[j] = ParameterLimits::FilterFrequency(
+                    (toneWanders[j] * 0.2f * (tonePressure + 1.0f) + 1.0f) * toneCutoff);
+            }
+            saturation.ProcessBlock(mix + first + k, saturated + k, thresholds + k, cutoffs + k, run);
+            k += run;
         }
         for (int k = 0; k < count; ++k)
             vibratoMix[k] = (vibratoWanders[k] * 0.1f + 0.9f) * vibratoLevel;

@@ -81,7 +81,7 @@ bool Voice::IsFinished(TrackedEnvelope& percussionEnvelope)
 
 void Voice::Render(VoiceBlockSettings& block)
 {
-    const int note = NoteNumber();
+    const int note = NoteNumber() + block.transpose;
     int k = note - 12;
     auto* currentOctaveShape = block.shapes->OctaveShape(std::clamp(k / 12, 0, OrganShapes::numOctaves - 1));
     currentOctaveShape->SetBaseShape(block.basicShape);
@@ -92,24 +92,26 @@ void Voice::Render(VoiceBlockSettings& block)
     const float velocityGain = static_cast<float>(noteMessage.getVelocity() + 127) / 255.0f;
     // Percussion fades out toward the top of the keyboard and turns over in sign above note 102.
     float percussionLevel = block.percussionLevel * velocityGain;
+    // Transposed notes above the keyboard's top key fade no further than it does.
     if (k > 60)
-        percussionLevel = percussionLevel * (1.0f - static_cast<float>(k - 60) / 30.0f);
+        percussionLevel = percussionLevel * (1.0f - static_cast<float>(std::min(k, 115) - 60) / 30.0f);
     // The top notes' percussion repeats the octave of notes 72 to 83.
     if (k > 72)
         k = k % 12 + 60;
 
-    double mainFrequency = NoteFrequency(note - 12);
-    double percussionFrequency = NoteFrequency(k);
+    const auto frequency = [&block](int n) { return NoteFrequency(n, block.reference); };
+    double mainFrequency = frequency(note - 12);
+    double percussionFrequency = frequency(k);
     const double bend = block.pitchBend;
     if (bend > 0.01)
     {
-        mainFrequency += (NoteFrequency(note - 11) - mainFrequency) * bend;
-        percussionFrequency += (NoteFrequency(k + 1) - percussionFrequency) * bend;
+        mainFrequency += (frequency(note - 11) - mainFrequency) * bend;
+        percussionFrequency += (frequency(k + 1) - percussionFrequency) * bend;
     }
     else if (bend < -0.01)
     {
-        mainFrequency += (mainFrequency - NoteFrequency(note - 13)) * bend;
-        percussionFrequency += (percussionFrequency - NoteFrequency(k - 1)) * bend;
+        mainFrequency += (mainFrequency - frequency(note - 13)) * bend;
+        percussionFrequency += (percussionFrequency - frequency(k - 1)) * bend;
     }
     mainOscillator.SetFrequency(ParameterLimits::OscillatorFrequency(mainFrequency, block.sampleRate));
     percussionOscillator.SetFrequency(

@@ -38,6 +38,8 @@ struct VoiceBlockSettings
     float percussionLevel = 0.0f;
     float clickLevel = 0.0f;
     float pitchBend = 0.0f;
+    int transpose = 0;        // semitones between the key and the note that sounds
+    double reference = 440.0; // Hz of note 81 untransposed
     // Shared by all voices and evaluated with each voice's own time.
     TrackedEnvelope* percussionEnvelope = nullptr;
 };

@@ -152,6 +152,11 @@ void OrganProcessor::EndParameterGesture(AudioFilterBase&, int index)
         organParameters[static_cast<size_t>(index)]->endChangeGesture();
 }
 
+void OrganProcessor::ProgramChanged(AudioFilterBase&)
+{
+    triggerAsyncUpdate();
+}
+
 // Programs.
 
 int OrganProcessor::getNumPrograms()

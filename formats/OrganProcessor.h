@@ -68,6 +68,9 @@ private:
     // An editor drag or click, as one gesture on the JUCE parameter. Message thread.
     void BeginParameterGesture(AudioFilterBase& filter, int index) override;
     void EndParameterGesture(AudioFilterBase& filter, int index) override;
+    // The organ switched programs by itself (a Program Change in its MIDI): the host's
+    // program display follows, as after a switch it made. Message thread.
+    void ProgramChanged(AudioFilterBase& filter) override;
 
     void RenderSilence(juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midiMessages);
 

@@ -26,6 +26,12 @@ void AudioFilterBase::BeginParameterGesture(int index)
         callbacks->BeginParameterGesture(*this, index);
 }
 
+void AudioFilterBase::TellHostProgramChanged()
+{
+    if (callbacks != nullptr)
+        callbacks->ProgramChanged(*this);
+}
+
 void AudioFilterBase::EndParameterGesture(int index)
 {
     if (callbacks != nullptr)

@@ -70,6 +70,9 @@ public:
     // one is attached. Message thread.
     void BeginParameterGesture(int index);
     void EndParameterGesture(int index);
+    // The filter switched to another program by itself (a Program Change from MIDI) and
+    // has reported the new values: the host should show the new program. Message thread.
+    void TellHostProgramChanged();
 
     // Asks for an editor, lets the filter connect it, and records it as the active one.
     // Null when the filter has none. Message thread.

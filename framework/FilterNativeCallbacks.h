@@ -21,6 +21,10 @@ public:
     // keeps no gestures ignores them.
     virtual void BeginParameterGesture(AudioFilterBase&, int) {}
     virtual void EndParameterGesture(AudioFilterBase&, int) {}
+
+    // The filter selected another program by itself; its values have been reported. The
+    // host is asked to show the new program's number and name. Message thread.
+    virtual void ProgramChanged(AudioFilterBase&) {}
 };
 
 } // namespace brumalux

@@ -120,6 +120,11 @@ void JuceVSTWrapper::EndParameterGesture(AudioFilterBase&, int index)
         CallHost(vst2::audioMasterEndEdit, index, 0, nullptr);
 }
 
+void JuceVSTWrapper::ProgramChanged(AudioFilterBase&)
+{
+    CallHost(vst2::audioMasterUpdateDisplay, 0, 0, nullptr);
+}
+
 // The record's functions: nothing may escape into the host's C code.
 
 vst2::VstIntPtr JuceVSTWrapper::DispatcherEntry(vst2::AEffect* effect, vst2::VstInt32 opcode,

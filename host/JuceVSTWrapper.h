@@ -54,6 +54,9 @@ public:
     // audioMasterBeginEdit and audioMasterEndEdit around a user's gesture. Message thread.
     void BeginParameterGesture(AudioFilterBase& filter, int index) override;
     void EndParameterGesture(AudioFilterBase& filter, int index) override;
+    // audioMasterUpdateDisplay: the host reads the program's number and name again.
+    // Message thread.
+    void ProgramChanged(AudioFilterBase& filter) override;
 
     size_t GetChunkMemorySize() const { return chunkMemory.GetSize(); }
     EditorCompWrapper* GetEditorHolder() const noexcept { return editorHolder.get(); }

@@ -31,6 +31,15 @@ inline void AppendFloat(juce::MemoryBlock& destination, float value)
     AppendUint32(destination, bits);
 }
 
+// Writes in place, into room the caller owns: no stream, so nothing is allocated.
+inline void StoreFloat(uint8_t* destination, float value) noexcept
+{
+    uint32_t bits;
+    std::memcpy(&bits, &value, sizeof(bits));
+    for (int i = 0; i < 4; ++i)
+        destination[i] = static_cast<uint8_t>(bits >> (8 * i));
+}
+
 inline uint32_t ReadUint32(const uint8_t* bytes) noexcept
 {
     return static_cast<uint32_t>(bytes[0]) | (static_cast<uint32_t>(bytes[1]) << 8) |

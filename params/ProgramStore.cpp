@@ -1,5 +1,7 @@
 #include "ProgramStore.h"
 
+#include "LittleEndian.h"
+
 #include "PluginParameterManager.h"
 
 #include <cstring>
@@ -107,11 +109,10 @@ void ProgramStore::CaptureProgram(int number, const PluginParameterManager& mana
         return;
     const auto size = static_cast<size_t>(manager.GetNumParameters()) * 4;
     program->values.setSize(size);
-    if (size > 0)
-    {
-        juce::MemoryOutputStream destination(program->values.getData(), size);
-        manager.WriteValues(destination);
-    }
+    // Stored float by float: a stream would allocate (its new-line string) on the audio thread.
+    auto* bytes = static_cast<uint8_t*>(program->values.getData());
+    for (int index = 0; index < manager.GetNumParameters(); ++index)
+        LittleEndian::StoreFloat(bytes + std::ptrdiff_t{4} * index, manager.GetValue(index));
 }
 
 const juce::MemoryBlock* ProgramStore::GetProgramValues(int number) const noexcept

@@ -5,9 +5,17 @@
 namespace brumalux
 {
 
-QuellmarkFilterBase::QuellmarkFilterBase() = default;
+QuellmarkFilterBase::QuellmarkFilterBase()
+{
+    // Without a message loop (a filter built bare, as in unit tests) nobody is there to tell.
+    if (juce::MessageManager::getInstanceWithoutCreating() != nullptr)
+        startTimer(midiSwitchPollMs);
+}
 
-QuellmarkFilterBase::~QuellmarkFilterBase() = default;
+QuellmarkFilterBase::~QuellmarkFilterBase()
+{
+    stopTimer();
+}
 
 int QuellmarkFilterBase::GetNumParameters()
 {
@@ -46,21 +54,42 @@ int QuellmarkFilterBase::GetCurrentProgram()
     return currentProgram;
 }
 
+bool QuellmarkFilterBase::SwitchProgram(int number, juce::BigInteger& written)
+{
+    const std::lock_guard<std::mutex> lock(bankLock);
+    if (number >= programStore.GetNumPrograms() || number == currentProgram)
+        return false;
+    programStore.CaptureProgram(currentProgram, manager);
+    const auto* values = programStore.GetProgramValues(number);
+    if (values == nullptr)
+        return false;
+    written = manager.StoreValues(values->getData(), static_cast<int>(values->getSize()));
+    currentProgram = number;
+    return true;
+}
+
 void QuellmarkFilterBase::SetCurrentProgram(int number)
 {
     juce::BigInteger written;
-    {
-        const std::lock_guard<std::mutex> lock(bankLock);
-        if (number >= programStore.GetNumPrograms() || number == currentProgram)
-            return;
-        programStore.CaptureProgram(currentProgram, manager);
-        const auto* values = programStore.GetProgramValues(number);
-        if (values == nullptr)
-            return;
-        written = manager.StoreValues(values->getData(), static_cast<int>(values->getSize()));
-        currentProgram = number;
-    }
-    manager.ReportValues(written);
+    if (SwitchProgram(number, written))
+        manager.ReportValues(written);
+}
+
+void QuellmarkFilterBase::SelectProgramFromMidi(int number)
+{
+    juce::BigInteger written;
+    if (SwitchProgram(number, written))
+        switchedByMidi.store(true, std::memory_order_release);
+}
+
+void QuellmarkFilterBase::timerCallback()
+{
+    if (!switchedByMidi.exchange(false, std::memory_order_acquire))
+        return;
+    juce::BigInteger everyParameter;
+    everyParameter.setRange(0, manager.GetNumParameters(), true);
+    manager.ReportValues(everyParameter);
+    TellHostProgramChanged();
 }
 
 void QuellmarkFilterBase::LoadIntoCurrentProgram(const juce::String& name,

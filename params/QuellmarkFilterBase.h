@@ -6,6 +6,7 @@
 
 #include "framework/AudioFilterBase.h"
 
+#include <atomic>
 #include <functional>
 #include <mutex>
 #include <optional>
@@ -56,7 +57,7 @@ namespace brumalux
 // Both run on the host's control thread, outside bankLock; ParseSettings must change
 // nothing itself, as the state may still be refused after it. Keys are four ASCII
 // characters of the derived filter's own; "PROG" is taken.
-class QuellmarkFilterBase : public AudioFilterBase, public juce::MessageListener
+class QuellmarkFilterBase : public AudioFilterBase, public juce::MessageListener, private juce::Timer
 {
 public:
     QuellmarkFilterBase();
@@ -73,6 +74,12 @@ public:
     // Stores the live values into the program being left, then applies the new one.
     // Selecting the current program again does nothing.
     void SetCurrentProgram(int number) override;
+    // A Program Change from MIDI: the same switch, made on the audio thread without
+    // allocating, posting or calling out. The host's parameter and program displays and an
+    // open editor learn of it from the message thread within midiSwitchPollMs, once for any
+    // number of switches in between.
+    void SelectProgramFromMidi(int number);
+    static constexpr int midiSwitchPollMs = 40;
     juce::String GetProgramName(int number) override;
     void ChangeProgramName(int number, const juce::String& name) override;
     // The whole bank, with the live values captured into the current program first, then
@@ -110,6 +117,12 @@ protected:
     virtual bool ParseSettings(const SettingsBlock&, PendingSettings&) { return true; }
 
 private:
+    // Under bankLock: stores the live values into the program being left and the new
+    // program's values into the parameters. False when there is nothing to switch.
+    bool SwitchProgram(int number, juce::BigInteger& written);
+    // Message thread: reports what SelectProgramFromMidi switched. Posting a message from
+    // the audio thread would allocate, so the message thread looks for switches instead.
+    void timerCallback() override;
     static constexpr SettingsBlock::Key selectedProgramKey = "PROG";
     // The program a loaded block selects: none when it holds no "PROG"; false when
     // "PROG" is malformed or names no program of the bank.
@@ -120,6 +133,7 @@ private:
     // Declared in this order so that the manager goes first on destruction.
     ProgramStore programStore;
     int currentProgram = -1;
+    std::atomic<bool> switchedByMidi{false};
     PluginParameterManager manager{*this};
 };
 

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs what building and testing Brumalux needs on Debian. Safe to run again:
-# it only asks apt for packages that are missing.
+# it only asks apt for packages that are missing. Arguments add groups that only CI needs:
+# "validators" (the runtime libraries of the prebuilt plug-in validators, scripts/validate.sh)
+# and "package" (what building and checking the Debian package needs, scripts/package.sh).
 set -euo pipefail
 
 packages=(
@@ -9,11 +11,24 @@ packages=(
   libfreetype-dev libpng-dev libjpeg-dev zlib1g-dev fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb x11-utils libxtst-dev
-  libasound2-dev libjack-jackd2-dev jackd2 lilv-utils
+  libasound2-dev libjack-jackd2-dev jackd2 lilv-utils liblilv-dev
   clang libclang-rt-14-dev clang-format clang-tidy
   locales
   dpkg-dev file  # cpack's dependency search for the Debian package
 )
+for group in "$@"; do
+  case $group in
+    validators)
+      packages+=(libasound2 libfreetype6 libpng16-16 libjpeg62-turbo zlib1g libflac12
+        libvorbis0a libvorbisenc2 libvorbisfile3 libogg0)
+      ;;
+    package) packages+=(dpkg-dev file zip) ;;
+    *)
+      echo "install-deps: unknown group $group" >&2
+      exit 1
+      ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do

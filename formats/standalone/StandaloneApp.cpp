@@ -8,6 +8,7 @@
 #include "editor/ControllerMapMenu.h"
 #include "editor/DemoEditorComponent.h"
 #include "editor/PresetMenu.h"
+#include "editor/TuningMenu.h"
 #include "editor/ZoomMenu.h"
 #include "engine/Brumalux.h"
 #include "formats/OrganProcessor.h"
@@ -47,7 +48,7 @@ juce::PropertiesFile::Options SettingsFileOptions()
 } // namespace
 
 // JUCE's standalone window, whose Options menu also offers the editor menu's sections:
-// the player's presets, the zoom and the controller map.
+// the player's presets, the zoom, the controller map and the tuning.
 class OrganWindow : public juce::StandaloneFilterWindow
 {
 public:
@@ -72,6 +73,8 @@ private:
             {
                 menu.addSeparator();
                 AddControllerMapSection(menu, *brumalux, *this);
+                menu.addSeparator();
+                AddTuningSection(menu, *brumalux, *this);
             }
         }
         if (auto* editor = dynamic_cast<OrganProcessorEditor*>(pluginHolder->processor->getActiveEditor()))

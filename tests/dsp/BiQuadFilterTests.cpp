@@ -1,4 +1,5 @@
 #include "dsp/BiQuadFilters.h"
+#include "dsp/SweptLowPass.h"
 
 #include "SignalMeasurement.h"
 
@@ -6,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <vector>
 
 namespace brumalux
@@ -172,6 +174,51 @@ TEST(BiQuadFilter, BlocksAndPairsGiveWhatSingleSamplesGive)
     {
         EXPECT_EQ(lowOut[way], lowOut[0]) << way;
         EXPECT_EQ(bandOut[way], bandOut[0]) << way;
+    }
+}
+
+// The swept low-pass follows its cutoff along the design's slopes: it must give what the cookbook filter
+// retuned in full at every sample gives (noise of full scale in), for drifts far below and far above its
+// re-design step, whichever way the cutoff came, for a Q that changes on the way and for cutoffs up to half
+// the rate.
+TEST(SweptLowPass, FollowsTheFullDesignRetunedAtEverySample)
+{
+    struct Sweep
+    {
+        const char* name;
+        float startCutoff, cutoffStep, q, laterQ;
+    };
+    const Sweep sweeps[] = {
+        {"tone drift", 0.09f, 3.0e-8f, 1.0f, 1.0f},
+        {"fast sweep", 0.01f, 2.0e-5f, 0.7f, 0.7f},
+        {"falling", 0.3f, -1.0e-6f, 2.5f, 2.5f},
+        {"Q changes", 0.05f, 1.0e-7f, 1.0f, 3.0f},
+        {"up to half the rate", 0.40f, 4.5e-6f, 1.0f, 1.0f},
+    };
+    for (const auto& sweep : sweeps)
+    {
+        DSPModule_LowPassFilter full;
+        SweptLowPass swept, detoured;
+        std::uint32_t noise = 1;
+        double worst = 0.0;
+        for (int n = 0; n < 20000; ++n)
+        {
+            const float cutoff = sweep.startCutoff + sweep.cutoffStep * static_cast<float>(n);
+            const float q = n < 10000 ? sweep.q : sweep.laterQ;
+            noise = noise * 1664525u + 1013904223u;
+            const float x = static_cast<float>(noise >> 8) / 8388608.0f - 1.0f;
+            full.Tune(cutoff, q);
+            swept.SetQ(q);
+            swept.Tune(cutoff);
+            const double sweptOut = swept.Process(x);
+            worst = std::max(worst, std::fabs(full.Process(x) - sweptOut));
+            // By way of another cutoff: the coefficients depend on where the cutoff is, not on its way there.
+            detoured.SetQ(q);
+            detoured.Tune(cutoff * 1.5f);
+            detoured.Tune(cutoff);
+            ASSERT_EQ(detoured.Process(x), sweptOut) << sweep.name << ", sample " << n;
+        }
+        EXPECT_LT(worst, 3.0e-8) << sweep.name; // below the rounding of a float sample at full scale
     }
 }
 

@@ -217,4 +217,35 @@ TEST(SingleWaveShapes, SawToothAndSquareFollowTheirHarmonicSeries)
     }
 }
 
+// A silent drawbar's partial is skipped, not computed: the skip must leave the shape (its noise and the
+// filter on it) as computing the sample would, or every later sample of the table changes.
+TEST(SingleWaveShapes, SkippingASampleLeavesTheShapeAsComputingItDoes)
+{
+    const auto makers = {+[]() -> std::unique_ptr<OscillatorShape_Base>
+                         { return std::make_unique<OscillatorShape_Sine>(); },
+                         +[]() -> std::unique_ptr<OscillatorShape_Base>
+                         { return std::make_unique<OscillatorShape_OrganSine>(); },
+                         +[]() -> std::unique_ptr<OscillatorShape_Base>
+                         { return std::make_unique<OscillatorShape_OrganSine2>(); },
+                         +[]() -> std::unique_ptr<OscillatorShape_Base>
+                         { return std::make_unique<OscillatorShape_Triangle>(); }};
+    int kind = 0;
+    for (const auto make : makers)
+    {
+        const auto computed = make(), skipped = make();
+        for (int k = 0; k < 50; ++k)
+        {
+            const float phase = static_cast<float>(k) / 50.0f;
+            computed->ComputeSample(phase);
+            skipped->SkipSample(phase);
+        }
+        for (int k = 0; k < 50; ++k)
+        {
+            const float phase = static_cast<float>(k) / 37.0f;
+            ASSERT_EQ(skipped->ComputeSample(phase), computed->ComputeSample(phase)) << kind << ", " << k;
+        }
+        ++kind;
+    }
+}
+
 } // namespace brumalux

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <vector>
+
 namespace brumalux
 {
 
@@ -76,6 +79,34 @@ TEST(SaturationStage, CentreAndCutoffAboveOneActAsOne)
         const float x = static_cast<float>(0.5 * std::sin(0.3 * n));
         ASSERT_EQ(clamped.Process(x), atOne.Process(x));
     }
+}
+
+// The output chain hands the stage runs of samples with a threshold and a cutoff for each: a run must
+// give what the same samples give one at a time, across the runs' seams.
+TEST(SaturationStage, RunsGiveWhatSingleSamplesGive)
+{
+    SaturationStage bySample, byRun;
+    for (auto* stage : {&bySample, &byRun})
+        stage->drive = 6.0f;
+    std::vector<float> in(300), thresholds(300), cutoffs(300), expected(300), actual(300);
+    for (size_t n = 0; n < in.size(); ++n)
+    {
+        in[n] = static_cast<float>(0.8 * std::sin(0.05 * static_cast<double>(n)));
+        thresholds[n] = 0.6f + 0.3f * static_cast<float>(std::sin(0.01 * static_cast<double>(n)));
+        cutoffs[n] = 0.05f + 1.0e-6f * static_cast<float>(n);
+        bySample.threshold = thresholds[n];
+        bySample.lowPassCutoff = cutoffs[n];
+        expected[n] = bySample.Process(in[n]);
+    }
+    const int seams[] = {0, 1, 65, 200, 300};
+    for (int run = 0; run + 1 < 5; ++run)
+    {
+        const int first = seams[run];
+        byRun.ProcessBlock(&in[first], &actual[first], &thresholds[first], &cutoffs[first],
+                           seams[run + 1] - first);
+    }
+    for (size_t n = 0; n < in.size(); ++n)
+        ASSERT_EQ(actual[n], expected[n]) << "sample " << n;
 }
 
 } // namespace brumalux

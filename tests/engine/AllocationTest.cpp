@@ -66,8 +66,9 @@ TEST(Allocation, SteadyStateBlocksAllocateNothing)
     long allocatedInBlocks = 0;
     for (int block = 0; block < 400; ++block)
     {
-        // Everything a block may meet: notes, retriggers, pedal, wheels, pressure, all-notes-off, a flood
-        // of notes, mapped and learned controllers, moved drawbars, another waveform, the speaker switched,
+        // Everything a block may meet: notes, retriggers, pedal, wheels, swell, pressure, program changes
+        // (in the bank and past it), controller resets, all-notes-off, a flood of notes, mapped and
+        // learned controllers, moved drawbars, another waveform, the speaker switched, another tuning,
         // notes from the keyboard.
         midi.clear();
         midi.addEvent(NoteOn(36 + block % 48, 100), block % 256);
@@ -82,6 +83,10 @@ TEST(Allocation, SteadyStateBlocksAllocateNothing)
                                                                : ParameterIndex::speakerOn);
         midi.addEvent(PitchWheel((block * 97) % 16384), 7);
         midi.addEvent(juce::MidiMessage::channelPressureChange(1, block % 128), 8);
+        midi.addEvent(Controller(11, (block * 5) % 128), 9);
+        midi.addEvent(juce::MidiMessage::programChange(1 + block % 16, (block * 7) % 16), 10);
+        if (block % 40 == 39)
+            midi.addEvent(Controller(121, 0), 11);
         if (block % 100 == 99)
             midi.addEvent(Controller(123, 0), 200);
         if (block == 250)
@@ -90,6 +95,7 @@ TEST(Allocation, SteadyStateBlocksAllocateNothing)
         parameters.drawbars[3] = static_cast<float>(block % 10) / 10.0f;
         parameters.oscillator = static_cast<float>(block / 50 % 7);
         parameters.speakerOn = block % 60 < 30 ? 1.0f : 0.0f;
+        organ.SetTuning({block % 49 - 24, 415.0f + static_cast<float>(block % 52)});
         organ.HandleKeyboardMessage(KeyboardNoteMessage(block % 2 == 0 ? 144 : 128, 72, &editor->keyboard));
 
         const long before = allocations.load();
@@ -101,6 +107,7 @@ TEST(Allocation, SteadyStateBlocksAllocateNothing)
     auto counted = std::make_unique<int>(1); // the counter does see allocations
     EXPECT_EQ(allocations.load(), probe + 1);
     EXPECT_GT(editor->keyboard.keyCalls, 0);
+    EXPECT_EQ(organ.GetCurrentProgram(), 399 * 7 % 16) << "the last block's program change was taken";
     editor.reset();
 }
 } // namespace

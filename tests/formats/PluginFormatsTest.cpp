@@ -1,6 +1,7 @@
 // The VST3 and LV2 forms as hosts load them: the built bundles, opened with JUCE's own
 // plug-in hosting, held against the VST 2 plug-in loaded through its entry point.
 
+#include "HostedForms.h"
 #include "params/SettingsBlock.h"
 #include "tests/TemporaryHome.h"
 #include "tests/host/X11TestDisplay.h"
@@ -31,25 +32,11 @@ namespace
 {
 constexpr double sampleRate = 44100.0;
 constexpr int blockSize = 512;
-constexpr int numParameters = 27;
-constexpr int numPrograms = 10;
 constexpr int oscillatorIndex = 0;
 constexpr int percussionLevelIndex = 1;
 constexpr int vibratoIndex = 15;
 constexpr int speakerOnIndex = 19;
 constexpr int clickLevelIndex = 26;
-const char* const lv2Uri = "https://quellmark.music/plugins/brumalux";
-
-std::unique_ptr<juce::AudioPluginInstance> Instantiate(juce::AudioPluginFormat& format,
-                                                       const juce::String& file)
-{
-    juce::OwnedArray<juce::PluginDescription> found;
-    format.findAllTypesForFile(found, file);
-    if (found.size() != 1)
-        return nullptr;
-    juce::String error;
-    return format.createInstanceFromDescription(*found[0], sampleRate, blockSize, error);
-}
 
 // One form of the organ, loaded through JUCE's hosting for that format.
 struct Form
@@ -63,86 +50,16 @@ void PrintTo(const Form& form, std::ostream* stream)
     *stream << form.name;
 }
 
-std::unique_ptr<juce::AudioPluginInstance> LoadVst3()
+std::unique_ptr<juce::AudioPluginInstance> OpenVst3()
 {
     juce::VST3PluginFormat format;
-    return Instantiate(format, BRUMALUX_VST3_BUNDLE);
+    return LoadVst3(format, sampleRate, blockSize);
 }
 
-std::unique_ptr<juce::AudioPluginInstance> LoadLv2()
+std::unique_ptr<juce::AudioPluginInstance> OpenLv2()
 {
     juce::LV2PluginFormat format;
-    format.searchPathsForPlugins(juce::FileSearchPath(BRUMALUX_LV2_DIR), false, false);
-    return Instantiate(format, lv2Uri);
-}
-
-// The organ's state bytes inside a host's saved state of each format, and the reverse.
-// VST3: JUCE's host keeps the component state in base64; JUCE's client appends its own
-// trailer (size, then "JUCEPrivateData") after the plug-in's bytes.
-juce::MemoryBlock OrganBytesFromVst3State(const juce::MemoryBlock& hostState)
-{
-    juce::MemoryBlock component;
-    if (auto xml = juce::AudioProcessor::getXmlFromBinary(hostState.getData(),
-                                                          static_cast<int>(hostState.getSize())))
-        if (auto* element = xml->getChildByName("IComponent"))
-            component.fromBase64Encoding(element->getAllSubText());
-    const juce::String marker = "JUCEPrivateData";
-    const auto size = component.getSize();
-    const auto trailer = static_cast<size_t>(marker.length()) + sizeof(juce::int64);
-    if (size < trailer + sizeof(juce::int64))
-        return {};
-    juce::int64 privateSize = 0;
-    component.copyTo(&privateSize, static_cast<int>(size - trailer), sizeof(privateSize));
-    const auto organSize = size - trailer - static_cast<size_t>(privateSize) - sizeof(juce::int64);
-    return juce::MemoryBlock(component.getData(), organSize);
-}
-
-juce::MemoryBlock Vst3StateWithOrganBytes(const juce::MemoryBlock& organBytes)
-{
-    juce::XmlElement state("VST3PluginState");
-    state.createNewChildElement("IComponent")->addTextElement(organBytes.toBase64Encoding());
-    juce::MemoryBlock hostState;
-    juce::AudioProcessor::copyXmlToBinary(state, hostState);
-    return hostState;
-}
-
-// LV2: JUCE's client stores the bytes, in JUCE's base64, as one string property of the state.
-juce::String Lv2StateString(const juce::MemoryBlock& hostState)
-{
-    const auto text = hostState.toString();
-    const auto afterKey =
-        text.fromFirstOccurrenceOf("StateString>", false, false).fromFirstOccurrenceOf("\"", false, false);
-    return afterKey.upToFirstOccurrenceOf("\"", false, false);
-}
-
-juce::MemoryBlock OrganBytesFromLv2State(const juce::MemoryBlock& hostState)
-{
-    juce::MemoryBlock organBytes;
-    organBytes.fromBase64Encoding(Lv2StateString(hostState));
-    return organBytes;
-}
-
-juce::MemoryBlock Lv2StateWithOrganBytes(const juce::MemoryBlock& hostState,
-                                         const juce::MemoryBlock& organBytes)
-{
-    const auto text = hostState.toString().replace(Lv2StateString(hostState), organBytes.toBase64Encoding());
-    return juce::MemoryBlock(text.toRawUTF8(), text.getNumBytesAsUTF8());
-}
-
-juce::MemoryBlock OrganBytesFromState(const char* form, const juce::MemoryBlock& hostState)
-{
-    return juce::String(form) == "VST3" ? OrganBytesFromVst3State(hostState)
-                                        : OrganBytesFromLv2State(hostState);
-}
-
-juce::MemoryBlock StateWithOrganBytes(const char* form, juce::AudioPluginInstance& instance,
-                                      const juce::MemoryBlock& organBytes)
-{
-    if (juce::String(form) == "VST3")
-        return Vst3StateWithOrganBytes(organBytes);
-    juce::MemoryBlock hostState;
-    instance.getStateInformation(hostState);
-    return Lv2StateWithOrganBytes(hostState, organBytes);
+    return LoadLv2(format, sampleRate, blockSize);
 }
 
 void RunOneBlock(juce::AudioPluginInstance& instance)
@@ -172,23 +89,6 @@ juce::MemoryBlock Vst2Chunk(PluginInstance& host)
     void* data = nullptr;
     const auto size = host.Dispatch(vst2::effGetChunk, 0, 0, &data);
     return juce::MemoryBlock(data, static_cast<size_t>(size));
-}
-
-// Every program's values as the VST 2 plug-in reads them from these state bytes, without
-// "Unused", which the engine rewrites whenever it renders.
-std::vector<std::vector<float>> ProgramsAsVst2ReadsThem(PluginLibrary& vst2Library, juce::MemoryBlock bytes)
-{
-    PluginInstance reader(vst2Library.Entry());
-    reader.Dispatch(vst2::effSetChunk, 0, static_cast<vst2::VstIntPtr>(bytes.getSize()), bytes.getData());
-    std::vector<std::vector<float>> programs;
-    for (int p = 0; p < numPrograms; ++p)
-    {
-        reader.Dispatch(vst2::effSetProgram, 0, p);
-        programs.emplace_back();
-        for (int i = 0; i < numParameters; ++i)
-            programs.back().push_back(i == 18 ? 0.0f : reader.Effect()->getParameter(reader.Effect(), i));
-    }
-    return programs;
 }
 
 class PluginFormats : public ::testing::TestWithParam<Form>
@@ -612,6 +512,111 @@ TEST_P(PluginFormats, ControllersMoveTheDrawbarsAndAMapTravelsInTheState)
     EXPECT_FLOAT_EQ(Parameter(drawbar2).getValue(), 1.0f) << "still inverted";
 }
 
+// A settings block as the organ writes it for a tuning with the first program selected: "PROG" 0,
+// then "TUNE" with the transpose and the reference in Hz.
+juce::MemoryBlock TuningBlock(int32_t transpose, float reference)
+{
+    juce::MemoryOutputStream tune;
+    tune.writeInt(transpose);
+    tune.writeFloat(reference);
+    SettingsBlock block;
+    block.AddInt32("PROG", 0);
+    block.Add("TUNE", tune.getData(), tune.getDataSize());
+    juce::MemoryBlock bytes;
+    block.AppendTo(bytes);
+    return bytes;
+}
+
+double ZeroCrossingFrequency(const std::vector<float>& signal)
+{
+    std::vector<double> crossings;
+    for (size_t i = 1; i < signal.size(); ++i)
+        if (signal[i - 1] < 0.0f && signal[i] >= 0.0f)
+            crossings.push_back(static_cast<double>(i - 1) + signal[i - 1] / (signal[i - 1] - signal[i]));
+    if (crossings.size() < 2)
+        return 0.0;
+    return static_cast<double>(crossings.size() - 1) / (crossings.back() - crossings.front()) * sampleRate;
+}
+
+// Note 69 held for a second and a half; the last second of the left channel.
+std::vector<float> HeldNote69(const std::function<void(juce::MidiBuffer&, juce::AudioBuffer<float>&)>& play)
+{
+    std::vector<float> left;
+    for (int block = 0; block < static_cast<int>(1.5 * sampleRate) / blockSize; ++block)
+    {
+        juce::MidiBuffer midi;
+        if (block == 0)
+            midi.addEvent(juce::MidiMessage::noteOn(1, 69, 1.0f), 0);
+        juce::AudioBuffer<float> buffer(2, blockSize);
+        buffer.clear();
+        play(midi, buffer);
+        if (block >= static_cast<int>(0.5 * sampleRate) / blockSize)
+            left.insert(left.end(), buffer.getReadPointer(0), buffer.getReadPointer(0) + blockSize);
+    }
+    return left;
+}
+
+// A tuning set in the VST 2 plug-in's state (an octave up to concert pitch, and A = 442 Hz) moves
+// into this form with the state, plays there at the same pitch, and comes back in the form's state
+// byte for byte.
+TEST_P(PluginFormats, TuningTravelsWithTheStateBetweenForms)
+{
+    // One sine drawbar (DrawBar2) through a transparent chain: no percussion, click, vibrato or
+    // speaker, the least drive.
+    const std::vector<std::pair<int, float>> settings{{oscillatorIndex, 0.0f}, {percussionLevelIndex, 0.0f},
+                                                      {vibratoIndex, 0.0f},    {17, 0.0f},
+                                                      {speakerOnIndex, 0.0f},  {clickLevelIndex, 0.0f}};
+    for (const auto& [index, value] : settings)
+        vst2->Effect()->setParameter(vst2->Effect(), index, value);
+    for (int drawbar = 0; drawbar < 9; ++drawbar)
+        vst2->Effect()->setParameter(vst2->Effect(), 6 + drawbar, drawbar == 2 ? 1.0f : 0.0f);
+
+    // A rendered block sets "Unused" from Distortion, as the form's blocks will.
+    PluginInstance::Channels out(2, std::vector<float>(blockSize));
+    vst2->ProcessReplacing(out, blockSize);
+    const auto bank = Vst2Chunk(*vst2);
+    ASSERT_EQ(bank.getSize(), 1262u) << "program 0, untuned: the bank alone";
+    for (const auto& [transpose, reference] : {std::pair{12, 440.0f}, std::pair{12, 442.0f}})
+    {
+        auto tuned = bank;
+        const auto block = TuningBlock(transpose, reference);
+        tuned.append(block.getData(), block.getSize());
+        vst2->Dispatch(vst2::effSetChunk, 0, static_cast<vst2::VstIntPtr>(tuned.getSize()), tuned.getData());
+        EXPECT_EQ(Vst2Chunk(*vst2), tuned) << "the VST 2 plug-in's own round trip";
+        vst2->Resume(static_cast<float>(sampleRate), blockSize);
+        const auto vst2Note = HeldNote69(
+            [&](juce::MidiBuffer& midi, juce::AudioBuffer<float>& buffer)
+            {
+                std::vector<PluginInstance::MidiEvent> events;
+                for (const auto metadata : midi)
+                    events.push_back(
+                        {metadata.samplePosition, {metadata.data[0], metadata.data[1], metadata.data[2]}});
+                vst2->SendMidi(events);
+                vst2->ProcessReplacing(out, blockSize);
+                buffer.copyFrom(0, 0, out[0].data(), blockSize);
+            });
+        vst2->Dispatch(vst2::effMainsChanged, 0, 0);
+
+        const auto movedIn = StateWithOrganBytes(GetParam().name, *instance, tuned);
+        instance->setStateInformation(movedIn.getData(), static_cast<int>(movedIn.getSize()));
+        Settle(*instance);
+        const auto formNote = HeldNote69([&](juce::MidiBuffer& midi, juce::AudioBuffer<float>& buffer)
+                                         { instance->processBlock(buffer, midi); });
+        juce::MemoryBlock hostState;
+        instance->getStateInformation(hostState);
+
+        for (const auto* note : {&vst2Note, &formNote})
+            EXPECT_NEAR(1200.0 * std::log2(ZeroCrossingFrequency(*note) / reference), 0.0, 0.1)
+                << (note == &vst2Note ? "VST 2" : GetParam().name) << " at A = " << reference;
+        EXPECT_EQ(OrganBytesFromState(GetParam().name, hostState), tuned) << "back from the form";
+        RunOneBlock(*instance);
+        juce::MidiBuffer allOff;
+        allOff.addEvent(juce::MidiMessage::allSoundOff(1), 0);
+        juce::AudioBuffer<float> silence(2, blockSize);
+        instance->processBlock(silence, allOff);
+    }
+}
+
 // A project saved with program 7 and two of its values changed comes back as saved: the
 // host may select the program before restoring the state, after it, or not at all. The
 // same holds for a state saved by the VST 2 plug-in, and the VST 2 plug-in reads this
@@ -754,7 +759,7 @@ TEST_P(PluginFormats, AChosenProgramReadsTheSameOnceItPlays)
 }
 
 INSTANTIATE_TEST_SUITE_P(Forms, PluginFormats,
-                         ::testing::Values(Form{"VST3", LoadVst3}, Form{"LV2", LoadLv2}),
+                         ::testing::Values(Form{"VST3", OpenVst3}, Form{"LV2", OpenLv2}),
                          [](const auto& form) { return std::string(form.param.name); });
 
 TEST(Vst3Bundle, ClassIdStaysTheSame)

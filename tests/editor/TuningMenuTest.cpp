@@ -1,0 +1,65 @@
+#include "editor/TuningMenu.h"
+#include "engine/Brumalux.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace brumalux
+{
+
+namespace
+{
+// Triggers the item with this text, in the menu or one of its submenus; false when there is none.
+bool Choose(const juce::PopupMenu& menu, const juce::String& text)
+{
+    for (juce::PopupMenu::MenuItemIterator items(menu, true); items.next();)
+    {
+        const auto& item = items.getItem();
+        if (item.text == text && item.action != nullptr && item.isEnabled)
+        {
+            item.action();
+            return true;
+        }
+    }
+    return false;
+}
+
+TEST(TuningMenu, ItemsTuneTheOrganWhileTheirOwnerExists)
+{
+    const juce::ScopedJuceInitialiser_GUI juceRuntime;
+    Brumalux organ;
+    auto owner = std::make_unique<juce::Component>();
+    const auto menuNow = [&]
+    {
+        juce::PopupMenu menu;
+        AddTuningSection(menu, organ, *owner);
+        return menu;
+    };
+
+    struct Step
+    {
+        const char* item;
+        Tuning expected;
+    };
+    const Step steps[] = {{"Concert pitch (transpose +12)", {12, 440.0f}},
+                          {"A = 442 Hz", {12, 442.0f}},
+                          {"-24 semitones", {-24, 442.0f}},
+                          {"A = 415 Hz", {-24, 415.0f}},
+                          {"Default tuning", {}}};
+    for (const auto& step : steps)
+    {
+        EXPECT_TRUE(Choose(menuNow(), step.item)) << step.item;
+        EXPECT_EQ(organ.GetTuning(), step.expected) << step.item;
+    }
+    EXPECT_FALSE(Choose(menuNow(), "Default tuning")) << "nothing to reset";
+
+    // The menu outlives the window it was opened from: its items then do nothing.
+    const auto menu = menuNow();
+    owner.reset();
+    EXPECT_TRUE(Choose(menu, "+5 semitones"));
+    EXPECT_EQ(organ.GetTuning(), Tuning{});
+}
+} // namespace
+
+} // namespace brumalux
