@@ -26,9 +26,7 @@ for path in "${paths[@]}"; do
   [ -e "$path" ] && existing+=("$path")
 done
 home=$(mktemp -d)
-standalone_pid=""
 cleanup() {
-  [ -z "$standalone_pid" ] || kill -9 "$standalone_pid" 2> /dev/null || true
   rm -rf "$home"
   if dpkg-query -W -f='${Status}' brumalux 2> /dev/null | grep -qx "install ok installed"; then
     $sudo apt-get remove --purge -y -q brumalux > /dev/null
@@ -44,21 +42,23 @@ fail() {
 $sudo apt-get install -y -q "./$deb" > /dev/null
 
 # LV2 hosts search /usr/lib/lv2 without being told; a private HOME keeps ~/.lv2 out.
-HOME=$home env -u LV2_PATH lv2ls | grep -qxF "$uri" || fail "lv2ls does not list $uri"
-HOME=$home env -u LV2_PATH lv2info "$uri" | grep -q "file:///usr/lib/lv2/Brumalux.lv2/" \
-  || fail "the LV2 plug-in found is not the package's"
+listed=$(HOME=$home env -u LV2_PATH lv2ls)
+grep -qxF "$uri" <<< "$listed" || fail "lv2ls does not list $uri"
+described=$(HOME=$home env -u LV2_PATH lv2info "$uri")
+grep -qF "file:///usr/lib/lv2/Brumalux.lv2/" <<< "$described" || fail "the LV2 plug-in found is not the package's"
 # Ardour 7's default Linux VST and VST3 paths include /usr/lib/vst and /usr/lib/vst3.
 [ -f /usr/lib/vst/brumalux.so ] || fail "no /usr/lib/vst/brumalux.so"
 [ -f /usr/lib/vst3/Brumalux.vst3/Contents/x86_64-linux/Brumalux.so ] || fail "no /usr/lib/vst3/Brumalux.vst3"
-"$render" --plugin /usr/lib/vst/brumalux.so --list --quiet | grep -q "Brumalux" \
-  || fail "the installed VST 2 plug-in does not load"
+identity=$("$render" --plugin /usr/lib/vst/brumalux.so --list --quiet) || fail "the installed VST 2 plug-in does not load"
+grep -q "Brumalux" <<< "$identity" || fail "the installed VST 2 plug-in is not Brumalux"
 
 # The standalone program from the menu entry's command opens its window.
-command -v brumalux | grep -qx /usr/bin/brumalux || fail "brumalux is not /usr/bin/brumalux"
+[ -x /usr/bin/brumalux ] || fail "no /usr/bin/brumalux"
 grep -qx "Exec=brumalux" /usr/share/applications/brumalux.desktop || fail "no menu entry"
 [ -f /usr/share/icons/hicolor/scalable/apps/brumalux.svg ] || fail "no icon"
+# shellcheck disable=SC2016 # the inner shell expands them
 ./scripts/with-display.sh bash -c '
-  HOME='"$home"' brumalux > /dev/null 2>&1 &
+  HOME=$1 /usr/bin/brumalux > /dev/null 2>&1 &
   pid=$!
   for _ in $(seq 100); do
     if xwininfo -root -tree | grep -q "\"Brumalux\""; then
@@ -70,7 +70,7 @@ grep -qx "Exec=brumalux" /usr/share/applications/brumalux.desktop || fail "no me
   done
   kill -9 "$pid"
   echo "brumalux showed no window within 20 s" >&2
-  exit 1' || fail "the standalone program did not start"
+  exit 1' check-window "$home" || fail "the standalone program did not start"
 
 $sudo apt-get remove --purge -y -q brumalux > /dev/null
 ! dpkg-query -W -f='${Status}' brumalux 2> /dev/null | grep -qx "install ok installed" || fail "brumalux is still installed"
