@@ -792,7 +792,7 @@ TEST(Version, EveryFormAndTheRenderToolShowTheProjectVersion)
     juce::OwnedArray<juce::PluginDescription> found;
     vst3.findAllTypesForFile(found, BRUMALUX_VST3_BUNDLE);
     ASSERT_EQ(found.size(), 1);
-    EXPECT_EQ(found[0]->version, BRUMALUX_VERSION);
+    EXPECT_EQ(found[0]->version, juce::String(BRUMALUX_VERSION));
 
     // JUCE's LV2 hosting reports no version; LV2 hosts read the release from the bundle.
     const auto lv2Description =
@@ -801,7 +801,7 @@ TEST(Version, EveryFormAndTheRenderToolShowTheProjectVersion)
 
     juce::ChildProcess render;
     ASSERT_TRUE(render.start(juce::StringArray{BRUMALUX_RENDER_TOOL, "--version"}));
-    EXPECT_EQ(render.readAllProcessOutput(), "brumalux-render " BRUMALUX_VERSION "\n");
+    EXPECT_EQ(render.readAllProcessOutput(), juce::String("brumalux-render " BRUMALUX_VERSION "\n"));
     EXPECT_EQ(render.getExitCode(), 0u);
 }
 } // namespace
