@@ -14,7 +14,6 @@ packages=(
   libasound2-dev libjack-jackd2-dev jackd2 lilv-utils liblilv-dev
   clang libclang-rt-14-dev clang-format clang-tidy
   locales
-  dpkg-dev file  # cpack's dependency search for the Debian package
 )
 for group in "$@"; do
   case $group in
@@ -22,7 +21,7 @@ for group in "$@"; do
       packages+=(libasound2 libfreetype6 libpng16-16 libjpeg62-turbo zlib1g libflac12
         libvorbis0a libvorbisenc2 libvorbisfile3 libogg0)
       ;;
-    package) packages+=(dpkg-dev file zip) ;;
+    package) packages+=(dpkg-dev file) ;; # cpack's search for the libraries the binaries link
     *)
       echo "install-deps: unknown group $group" >&2
       exit 1
