@@ -26,6 +26,10 @@ inline QuarterTurns QuarterTurnsOf(double angle)
     constexpr double halfPi = 1.5707963267948966192313216916398;
     constexpr double inverseHalfPi = 0.63661977236758134307553505349006;
     const double turns = angle * inverseHalfPi;
+    // A NaN, an infinity or an angle past long long's reach counts no quarter turns: the rest keeps
+    // it, and the series then answer NaN rather than a conversion that is undefined.
+    if (!(std::fabs(turns) < 9.0e18))
+        return {0, angle};
     const auto quarter = static_cast<long long>(turns >= 0.0 ? turns + 0.5 : turns - 0.5);
     return {quarter, angle - static_cast<double>(quarter) * halfPi};
 }

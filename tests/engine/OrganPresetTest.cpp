@@ -106,9 +106,9 @@ TEST_F(OrganPresetTest, EveryParameterRoundTripsThroughAReadableFile)
 
 TEST_F(OrganPresetTest, DamagedFilesChangeNothingAndSayWhy)
 {
-    const std::string garbage("\x7f"
-                              "ELF\0\x01\xff\xfe garbage",
-                              18);
+    const char binary[] = "\x7f"
+                          "ELF\0\x01\xff\xfe garbage";
+    const std::string garbage(binary, sizeof(binary) - 1);
     const std::pair<const char*, std::string> files[] = {
         {"not a Brumalux preset", "Brumalux pre"},
         {"not a Brumalux preset", garbage},

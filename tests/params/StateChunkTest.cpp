@@ -441,10 +441,11 @@ TEST(StateChunk, AMalformedSelectionIsRefusedWholeAndALaterBlockIgnored)
         settings.Add("PROG", value, size);
         return WithSettings(bank, settings);
     };
-    const int32_t numbers[] = {-1, 10, 1 << 30, 9};
+    const int32_t numbers[] = {-1, 10, 1 << 30};
+    const uint8_t nineWithASpareByte[] = {9, 0, 0, 0, 0};
     const juce::MemoryBlock refused[] = {withProgram(&numbers[0], 4), withProgram(&numbers[1], 4),
-                                         withProgram(&numbers[2], 4), withProgram(&numbers[3], 3),
-                                         withProgram(&numbers[3], 5)};
+                                         withProgram(&numbers[2], 4), withProgram(nineWithASpareByte, 3),
+                                         withProgram(nineWithASpareByte, 5)};
     for (const auto& chunk : refused)
     {
         EditedFilter edited;
@@ -455,7 +456,7 @@ TEST(StateChunk, AMalformedSelectionIsRefusedWholeAndALaterBlockIgnored)
     }
 
     // The same selection for a bank of four programs names none of them.
-    auto fourPrograms = withProgram(&numbers[3], 4);
+    auto fourPrograms = withProgram(nineWithASpareByte, 4);
     fourPrograms[0] = 4;
     fourPrograms.removeSection(FactoryProgramEnds()[3],
                                FactoryProgramEnds().back() - FactoryProgramEnds()[3]);
@@ -464,7 +465,7 @@ TEST(StateChunk, AMalformedSelectionIsRefusedWholeAndALaterBlockIgnored)
     EXPECT_EQ(edited.filter.GetNumPrograms(), 10);
 
     // A later version's block is skipped, its bank loads as one without a selection.
-    auto later = withProgram(&numbers[3], 4);
+    auto later = withProgram(nineWithASpareByte, 4);
     const size_t version = FactoryProgramEnds().back() + 4;
     later[version] = 2;
     const auto crcAt = later.getSize() - 4;
