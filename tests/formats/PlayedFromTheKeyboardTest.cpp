@@ -1,6 +1,7 @@
 // Program Change and the swell pedal as hosts deliver them to the built plug-ins: the VST 2
 // plug-in through our host library, the VST3 and LV2 bundles through JUCE's hosting.
 
+#include "HostedForms.h"
 #include "vst2host/PluginInstance.h"
 #include "vst2host/PluginLibrary.h"
 
@@ -29,10 +30,7 @@ namespace
 {
 constexpr double sampleRate = 48000.0;
 constexpr int blockSize = 256;
-constexpr int numParameters = 27;
-constexpr int numPrograms = 10;
 constexpr int unusedIndex = 18; // the engine rewrites it whenever it renders
-const char* const lv2Uri = "https://quellmark.music/plugins/brumalux";
 
 using Values = std::vector<float>;
 
@@ -127,18 +125,12 @@ TEST(ProgramChange, Vst2SelectsTheBankAndTellsTheHostFromItsMessageThread)
         << "nothing reported from the audio thread";
 }
 
-std::unique_ptr<juce::AudioPluginInstance> Instantiate(juce::AudioPluginFormat& format,
-                                                       const juce::String& file)
+// A hosted form, prepared as a host prepares it before playing.
+std::unique_ptr<juce::AudioPluginInstance> Prepared(std::unique_ptr<juce::AudioPluginInstance> form)
 {
-    juce::OwnedArray<juce::PluginDescription> found;
-    format.findAllTypesForFile(found, file);
-    if (found.size() != 1)
-        return nullptr;
-    juce::String error;
-    auto instance = format.createInstanceFromDescription(*found[0], sampleRate, blockSize, error);
-    if (instance != nullptr)
-        instance->prepareToPlay(sampleRate, blockSize);
-    return instance;
+    if (form != nullptr)
+        form->prepareToPlay(sampleRate, blockSize);
+    return form;
 }
 
 // The organ's parameters of a hosted form, by the names the VST 2 plug-in gives them.
@@ -185,8 +177,7 @@ TEST(ProgramChange, Lv2SelectsTheBankAndItsParametersFollow)
     const auto programs = ProgramValues(library);
     const PluginInstance names(library.Entry());
     juce::LV2PluginFormat format;
-    format.searchPathsForPlugins(juce::FileSearchPath(BRUMALUX_LV2_DIR), false, false);
-    auto form = Instantiate(format, lv2Uri);
+    auto form = Prepared(LoadLv2(format, sampleRate, blockSize));
     ASSERT_NE(form, nullptr);
     const auto parameters = OrganParameters(*form, names);
     ASSERT_EQ(parameters.size(), static_cast<size_t>(numParameters));
@@ -221,7 +212,7 @@ TEST(ProgramChange, Vst3FollowsItsProgramParameter)
     const auto programs = ProgramValues(library);
     const PluginInstance names(library.Entry());
     juce::VST3PluginFormat format;
-    auto form = Instantiate(format, BRUMALUX_VST3_BUNDLE);
+    auto form = Prepared(LoadVst3(format, sampleRate, blockSize));
     ASSERT_NE(form, nullptr);
     const auto parameters = OrganParameters(*form, names);
     ASSERT_EQ(parameters.size(), static_cast<size_t>(numParameters));
