@@ -34,9 +34,10 @@ fi
 grep -q "Name:[[:space:]]*Brumalux" <<< "$info" || fail "no name: $info"
 grep -q "a lv2:InstrumentPlugin" "$folder/Brumalux.lv2/dsp.ttl" || fail "not described as an instrument"
 
-# Ports: MIDI (atom) in, two audio outputs.
-grep -q "Type:.*#AtomPort" <<< "$info" || fail "no atom port for MIDI"
-[ "$(grep -c "Type:.*#AudioPort" <<< "$info")" -eq 2 ] || fail "not two audio ports: $info"
+# Ports: MIDI (atom) in, two audio outputs. lv2info lists a port's classes one per line in
+# no fixed order, so the class may be on the line after "Type:".
+grep -q "ext/atom#AtomPort$" <<< "$info" || fail "no atom port for MIDI: $info"
+[ "$(grep -c "lv2core#AudioPort$" <<< "$info")" -eq 2 ] || fail "not two audio ports: $info"
 
 # Presets: the ten programs by name.
 for program in "A little churchy" "Mellow Doubt" "Rock Organ" "Organ pad" "Fuzzy triangle" \

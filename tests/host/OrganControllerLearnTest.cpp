@@ -86,19 +86,22 @@ protected:
         Idle(200);
     }
 
-    // Presses the right button on the drawbar, moves to a row of the menu that opens, and lets go there.
-    // Under Xvfb with no window manager a menu now and then misses the release (it stays open, or closes
-    // without a choice): then the menu is closed with a click on the background and the choice made
-    // again, until done() says it was made.
+    // Presses the right button on the drawbar, waits for the menu, moves to a row of it and lets go
+    // there. Under Xvfb with no window manager a menu now and then misses the release (it stays open,
+    // or closes without a choice): then the menu is closed with a click on the background and the
+    // choice made again, until done() says it was made.
     void ChooseFromDrawbarMenu(int row, const std::function<bool()>& done)
     {
         const int rowY = drawbarY + 2 + menuRowHeight * row + menuRowHeight / 2;
         for (int attempt = 0; attempt < 5; ++attempt)
         {
+            const int shownBefore = display->CountShownTopLevelWindows();
             display->MovePointer(drawbarX, drawbarY);
             Idle(100);
             display->SetMouseButton(true, X11TestDisplay::rightButton);
-            Idle(500);
+            const bool menuShown =
+                Eventually([&] { return display->CountShownTopLevelWindows() > shownBefore; });
+            Idle(100);
             display->MovePointer(drawbarX + 40, rowY - 2);
             Idle(100);
             display->MovePointer(drawbarX + 40, rowY);
@@ -106,7 +109,7 @@ protected:
             display->SetMouseButton(false, X11TestDisplay::rightButton);
             Idle(300);
             // The menu's choice takes effect once the host's idle calls have delivered it.
-            if (Eventually(done))
+            if (menuShown && Eventually(done))
                 return;
             Click(windowX + 5, windowY + 100);
         }

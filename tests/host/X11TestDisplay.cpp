@@ -117,6 +117,14 @@ bool X11TestDisplay::IsMapped(WindowId window)
     return XGetWindowAttributes(display, window, &attributes) != 0 && attributes.map_state == IsViewable;
 }
 
+int X11TestDisplay::CountShownTopLevelWindows()
+{
+    int shown = 0;
+    for (const auto window : ChildrenOf(DefaultRootWindow(display)))
+        shown += IsMapped(window) ? 1 : 0;
+    return shown;
+}
+
 std::uint32_t X11TestDisplay::PixelAt(WindowId window, int x, int y)
 {
     errorSeen = false;
