@@ -176,7 +176,7 @@ void OrganProcessor::setCurrentProgram(int index)
         return;
     filter->SetCurrentProgram(index);
     valueReportRequested.store(true, std::memory_order_relaxed);
-    programSwitched.store(true, std::memory_order_relaxed);
+    programSwitchThread.store(juce::Thread::getCurrentThreadId(), std::memory_order_relaxed);
     triggerAsyncUpdate();
 }
 
@@ -211,6 +211,12 @@ void OrganProcessor::setStateInformation(const void* data, int sizeInBytes)
 
 void OrganProcessor::ReportValuesIfRequested()
 {
+    if (programSwitchThread.exchange(nullptr, std::memory_order_relaxed) ==
+        juce::Thread::getCurrentThreadId())
+    {
+        programSwitched.store(true, std::memory_order_relaxed);
+        triggerAsyncUpdate();
+    }
     if (!valueReportRequested.exchange(false, std::memory_order_relaxed))
         return;
     for (auto* parameter : organParameters)

@@ -80,11 +80,15 @@ private:
     // from its audio thread), and the host would go on showing the old values.
     // - From the next block, for both: reported from the audio thread, the values reach
     //   the host with that block and supersede any the client still holds from before.
-    // - From the message thread, for a program switch, for hosts that hear only reports
-    //   made there (JUCE's VST3 host). On Linux that thread is the client's own, running
-    //   beside the host's calls: a state the host loads meanwhile stops the report, as
-    //   the host would echo the older values back into the organ and undo the load. (A
-    //   state needs no such report: the VST3 client hands the host the loaded values.)
+    // - From the message thread, for a program switched on the thread that renders (the
+    //   client's processing of the host's program parameter), for hosts that hear only
+    //   reports made there (JUCE's VST3 host). A switch the host makes from its own thread
+    //   was reported as it happened, inside the host's call: reporting it again later
+    //   would read as the user's edit, and hosts would mark the program just chosen as
+    //   modified. On Linux the message thread is the client's own, running beside the
+    //   host's calls: a state the host loads meanwhile stops the report, as the host would
+    //   echo the older values back into the organ and undo the load. (A state needs no
+    //   such report: the VST3 client hands the host the loaded values.)
     void ReportValuesIfRequested();
     void handleAsyncUpdate() override;
 
@@ -97,6 +101,8 @@ private:
     // Also set for the first block: LV2 hosts ask a new plug-in for its values (patch:Get),
     // which JUCE's LV2 client leaves unanswered, so the values go out with that block.
     std::atomic<bool> valueReportRequested{true};
+    // The thread of the last program switch not yet seen by a block; null when none.
+    std::atomic<juce::Thread::ThreadID> programSwitchThread{nullptr};
     std::atomic<bool> programSwitched{false};
     std::atomic<int> statesLoaded{0};
     HostBlockRenderer renderer;

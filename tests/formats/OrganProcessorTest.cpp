@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <map>
+#include <thread>
 
 namespace juce
 {
@@ -39,6 +40,8 @@ struct HostListener : juce::AudioProcessorListener
     void audioProcessorParameterChanged(juce::AudioProcessor*, int index, float value) override
     {
         changes.emplace_back(index, value);
+        if (juce::MessageManager::getInstance()->isThisTheMessageThread())
+            ++changesOnMessageThread;
     }
     void audioProcessorChanged(juce::AudioProcessor*, const ChangeDetails&) override {}
     void audioProcessorParameterChangeGestureBegin(juce::AudioProcessor*, int index) override
@@ -51,6 +54,7 @@ struct HostListener : juce::AudioProcessorListener
     }
     std::vector<std::pair<int, float>> changes;
     std::vector<int> gestures; // index at a begin, -1 - index at an end
+    int changesOnMessageThread = 0;
 };
 
 class OrganProcessorTest : public ::testing::Test
@@ -189,6 +193,41 @@ TEST_F(OrganProcessorTest, AChosenProgramReportsWhatItPlays)
             EXPECT_EQ(value, told[index]) << "program " << program << ", parameter " << index;
         for (int index = 0; index < numParameters; ++index)
             EXPECT_EQ(organ->getParameters()[index]->getValue(), told[index]) << "program " << program;
+    }
+    organ->removeListener(&host);
+}
+
+// JUCE's VST3 client turns a value reported on its message thread into a user's edit. A
+// switch the host makes from its own thread is reported inside the host's call and, later,
+// only from the thread that renders, so the program just chosen reads as unmodified; a
+// switch made on the rendering thread (where the client mutes the reports) is reported
+// once more from the message thread, or the host would keep showing the old values.
+TEST_F(OrganProcessorTest, AProgramSwitchIsReportedOnceFromTheMessageThread)
+{
+    organ->prepareToPlay(44100.0, 512);
+    PlayNote(1, 512);
+    HostListener host;
+    organ->addListener(&host);
+    for (const bool switchedWhileRendering : {false, true})
+    {
+        const int program = switchedWhileRendering ? 4 : 2;
+        if (!switchedWhileRendering)
+            organ->setCurrentProgram(program);
+        host.changesOnMessageThread = 0;
+        std::thread renderer(
+            [&]
+            {
+                if (switchedWhileRendering)
+                    organ->setCurrentProgram(program);
+                PlayNote(2, 512);
+            });
+        renderer.join();
+        while (juce::dispatchNextMessageOnSystemQueue(true))
+        {
+        }
+        EXPECT_EQ(organ->getCurrentProgram(), program);
+        EXPECT_EQ(host.changesOnMessageThread, switchedWhileRendering ? numParameters : 0)
+            << (switchedWhileRendering ? "switched while rendering" : "switched by the host");
     }
     organ->removeListener(&host);
 }
