@@ -36,7 +36,8 @@ JuceVSTWrapper::JuceVSTWrapper(vst2::HostCallback hostToUse, std::unique_ptr<Aud
     : host(hostToUse),
       filter(std::move(filterToOwn)),
       numParametersAtCreation(juce::jmax(0, filter->GetNumParameters())),
-      numProgramsAtCreation(juce::jmax(0, filter->GetNumPrograms()))
+      numProgramsAtCreation(juce::jmax(0, filter->GetNumPrograms())),
+      reports(HostReportQueue::Create(hostToUse, &effect))
 {
     filter->SetCallbacks(this);
     filter->FillProperties(properties);
@@ -58,6 +59,7 @@ JuceVSTWrapper::~JuceVSTWrapper()
     stopTimer();
     CloseEditor();
     filter->SetCallbacks(nullptr);
+    reports->Close();
 }
 
 void JuceVSTWrapper::FillEffectRecord()
@@ -99,30 +101,38 @@ void JuceVSTWrapper::RequestMidiIfWanted()
         CallHost(vst2::audioMasterWantMidi, 0, 1, nullptr);
 }
 
+void JuceVSTWrapper::ReportToHost(vst2::VstInt32 opcode, vst2::VstInt32 index, float opt)
+{
+    if (SharedMessageThread::IsCurrentThread())
+        reports->Add({opcode, index, opt});
+    else
+        CallHost(opcode, index, 0, nullptr, opt);
+}
+
 void JuceVSTWrapper::SetParameterAndTellHost(AudioFilterBase&, int index, float normalisedValue)
 {
     if (!std::isfinite(normalisedValue))
         return;
     SetParameterFromHost(index, normalisedValue);
     if (index >= 0 && index < numParametersAtCreation)
-        CallHost(vst2::audioMasterAutomate, index, 0, nullptr, normalisedValue);
+        ReportToHost(vst2::audioMasterAutomate, index, normalisedValue);
 }
 
 void JuceVSTWrapper::BeginParameterGesture(AudioFilterBase&, int index)
 {
     if (index >= 0 && index < numParametersAtCreation)
-        CallHost(vst2::audioMasterBeginEdit, index, 0, nullptr);
+        ReportToHost(vst2::audioMasterBeginEdit, index);
 }
 
 void JuceVSTWrapper::EndParameterGesture(AudioFilterBase&, int index)
 {
     if (index >= 0 && index < numParametersAtCreation)
-        CallHost(vst2::audioMasterEndEdit, index, 0, nullptr);
+        ReportToHost(vst2::audioMasterEndEdit, index);
 }
 
 void JuceVSTWrapper::ProgramChanged(AudioFilterBase&)
 {
-    CallHost(vst2::audioMasterUpdateDisplay, 0, 0, nullptr);
+    ReportToHost(vst2::audioMasterUpdateDisplay, 0);
 }
 
 // The record's functions: nothing may escape into the host's C code.
@@ -555,6 +565,9 @@ void JuceVSTWrapper::EditorIdle()
     if (HostIdleState::IsNesting())
         return;
     const HostIdleState::ScopedNesting nesting;
+    // Reports the loop queued before the host took it over go first, in their order.
+    const std::atomic<bool> never{false};
+    reports->Send(never);
     juce::Timer::callPendingTimersSynchronously();
     SharedMessageThread::DispatchPendingMessages();
 }

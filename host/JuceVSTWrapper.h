@@ -4,6 +4,7 @@
 #include "EditorCompWrapper.h"
 #include "HostBlockRenderer.h"
 #include "HostMidiOutput.h"
+#include "HostReportQueue.h"
 #include "HostWindowSystem.h"
 #include "JuceRuntimeHolder.h"
 #include "SharedMessageThread.h"
@@ -76,6 +77,9 @@ private:
                              float opt = 0.0f);
     // Any thread: the constructor, a resume on the control or the audio thread.
     void RequestMidiIfWanted();
+    // Automation, an edit gesture or a display update: at once on a host's thread, queued
+    // for the loop's next pause between messages on the shared message-loop thread.
+    void ReportToHost(vst2::VstInt32 opcode, vst2::VstInt32 index, float opt = 0.0f);
 
     vst2::VstIntPtr Dispatch(vst2::VstInt32 opcode, vst2::VstInt32 index, vst2::VstIntPtr value, void* ptr,
                              float opt);
@@ -140,6 +144,7 @@ private:
     HostBlockRenderer renderer;
     std::unique_ptr<HostMidiOutput> midiOutput;
     ChunkMemory chunkMemory;
+    const std::shared_ptr<HostReportQueue> reports;
 
     std::unique_ptr<HostWindowSystem> nativeWindows;
     // Held while the editor exists: the host's effEditIdle calls run the message loop then.

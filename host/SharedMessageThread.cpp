@@ -1,8 +1,12 @@
 #include "SharedMessageThread.h"
 
+#include "HostReportQueue.h"
+
 #include <juce_events/juce_events.h>
 
 #include <atomic>
+#include <condition_variable>
+#include <memory>
 #include <thread>
 
 namespace juce
@@ -16,7 +20,25 @@ namespace brumalux
 
 namespace
 {
-thread_local bool onLoopThread = false;
+// One run of the loop thread, from its start until it stops.
+struct LoopRun
+{
+    std::atomic<bool> stopRequested{false};
+    // Set when a stopping host thread leaves the run to end by itself: it is no longer the
+    // loop, and no longer JUCE's message thread.
+    std::atomic<bool> detached{false};
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool sendingReports = false;
+    bool finished = false;
+};
+
+thread_local LoopRun* currentRun = nullptr;
+
+bool OnLoopThread()
+{
+    return currentRun != nullptr && !currentRun->detached.load();
+}
 
 class MessageLoop
 {
@@ -27,10 +49,11 @@ public:
     {
         if (worker.joinable())
             return;
-        stopRequested = false;
         try
         {
-            worker = std::thread([this] { Run(); });
+            auto run = std::make_shared<LoopRun>();
+            worker = std::thread([run] { Run(*run); });
+            currentWorkerRun = std::move(run);
             ++threadsStarted;
         }
         catch (...)
@@ -43,17 +66,29 @@ public:
     {
         if (!worker.joinable())
             return;
-        stopRequested = true;
-        if (onLoopThread)
+        auto& run = *currentWorkerRun;
+        run.stopRequested = true;
+        if (OnLoopThread())
         {
             // A host that deletes the last instance from inside a request we sent from
             // this very thread: it cannot join itself, it ends after the current message.
-            worker.detach();
+            LeaveToEnd(run);
             return;
         }
         // The loop sleeps until something arrives; a no-op message wakes it up.
         juce::MessageManager::callAsync([] {});
-        worker.join();
+        std::unique_lock<std::mutex> lock(run.mutex);
+        run.changed.wait(lock, [&run] { return run.finished || run.sendingReports; });
+        if (run.finished)
+        {
+            lock.unlock();
+            worker.join();
+            return;
+        }
+        // A report on its way may be waiting for the host, which may be waiting for us:
+        // the run ends once the host has taken the report, touching nothing of JUCE.
+        lock.unlock();
+        LeaveToEnd(run);
     }
 
     // Pausing and resuming the loop: every user, pause and start happens under this mutex.
@@ -75,12 +110,18 @@ public:
     std::atomic<int> threadsStarted{0};
 
 private:
-    void Run()
+    void LeaveToEnd(LoopRun& run)
     {
-        onLoopThread = true;
+        run.detached = true;
+        worker.detach();
+    }
+
+    static void Run(LoopRun& run)
+    {
+        currentRun = &run;
         if (auto* messageManager = juce::MessageManager::getInstanceWithoutCreating())
             messageManager->setCurrentThreadAsMessageThread();
-        while (!stopRequested.load())
+        while (SendReports(run))
         {
             // Blocks in poll() until a message or an X event arrives, so the loop costs
             // nothing while the plug-in is idle.
@@ -93,10 +134,32 @@ private:
                 // A throwing callback must not end the thread (std::terminate in a host).
             }
         }
+        {
+            const std::lock_guard<std::mutex> lock(run.mutex);
+            run.finished = true;
+        }
+        run.changed.notify_all();
+    }
+
+    // Between two messages: sends the instances' reports to their hosts. False once the run
+    // is to stop.
+    static bool SendReports(LoopRun& run)
+    {
+        {
+            const std::lock_guard<std::mutex> lock(run.mutex);
+            if (run.stopRequested.load())
+                return false;
+            run.sendingReports = true;
+        }
+        run.changed.notify_all();
+        HostReportQueue::Deliver(run.stopRequested);
+        const std::lock_guard<std::mutex> lock(run.mutex);
+        run.sendingReports = false;
+        return !run.stopRequested.load();
     }
 
     std::thread worker;
-    std::atomic<bool> stopRequested{false};
+    std::shared_ptr<LoopRun> currentWorkerRun;
 };
 
 MessageLoop& Loop()
@@ -133,7 +196,7 @@ bool IsRunning()
 
 bool IsCurrentThread()
 {
-    return onLoopThread;
+    return OnLoopThread();
 }
 
 int ThreadsStarted()
@@ -152,7 +215,7 @@ void DispatchPendingMessages()
 
 ScopedHostMessageThread::ScopedHostMessageThread()
 {
-    if (onLoopThread)
+    if (OnLoopThread())
         return;
     auto& loop = Loop();
     lock = std::unique_lock<std::recursive_mutex>(loop.mutex);

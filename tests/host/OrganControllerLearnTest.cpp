@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <functional>
@@ -86,34 +87,42 @@ protected:
         Idle(200);
     }
 
-    // Presses the right button on the drawbar, waits for the menu, moves to a row of it and lets go
-    // there. Under Xvfb with no window manager a menu now and then misses the release (it stays open,
-    // or closes without a choice): then the menu is closed with a click on the background and the
-    // choice made again, until done() says it was made.
+    // Presses the right button on the drawbar, waits for the menu (it takes no release in its first
+    // quarter of a second), moves to a row of it and lets go there. Under Xvfb with no window manager, and
+    // more often on a loaded machine, a menu now and then misses the release (it stays open, or closes
+    // without a choice): then it is closed with a click on the background and the choice made again,
+    // until done() says it was made.
     void ChooseFromDrawbarMenu(int row, const std::function<bool()>& done)
     {
         const int rowY = drawbarY + 2 + menuRowHeight * row + menuRowHeight / 2;
-        for (int attempt = 0; attempt < 5; ++attempt)
+        for (int attempt = 0; attempt < 8; ++attempt)
         {
-            const int shownBefore = display->CountShownTopLevelWindows();
+            const auto shownBefore = display->ShownTopLevelWindows();
             display->MovePointer(drawbarX, drawbarY);
             Idle(100);
             display->SetMouseButton(true, X11TestDisplay::rightButton);
-            const bool menuShown =
-                Eventually([&] { return display->CountShownTopLevelWindows() > shownBefore; });
-            Idle(100);
+            X11TestDisplay::WindowId menu = 0;
+            Eventually([&] { return (menu = NewWindow(shownBefore)) != 0; });
+            Idle(300);
             display->MovePointer(drawbarX + 40, rowY - 2);
             Idle(100);
             display->MovePointer(drawbarX + 40, rowY);
             Idle(200);
             display->SetMouseButton(false, X11TestDisplay::rightButton);
-            Idle(300);
             // The menu's choice takes effect once the host's idle calls have delivered it.
-            if (menuShown && Eventually(done))
+            if (Eventually(done))
                 return;
             Click(windowX + 5, windowY + 100);
         }
         ADD_FAILURE() << "the menu's row " << row << " was never chosen";
+    }
+
+    X11TestDisplay::WindowId NewWindow(const std::vector<X11TestDisplay::WindowId>& shownBefore)
+    {
+        for (const auto shown : display->ShownTopLevelWindows())
+            if (std::find(shownBefore.begin(), shownBefore.end(), shown) == shownBefore.end())
+                return shown;
+        return 0;
     }
 
     void ChooseLearn()

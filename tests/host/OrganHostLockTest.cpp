@@ -1,9 +1,10 @@
 // The organ under a host that serialises everything with one lock: its UI thread holds one recursive
 // mutex across every dispatcher call it makes, and every callback it handles takes the same mutex,
 // whatever thread it comes from. The UI thread idles the editor every millisecond while a drawbar is
-// dragged with the mouse (XTEST) and an audio thread plays notes. Nothing may deadlock, and every
-// request the editor makes reaches the host on the thread that calls effEditIdle. Skipped without a
-// display or without XTEST.
+// dragged with the mouse (XTEST) and an audio thread plays notes; or, with no editor open, the organ
+// reports what mapped controllers and Program Changes do while the UI thread opens and closes the
+// editor. Nothing may deadlock, and every request the editor makes reaches the host on the thread that
+// calls effEditIdle. Skipped without a display or without XTEST.
 
 #include "ProcessProbes.h"
 #include "X11TestDisplay.h"
@@ -67,6 +68,23 @@ public:
     {
         const std::lock_guard<std::recursive_mutex> lock(hostLock);
         return host.Dispatch(opcode, 0, value, ptr, opt);
+    }
+
+    // A dispatcher call after the host has held its lock for a while, busy with its own work.
+    vst2::VstIntPtr UiAfterOwnWork(std::chrono::milliseconds work, vst2::VstInt32 opcode, void* ptr)
+    {
+        const std::lock_guard<std::recursive_mutex> lock(hostLock);
+        std::this_thread::sleep_for(work);
+        return host.Dispatch(opcode, 0, 0, ptr);
+    }
+
+    int RequestsSeen(vst2::VstInt32 opcode)
+    {
+        const std::lock_guard<std::recursive_mutex> lock(hostLock);
+        int count = 0;
+        for (const auto& request : seen)
+            count += request.opcode == opcode ? 1 : 0;
+        return count;
     }
 
     std::vector<SeenRequest> EditRequests()
@@ -182,6 +200,51 @@ TEST_F(OrganUnderAHostLock, DraggingADrawbarWhileIdlingAndPlayingNeverDeadlocks)
         }
         EXPECT_EQ(automated + 2, static_cast<int>(edits.size())) << "one begin and one end";
     }
+}
+
+// With no editor open the organ's reports come from its own thread, not the host's. Opening the
+// editor makes a host thread JUCE's message thread, which needs that thread to stop: it must never
+// wait for a report that waits for the host's lock.
+TEST_F(OrganUnderAHostLock, ReportsWithNoEditorOpenNeverBlockOpeningTheEditor)
+{
+    const Watchdog watchdog(std::chrono::seconds(60), "the host's threads");
+    LockedHost host(library.Entry());
+    ASSERT_TRUE(host.host.HasInstance());
+    host.Ui(vst2::effOpen);
+    host.Ui(vst2::effSetSampleRate, 0, nullptr, 44100.0f);
+    host.Ui(vst2::effSetBlockSize, 128);
+    host.Ui(vst2::effMainsChanged, 1);
+    const auto window = display->CreateTopLevelWindow(440, 485, "BrumaluxTestHost", windowX, windowY);
+
+    std::atomic<bool> playing{true};
+    std::thread audio(
+        [&]
+        {
+            PluginInstance::Channels out(2, std::vector<float>(128));
+            for (int block = 0; playing; ++block)
+            {
+                const auto value = static_cast<unsigned char>(block % 128);
+                const auto program = static_cast<unsigned char>(block / 16 % 3);
+                host.host.SendMidi({{0, {0xB0, 70, value}}, {64, {0xC0, program}}});
+                host.host.ProcessReplacing(out, 128);
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+        });
+    for (int cycle = 0; cycle < 40; ++cycle)
+    {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10)); // the organ reports
+        ASSERT_EQ(host.UiAfterOwnWork(std::chrono::milliseconds(40), vst2::effEditOpen,
+                                      reinterpret_cast<void*>(window)),
+                  1);
+        host.Ui(vst2::effEditIdle);
+        host.Ui(vst2::effEditClose);
+    }
+    playing = false;
+    audio.join();
+    host.Ui(vst2::effMainsChanged, 0);
+    display->DestroyWindow(window);
+    EXPECT_GT(host.RequestsSeen(vst2::audioMasterAutomate), 0) << "the mapped drawbar reached the host";
+    EXPECT_GT(host.RequestsSeen(vst2::audioMasterUpdateDisplay), 0) << "so did the programs";
 }
 } // namespace
 

@@ -1,5 +1,7 @@
 #include "X11TestDisplay.h"
 
+#include <algorithm>
+
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <dlfcn.h>
@@ -117,12 +119,13 @@ bool X11TestDisplay::IsMapped(WindowId window)
     return XGetWindowAttributes(display, window, &attributes) != 0 && attributes.map_state == IsViewable;
 }
 
-int X11TestDisplay::CountShownTopLevelWindows()
+std::vector<X11TestDisplay::WindowId> X11TestDisplay::ShownTopLevelWindows()
 {
-    int shown = 0;
-    for (const auto window : ChildrenOf(DefaultRootWindow(display)))
-        shown += IsMapped(window) ? 1 : 0;
-    return shown;
+    auto windows = ChildrenOf(DefaultRootWindow(display));
+    windows.erase(
+        std::remove_if(windows.begin(), windows.end(), [this](auto window) { return !IsMapped(window); }),
+        windows.end());
+    return windows;
 }
 
 std::uint32_t X11TestDisplay::PixelAt(WindowId window, int x, int y)

@@ -31,8 +31,8 @@ public:
     std::vector<WindowId> ChildrenOf(WindowId window);
     std::pair<int, int> SizeOf(WindowId window);
     bool IsMapped(WindowId window);
-    // How many windows show on the screen's root (a pop-up menu opens as one more).
-    int CountShownTopLevelWindows();
+    // The windows that show on the screen's root (a pop-up menu opens as one more).
+    std::vector<WindowId> ShownTopLevelWindows();
     // The colour at x, y as 0xRRGGBB; 0xffffffff when the window cannot be read.
     std::uint32_t PixelAt(WindowId window, int x, int y);
 

@@ -1,0 +1,91 @@
+#include "HostReportQueue.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace brumalux
+{
+
+namespace
+{
+struct Registry
+{
+    std::mutex mutex;
+    std::vector<std::weak_ptr<HostReportQueue>> queues;
+};
+
+Registry& Queues()
+{
+    static Registry registry;
+    return registry;
+}
+} // namespace
+
+std::shared_ptr<HostReportQueue> HostReportQueue::Create(vst2::HostCallback host, vst2::AEffect* effect)
+{
+    auto queue = std::make_shared<HostReportQueue>(host, effect);
+    auto& registry = Queues();
+    const std::lock_guard<std::mutex> lock(registry.mutex);
+    auto& queues = registry.queues;
+    queues.erase(std::remove_if(queues.begin(), queues.end(), [](const auto& q) { return q.expired(); }),
+                 queues.end());
+    queues.push_back(queue);
+    return queue;
+}
+
+void HostReportQueue::Add(const Report& report)
+{
+    const std::lock_guard<std::mutex> lock(mutex);
+    if (!closed && waiting.size() < capacity)
+        waiting.push_back(report);
+}
+
+void HostReportQueue::Send(const std::atomic<bool>& stop)
+{
+    while (!stop.load())
+    {
+        Report report{};
+        {
+            const std::lock_guard<std::mutex> lock(mutex);
+            if (closed || sending || waiting.empty())
+                return;
+            report = waiting.front();
+            waiting.pop_front();
+            sending = true;
+            sendingThread = std::this_thread::get_id();
+        }
+        host(effect, report.opcode, report.index, 0, nullptr, report.opt);
+        {
+            const std::lock_guard<std::mutex> lock(mutex);
+            sending = false;
+        }
+        sent.notify_all();
+    }
+}
+
+void HostReportQueue::Close()
+{
+    std::unique_lock<std::mutex> lock(mutex);
+    closed = true;
+    waiting.clear();
+    // A host that closes the instance from inside our report cannot wait for itself.
+    if (sending && sendingThread == std::this_thread::get_id())
+        return;
+    sent.wait(lock, [this] { return !sending; });
+}
+
+void HostReportQueue::Deliver(const std::atomic<bool>& stop)
+{
+    std::vector<std::shared_ptr<HostReportQueue>> open;
+    {
+        auto& registry = Queues();
+        const std::lock_guard<std::mutex> lock(registry.mutex);
+        for (const auto& queue : registry.queues)
+            if (auto alive = queue.lock())
+                open.push_back(std::move(alive));
+    }
+    for (const auto& queue : open)
+        queue->Send(stop);
+}
+
+} // namespace brumalux
