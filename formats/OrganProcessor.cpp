@@ -20,6 +20,9 @@ bool IsUsableConfiguration(double sampleRate, int blockSize)
     return PlayableRange::IsPlayableSampleRate(sampleRate) && PlayableRange::IsPlayableBlockSize(blockSize);
 }
 
+// Set on every thread that has rendered an organ: a host's audio thread, never its own.
+thread_local bool rendersOnThisThread = false;
+
 PluginProperties PropertiesOf(AudioFilterBase& filter)
 {
     PluginProperties properties;
@@ -104,6 +107,7 @@ void OrganProcessor::releaseResources()
 
 void OrganProcessor::processBlock(juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midiMessages)
 {
+    rendersOnThisThread = true;
     ReportValuesIfRequested();
     const juce::ScopedLock lock(filter->GetCallbackLock());
     if (!prepared)
@@ -177,6 +181,8 @@ void OrganProcessor::setCurrentProgram(int index)
     filter->SetCurrentProgram(index);
     valueReportRequested.store(true, std::memory_order_relaxed);
     programSwitchThread.store(juce::Thread::getCurrentThreadId(), std::memory_order_relaxed);
+    if (!rendersOnThisThread)
+        hostEdits.Report(organParameters);
     triggerAsyncUpdate();
 }
 
@@ -207,6 +213,11 @@ void OrganProcessor::setStateInformation(const void* data, int sizeInBytes)
     filter->LoadState(data, sizeInBytes);
     valueReportRequested.store(true, std::memory_order_relaxed);
     triggerAsyncUpdate();
+}
+
+void OrganProcessor::setIComponentHandler(Steinberg::FUnknown* handler)
+{
+    hostEdits.SetHandler(handler);
 }
 
 void OrganProcessor::ReportValuesIfRequested()

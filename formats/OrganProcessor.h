@@ -1,6 +1,7 @@
 #pragma once
 
 #include "OrganParameter.h"
+#include "Vst3HostEdits.h"
 #include "framework/FilterNativeCallbacks.h"
 #include "framework/PluginProperties.h"
 #include "host/HostBlockRenderer.h"
@@ -22,7 +23,10 @@ class QuellmarkFilterBase;
 // Threads: processBlock runs on the audio thread; prepareToPlay and releaseResources on
 // the client's control thread; state, program and editor calls on the message thread;
 // parameter values may be read and written from any thread.
-class OrganProcessor : public juce::AudioProcessor, private FilterNativeCallbacks, private juce::AsyncUpdater
+class OrganProcessor : public juce::AudioProcessor,
+                       public juce::VST3ClientExtensions,
+                       private FilterNativeCallbacks,
+                       private juce::AsyncUpdater
 {
 public:
     explicit OrganProcessor(std::unique_ptr<QuellmarkFilterBase> filter);
@@ -58,6 +62,9 @@ public:
     void getStateInformation(juce::MemoryBlock& destination) override;
     void setStateInformation(const void* data, int sizeInBytes) override;
 
+    // The VST3 form's host.
+    void setIComponentHandler(Steinberg::FUnknown* handler) override;
+
 private:
     // An instrument has no audio input bus; its output is stereo.
     static BusesProperties OutputBus();
@@ -80,15 +87,16 @@ private:
     // from its audio thread), and the host would go on showing the old values.
     // - From the next block, for both: reported from the audio thread, the values reach
     //   the host with that block and supersede any the client still holds from before.
-    // - From the message thread, for a program switched on the thread that renders (the
-    //   client's processing of the host's program parameter), for hosts that hear only
-    //   reports made there (JUCE's VST3 host). A switch the host makes from its own thread
-    //   was reported as it happened, inside the host's call: reporting it again later
-    //   would read as the user's edit, and hosts would mark the program just chosen as
-    //   modified. On Linux the message thread is the client's own, running beside the
-    //   host's calls: a state the host loads meanwhile stops the report, as the host would
-    //   echo the older values back into the organ and undo the load. (A state needs no
-    //   such report: the VST3 client hands the host the loaded values.)
+    // - For a program the host switches from its own thread, at once, inside its call
+    //   (VST3: as the host's own edits), so that hosts that read the values when the call
+    //   returns see the program's. Reporting it later would read as the user's edit, and
+    //   hosts would mark the program just chosen as modified.
+    // - From the message thread, for a program switched on the thread that renders (a host
+    //   that switches from its audio thread), for hosts that hear only reports made there
+    //   (JUCE's VST3 host). On Linux that thread is the client's own,
+    //   running beside the host's calls: a state the host loads meanwhile stops the report,
+    //   as the host would echo the older values back into the organ and undo the load. (A
+    //   state needs no such report: the VST3 client hands the host the loaded values.)
     void ReportValuesIfRequested();
     void handleAsyncUpdate() override;
 
@@ -107,6 +115,7 @@ private:
     std::atomic<int> statesLoaded{0};
     HostBlockRenderer renderer;
     std::vector<float*> outputChannels;
+    Vst3HostEdits hostEdits;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(OrganProcessor)
 };

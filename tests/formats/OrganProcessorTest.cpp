@@ -7,9 +7,17 @@
 #include "params/QuellmarkFilterBase.h"
 #include "tests/TemporaryHome.h"
 
+JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE("-Wshadow", "-Wold-style-cast", "-Wcast-align", "-Wsign-conversion",
+                                    "-Wzero-as-null-pointer-constant", "-Wextra-semi", "-Wnon-virtual-dtor",
+                                    "-Wuseless-cast", "-Wpedantic", "-Wconversion")
+#include <pluginterfaces/vst/ivsteditcontroller.h>
+JUCE_END_IGNORE_WARNINGS_GCC_LIKE
+
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
+#include <future>
 #include <map>
 #include <thread>
 
@@ -197,39 +205,99 @@ TEST_F(OrganProcessorTest, AChosenProgramReportsWhatItPlays)
     organ->removeListener(&host);
 }
 
-// JUCE's VST3 client turns a value reported on its message thread into a user's edit. A
-// switch the host makes from its own thread is reported inside the host's call and, later,
-// only from the thread that renders, so the program just chosen reads as unmodified; a
-// switch made on the rendering thread (where the client mutes the reports) is reported
-// once more from the message thread, or the host would keep showing the old values.
-TEST_F(OrganProcessorTest, AProgramSwitchIsReportedOnceFromTheMessageThread)
+// A VST3 host's edit interface that keeps what it hears.
+struct RecordingComponentHandler : Steinberg::Vst::IComponentHandler
+{
+    Steinberg::tresult PLUGIN_API queryInterface(const Steinberg::TUID, void** object) override
+    {
+        *object = nullptr;
+        return Steinberg::kNoInterface;
+    }
+    Steinberg::uint32 PLUGIN_API addRef() override { return static_cast<Steinberg::uint32>(++references); }
+    Steinberg::uint32 PLUGIN_API release() override { return static_cast<Steinberg::uint32>(--references); }
+    Steinberg::tresult PLUGIN_API beginEdit(Steinberg::Vst::ParamID) override { return Steinberg::kResultOk; }
+    Steinberg::tresult PLUGIN_API performEdit(Steinberg::Vst::ParamID id,
+                                              Steinberg::Vst::ParamValue value) override
+    {
+        edits.emplace_back(id, value);
+        return Steinberg::kResultOk;
+    }
+    Steinberg::tresult PLUGIN_API endEdit(Steinberg::Vst::ParamID) override { return Steinberg::kResultOk; }
+    Steinberg::tresult PLUGIN_API restartComponent(Steinberg::int32) override { return Steinberg::kResultOk; }
+
+    std::atomic<int> references{1};
+    std::vector<std::pair<Steinberg::Vst::ParamID, double>> edits;
+};
+
+// A program the host switches from its own thread reaches it inside its call (VST3: as the host's
+// own edits) and never again from the message thread, where JUCE's VST3 client would turn it into
+// the user's edit and the program just chosen would read as modified. A switch made on the
+// rendering thread (where the client mutes the reports) is reported once more from the message
+// thread, or the host would keep showing the old values.
+TEST_F(OrganProcessorTest, AProgramSwitchReachesTheHostInItsCallOrFromTheMessageThread)
 {
     organ->prepareToPlay(44100.0, 512);
-    PlayNote(1, 512);
+    RecordingComponentHandler vst3Host;
+    organ->setIComponentHandler(&vst3Host);
     HostListener host;
     organ->addListener(&host);
-    for (const bool switchedWhileRendering : {false, true})
+    const auto renderOnItsOwnThread = [this](int switchToProgram)
     {
-        const int program = switchedWhileRendering ? 4 : 2;
-        if (!switchedWhileRendering)
-            organ->setCurrentProgram(program);
-        host.changesOnMessageThread = 0;
-        std::thread renderer(
+        std::thread audio(
             [&]
             {
-                if (switchedWhileRendering)
-                    organ->setCurrentProgram(program);
+                PlayNote(1, 512);
+                if (switchToProgram >= 0)
+                    organ->setCurrentProgram(switchToProgram);
                 PlayNote(2, 512);
             });
-        renderer.join();
+        audio.join();
+    };
+    const auto deliverMessages = []
+    {
         while (juce::dispatchNextMessageOnSystemQueue(true))
         {
         }
-        EXPECT_EQ(organ->getCurrentProgram(), program);
-        EXPECT_EQ(host.changesOnMessageThread, switchedWhileRendering ? numParameters : 0)
-            << (switchedWhileRendering ? "switched while rendering" : "switched by the host");
+    };
+    renderOnItsOwnThread(-1);
+
+    // The host's own thread, alive throughout as a host's is (a thread's id may come again once it ends).
+    std::promise<void> switched, done;
+    std::thread hostThread(
+        [&]
+        {
+            organ->setCurrentProgram(2);
+            switched.set_value();
+            done.get_future().wait();
+        });
+    switched.get_future().wait();
+    const auto editsInTheCall = vst3Host.edits;
+    host.changesOnMessageThread = 0;
+    renderOnItsOwnThread(-1);
+    deliverMessages();
+    done.set_value();
+    hostThread.join();
+    EXPECT_EQ(organ->getCurrentProgram(), 2);
+    EXPECT_EQ(host.changesOnMessageThread, 0) << "no later report";
+    EXPECT_EQ(vst3Host.edits.size(), editsInTheCall.size()) << "nothing after the host's call";
+    ASSERT_EQ(editsInTheCall.size(), static_cast<size_t>(numParameters));
+    for (size_t index = 0; index < editsInTheCall.size(); ++index)
+    {
+        const auto& parameter =
+            *dynamic_cast<juce::AudioProcessorParameterWithID*>(organ->getParameters()[int(index)]);
+        EXPECT_EQ(editsInTheCall[index].first, Vst3HostEdits::ParameterId(parameter));
+        EXPECT_EQ(editsInTheCall[index].second, static_cast<double>(parameter.getValue()));
     }
+
+    vst3Host.edits.clear();
+    renderOnItsOwnThread(4);
+    deliverMessages();
+    EXPECT_EQ(organ->getCurrentProgram(), 4);
+    EXPECT_EQ(host.changesOnMessageThread, numParameters) << "switched while rendering";
+    EXPECT_TRUE(vst3Host.edits.empty()) << "no edits from the audio thread";
     organ->removeListener(&host);
+    organ->setIComponentHandler(nullptr);
+    EXPECT_EQ(vst3Host.references, 1) << "the host is let go";
 }
 
 TEST_F(OrganProcessorTest, ProgramsAndBadProgramNumbers)
