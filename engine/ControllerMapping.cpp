@@ -74,10 +74,8 @@ void ControllerMapping::TakeForLearning(int controller) noexcept
 
 void ControllerMapping::MoveParameter(int index, float normalisedValue) noexcept
 {
-    const float stored = manager.StoreNormalisedValue(index, normalisedValue);
-    auto& slot = reports[static_cast<std::size_t>(index)];
-    slot.value.store(stored, std::memory_order_relaxed);
-    slot.pending.store(true, std::memory_order_release);
+    manager.StoreNormalisedValue(index, normalisedValue);
+    reports[static_cast<std::size_t>(index)].pending.store(true, std::memory_order_release);
 }
 
 void ControllerMapping::SetMap(const ControllerMap& map)
@@ -114,7 +112,7 @@ void ControllerMapping::DeliverPending()
         DeliverReport(index);
 }
 
-// The slot is cleared before its value is read: a value the audio thread stores meanwhile is delivered
+// The flag is cleared before the value is read: a value the audio thread stores meanwhile is delivered
 // on the next round, so the last value a controller gave always reaches the host.
 void ControllerMapping::DeliverReport(int index)
 {
@@ -125,7 +123,9 @@ void ControllerMapping::DeliverReport(int index)
         if (!gesture.open)
             manager.BeginGesture(index);
         gesture = {true, 0};
-        manager.SetValueNotifyingHost(index, slot.value.load(std::memory_order_relaxed));
+        juce::BigInteger parameter;
+        parameter.setBit(index);
+        manager.ReportValues(parameter);
     }
     else if (gesture.open && ++gesture.idleTicks >= gestureIdleTicks)
     {

@@ -14,10 +14,11 @@ class PluginParameterManager;
 // controller that arrives, and the values controllers gave the parameters reach the host.
 //
 // Threads: Handle runs on the audio thread and only writes atomics: the parameter's value (so the sound
-// follows within the block), the speed in the block's controls, and a per-parameter report slot. The
-// message thread delivers those slots (DeliverPending, from a timer): each value goes to the host as an
-// edit would (the editor follows from the change message), a gesture per parameter held open while its
-// controller keeps moving. Learning hands its target to the audio thread and the learned binding back
+// follows within the block), the speed in the block's controls, and a per-parameter report flag. The
+// message thread delivers those reports (DeliverPending, from a timer): the parameter's value at that
+// moment goes to the host as an edit would (the editor follows from the change message), a gesture per
+// parameter held open while its controller keeps moving. The value is read when it is sent, never kept
+// from the controller: a program chosen in between has put its own value there. Learning hands its target to the audio thread and the learned binding back
 // through atomics alone. The map itself may be read and replaced from any thread; every change is
 // announced to change listeners (the editor's menus) on the message thread.
 class ControllerMapping : public juce::ChangeBroadcaster, private juce::Timer
@@ -54,7 +55,6 @@ public:
 private:
     struct ReportSlot
     {
-        std::atomic<float> value{0.0f};
         std::atomic<bool> pending{false};
     };
     struct Gesture

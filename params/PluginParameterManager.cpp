@@ -123,14 +123,14 @@ void PluginParameterManager::SetNormalisedValue(int index, float normalisedValue
         StoreIfFinite(*record, record->ValueFromNormalised(normalisedValue));
 }
 
-float PluginParameterManager::StoreNormalisedValue(int index, float normalisedValue) noexcept
+void PluginParameterManager::StoreNormalisedValue(int index, float normalisedValue) noexcept
 {
     const auto* record = FindRecord(index);
-    const float value = record != nullptr ? record->ValueFromNormalised(normalisedValue)
-                                          : std::numeric_limits<float>::quiet_NaN();
+    if (record == nullptr)
+        return;
+    const float value = record->ValueFromNormalised(normalisedValue);
     if (std::isfinite(value))
         record->target->store(value, std::memory_order_relaxed);
-    return value;
 }
 
 void PluginParameterManager::StoreAndReportToHost(int index, const ParameterRecord& record, float value)

@@ -53,10 +53,9 @@ public:
 
     void SetNormalisedValue(int index, float normalisedValue);
     // Writes the target alone: no change message, no report to the host, nothing that could
-    // block or allocate, so the audio thread may call it. Answers the value stored in the
-    // parameter's own units (nothing is stored for an unregistered index or a value that is
-    // not finite, and the answer is then NaN).
-    float StoreNormalisedValue(int index, float normalisedValue) noexcept;
+    // block or allocate, so the audio thread may call it (nothing is stored for an
+    // unregistered index or a value that is not finite).
+    void StoreNormalisedValue(int index, float normalisedValue) noexcept;
     // For changes made on our side (editor, factory programs): writes, announces, then
     // reports the change to the host as automation, on the calling thread: the message
     // thread or the host's control thread.

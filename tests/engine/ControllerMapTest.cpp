@@ -237,6 +237,14 @@ TEST(ControllerMapping, LearnsTheNextBindableControllerAndReportsItsValuesToTheH
     EXPECT_EQ(host.reported.back(), Report(P::tone, 64.0f / 127.0f));
     EXPECT_EQ(host.gestures, (std::vector<int>{P::drawbar0, P::tone, -P::drawbar0, -P::tone}));
 
+    // A program chosen before the report keeps its own value: the host hears that one.
+    mapping.Handle(78, 33, 0, controls);
+    organ->SetCurrentProgram(9);
+    const float programValue = organ->Parameters().drawbars[8];
+    mapping.DeliverPending();
+    EXPECT_FLOAT_EQ(organ->Parameters().drawbars[8], programValue);
+    EXPECT_EQ(host.reported.back(), Report(P::drawbar8, organ->GetNormalisedParameter(P::drawbar8)));
+
     mapping.StartLearning(P::vibrato);
     mapping.CancelLearning();
     mapping.Handle(21, 127, 0, controls);
