@@ -272,8 +272,8 @@ protected:
         }
     }
 
-    // Sends a note until it sounds, then lets it go: a message sent just after connecting
-    // may be lost on a loaded machine, before the server plays through the new connection.
+    // Sends a note until it sounds, then lets it go: on a loaded machine, the first message
+    // after connecting can be lost while the program is still starting.
     bool PlaysANote()
     {
         for (int attempt = 0; attempt < 5; ++attempt)
@@ -354,7 +354,10 @@ TEST_F(StandaloneOnJack, SelectsProgramsAndMovesDrawbarsFromJackMidi)
     ASSERT_TRUE(PlaysANote()) << "the program plays from JACK MIDI";
     for (const auto& [status, data1, data2] : messages)
     {
-        ASSERT_TRUE(player->Send(status, data1, data2));
+        // A JACK client that misses a period (an xrun, frequent on a loaded machine) misses
+        // that period's MIDI; these messages mean the same when repeated.
+        for (int copy = 0; copy < 3; ++copy)
+            ASSERT_TRUE(player->Send(status, data1, data2));
         // A player's pause between moves. It keeps each Program Change clear of the organ's
         // report of the controller before it: the value, passed on to the host some tens of
         // milliseconds later, is stored again and would land in a program selected meanwhile.
