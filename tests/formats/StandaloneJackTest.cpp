@@ -371,7 +371,7 @@ TEST_F(StandaloneOnJack, SelectsProgramsAndMovesDrawbarsFromJackMidi)
     // Once a note sounds again, the program has taken every message sent before it.
     ASSERT_TRUE(player->Send(0x90, 60, 100));
     EXPECT_TRUE(player->Hears(1e-2f, 5s));
-    Close();
+    ASSERT_NO_FATAL_FAILURE(Close());
 
     juce::PropertiesFile settings(juce::File((home.Folder() / settingsFile).string()), {});
     juce::MemoryBlock state;
