@@ -18,9 +18,10 @@ class PluginParameterManager;
 // message thread delivers those reports (DeliverPending, from a timer): the parameter's value at that
 // moment goes to the host as an edit would (the editor follows from the change message), a gesture per
 // parameter held open while its controller keeps moving. The value is read when it is sent, never kept
-// from the controller: a program chosen in between has put its own value there. Learning hands its target to the audio thread and the learned binding back
-// through atomics alone. The map itself may be read and replaced from any thread; every change is
-// announced to change listeners (the editor's menus) on the message thread.
+// from the controller: a program chosen in between has put its own value there. Learning hands its
+// target to the audio thread and the learned binding back through atomics alone. The map itself may be
+// read and replaced from any thread; every change is announced to change listeners (the editor's menus)
+// on the message thread.
 class ControllerMapping : public juce::ChangeBroadcaster, private juce::Timer
 {
 public:
