@@ -212,6 +212,10 @@ void OrganProcessor::setStateInformation(const void* data, int sizeInBytes)
     statesLoaded.fetch_add(1, std::memory_order_relaxed);
     filter->LoadState(data, sizeInBytes);
     valueReportRequested.store(true, std::memory_order_relaxed);
+    // A host that sets a program and then loads a state (Ardour reopening a project) heard
+    // the program's values inside the first call: it must hear the loaded ones last.
+    if (!rendersOnThisThread)
+        hostEdits.Report(organParameters);
     triggerAsyncUpdate();
 }
 

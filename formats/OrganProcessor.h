@@ -87,10 +87,11 @@ private:
     // from its audio thread), and the host would go on showing the old values.
     // - From the next block, for both: reported from the audio thread, the values reach
     //   the host with that block and supersede any the client still holds from before.
-    // - For a program the host switches from its own thread, at once, inside its call
-    //   (VST3: as the host's own edits), so that hosts that read the values when the call
-    //   returns see the program's. Reporting it later would read as the user's edit, and
-    //   hosts would mark the program just chosen as modified.
+    // - For a program the host switches, or a state it loads, from its own thread: at once,
+    //   inside its call (VST3: as the host's own edits), so that hosts that read the values
+    //   when the call returns see the program's, and a host that sets a program before a
+    //   state hears the state's values last. Reporting a program later would read as the
+    //   user's edit, and hosts would mark the program just chosen as modified.
     // - From the message thread, for a program switched on the thread that renders (a host
     //   that switches from its audio thread), for hosts that hear only reports made there
     //   (JUCE's VST3 host). On Linux that thread is the client's own,

@@ -34,6 +34,7 @@ namespace
 using brumalux::OrganProcessor;
 
 constexpr int numParameters = 27;
+constexpr int drawbar1Index = 7;
 constexpr int toneIndex = 16;
 constexpr int speakerOnIndex = 19;
 
@@ -295,6 +296,30 @@ TEST_F(OrganProcessorTest, AProgramSwitchReachesTheHostInItsCallOrFromTheMessage
     EXPECT_EQ(organ->getCurrentProgram(), 4);
     EXPECT_EQ(host.changesOnMessageThread, numParameters) << "switched while rendering";
     EXPECT_TRUE(vst3Host.edits.empty()) << "no edits from the audio thread";
+
+    // A host reopening a project sets the saved program in a new organ, then loads the saved
+    // state: the edit in the state is what it hears last.
+    organ->setCurrentProgram(7);
+    organ->getParameters()[drawbar1Index]->setValueNotifyingHost(0.25f);
+    juce::MemoryBlock saved;
+    organ->getStateInformation(saved);
+    const auto reopened = OrganProcessor::Create();
+    reopened->setIComponentHandler(&vst3Host);
+    vst3Host.edits.clear();
+    std::thread(
+        [&]
+        {
+            reopened->setCurrentProgram(7);
+            reopened->setStateInformation(saved.getData(), static_cast<int>(saved.getSize()));
+        })
+        .join();
+    reopened->setIComponentHandler(nullptr);
+    std::map<Steinberg::Vst::ParamID, double> heardLast;
+    for (const auto& [id, value] : vst3Host.edits)
+        heardLast[id] = value;
+    const auto& drawbar1 =
+        *dynamic_cast<juce::AudioProcessorParameterWithID*>(reopened->getParameters()[drawbar1Index]);
+    EXPECT_EQ(heardLast[Vst3HostEdits::ParameterId(drawbar1)], 0.25);
     organ->removeListener(&host);
     organ->setIComponentHandler(nullptr);
     EXPECT_EQ(vst3Host.references, 1) << "the host is let go";

@@ -70,6 +70,14 @@ public:
         return host.Dispatch(opcode, 0, value, ptr, opt);
     }
 
+    void OpenAndResume()
+    {
+        Ui(vst2::effOpen);
+        Ui(vst2::effSetSampleRate, 0, nullptr, 44100.0f);
+        Ui(vst2::effSetBlockSize, 128);
+        Ui(vst2::effMainsChanged, 1);
+    }
+
     // A dispatcher call after the host has held its lock for a while, busy with its own work.
     vst2::VstIntPtr UiAfterOwnWork(std::chrono::milliseconds work, vst2::VstInt32 opcode, void* ptr)
     {
@@ -160,10 +168,7 @@ TEST_F(OrganUnderAHostLock, DraggingADrawbarWhileIdlingAndPlayingNeverDeadlocks)
         const Watchdog watchdog(std::chrono::seconds(60), "the host's threads");
         LockedHost host(library.Entry());
         ASSERT_TRUE(host.host.HasInstance());
-        host.Ui(vst2::effOpen);
-        host.Ui(vst2::effSetSampleRate, 0, nullptr, 44100.0f);
-        host.Ui(vst2::effSetBlockSize, 128);
-        host.Ui(vst2::effMainsChanged, 1);
+        host.OpenAndResume();
         const auto window = display->CreateTopLevelWindow(440, 485, "BrumaluxTestHost", windowX, windowY);
         ASSERT_EQ(host.Ui(vst2::effEditOpen, 0, reinterpret_cast<void*>(window)), 1);
 
@@ -210,10 +215,7 @@ TEST_F(OrganUnderAHostLock, ReportsWithNoEditorOpenNeverBlockOpeningTheEditor)
     const Watchdog watchdog(std::chrono::seconds(60), "the host's threads");
     LockedHost host(library.Entry());
     ASSERT_TRUE(host.host.HasInstance());
-    host.Ui(vst2::effOpen);
-    host.Ui(vst2::effSetSampleRate, 0, nullptr, 44100.0f);
-    host.Ui(vst2::effSetBlockSize, 128);
-    host.Ui(vst2::effMainsChanged, 1);
+    host.OpenAndResume();
     const auto window = display->CreateTopLevelWindow(440, 485, "BrumaluxTestHost", windowX, windowY);
 
     std::atomic<bool> playing{true};
