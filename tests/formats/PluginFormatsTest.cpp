@@ -189,10 +189,11 @@ protected:
 juce::ScopedJuceInitialiser_GUI* PluginFormats::juceRuntime = nullptr;
 X11TestDisplay* PluginFormats::display = nullptr;
 
-// Runs the message loop until the condition holds or five seconds pass.
+// Runs the message loop until the condition holds or twenty seconds pass (a loaded machine
+// may take seconds to paint a large window).
 bool PumpUntil(const std::function<bool()>& condition)
 {
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (!condition() && std::chrono::steady_clock::now() < until)
         if (!juce::dispatchNextMessageOnSystemQueue(true))
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
