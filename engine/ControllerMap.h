@@ -87,11 +87,4 @@ private:
     std::array<ControllerBinding, numControllers> bindings{};
 };
 
-// The value a bound controller gives a continuous target, 0 to 1, the binding's inversion applied.
-inline float NormalisedControllerValue(const ControllerBinding& binding, int value) noexcept
-{
-    const int oriented = binding.inverted ? 127 - value : value;
-    return static_cast<float>(oriented) / 127.0f;
-}
-
 } // namespace brumalux

@@ -9,6 +9,7 @@ namespace
 {
 constexpr int switchThreshold = 64;
 
+// A controller's value, 0 to 127, the binding's inversion applied.
 int Oriented(const ControllerBinding& binding, int value) noexcept
 {
     return binding.inverted ? 127 - value : value;
@@ -58,7 +59,7 @@ void ControllerMapping::Handle(int controller, int value, int previousValue,
     }
     else if (binding.IsBound())
     {
-        MoveParameter(binding.target, NormalisedControllerValue(binding, value));
+        MoveParameter(binding.target, static_cast<float>(Oriented(binding, value)) / 127.0f);
     }
 }
 

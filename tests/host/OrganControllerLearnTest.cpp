@@ -130,6 +130,23 @@ protected:
         ChooseFromDrawbarMenu(learnRow, [this] { return Dimmed(); });
     }
 
+    // Chooses "Learn MIDI controller", then pulls the controller fully: learned, the overlay goes and the
+    // drawbar is drawn. A choice the menu delivered late, after a retry's click elsewhere, is cancelled
+    // by that click: then Escape clears the way and the learn is made again.
+    void LearnByMoving(int controller)
+    {
+        for (int attempt = 0; attempt < 3; ++attempt)
+        {
+            ChooseLearn();
+            MoveController(controller, 127);
+            if (Eventually([this] { return !Dimmed(); }) && host->Parameter(drawbarParameter) == 1.0f)
+                return;
+            display->TapKey(X11TestDisplay::escapeKey);
+            Idle(200);
+        }
+        ADD_FAILURE() << "controller " << controller << " was never learned";
+    }
+
     // The controller in one block, then time for the editor and the host to hear of it.
     void MoveController(int controller, int value)
     {
@@ -183,10 +200,7 @@ TEST_F(OrganControllerLearn, ALearnedControllerMovesTheDrawbarUntilForgotten)
     MoveController(73, 127);
     EXPECT_FLOAT_EQ(host->Parameter(drawbarParameter), 0.8f) << "73 is forgotten";
 
-    ChooseLearn();                          // the learn overlay shows
-    MoveController(learnedController, 127); // learned, and moves it
-    EXPECT_TRUE(Eventually([this] { return !Dimmed(); })) << "and goes once learned";
-    EXPECT_FLOAT_EQ(host->Parameter(drawbarParameter), 1.0f);
+    LearnByMoving(learnedController);
     host->Callbacks().ClearRequests();
     MoveController(learnedController, 0);
     EXPECT_FLOAT_EQ(host->Parameter(drawbarParameter), 0.0f);
@@ -207,6 +221,7 @@ TEST_F(OrganControllerLearn, EscapeOrAClickElsewhereCancelsALearn)
     EXPECT_FLOAT_EQ(host->Parameter(drawbarParameter), 0.8f);
 
     ChooseLearn();
+    Idle(300); // the keyboard focus goes back from the closed menu to the editor
     display->TapKey(X11TestDisplay::escapeKey);
     EXPECT_TRUE(Eventually([this] { return !Dimmed(); }));
     MoveController(learnedController, 127);
