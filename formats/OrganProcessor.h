@@ -94,10 +94,9 @@ private:
     //   user's edit, and hosts would mark the program just chosen as modified.
     // - From the message thread, for a program switched on the thread that renders (a host
     //   that switches from its audio thread), for hosts that hear only reports made there
-    //   (JUCE's VST3 host). On Linux that thread is the client's own,
-    //   running beside the host's calls: a state the host loads meanwhile stops the report,
-    //   as the host would echo the older values back into the organ and undo the load. (A
-    //   state needs no such report: the VST3 client hands the host the loaded values.)
+    //   (JUCE's VST3 host). On Linux that thread is the client's own, running beside the
+    //   host's calls: a state the host loads meanwhile stops the report, as the host would
+    //   echo the older values back into the organ and undo the load.
     void ReportValuesIfRequested();
     void handleAsyncUpdate() override;
 

@@ -20,11 +20,10 @@ namespace brumalux
 class OrganParameter;
 
 // The VST3 host's edit interface, which JUCE's VST3 client hands the organ (no other form
-// has one). A program the host chooses from its own thread is told to it here, as values
-// the host itself set, inside the host's call: JUCE's client tells a host only from JUCE's
-// message thread, which on Linux is a thread of the client's own until an editor opens,
-// and values that arrive after the host's call read to it as the user's edit (a program
-// just chosen shows as modified).
+// has one). A program the host chooses, or a state it loads, from its own thread is told
+// to it here, as values the host itself set, inside the host's call: JUCE's client tells a host only from
+// JUCE's message thread, which on Linux is a thread of the client's own until an editor opens, and values
+// that arrive after the host's call read to it as the user's edit (a program just chosen shows as modified).
 class Vst3HostEdits
 {
 public:

@@ -74,17 +74,34 @@ void HostReportQueue::Close()
     sent.wait(lock, [this] { return !sending; });
 }
 
-void HostReportQueue::Deliver(const std::atomic<bool>& stop)
+namespace
+{
+std::vector<std::shared_ptr<HostReportQueue>> OpenQueues()
 {
     std::vector<std::shared_ptr<HostReportQueue>> open;
+    auto& registry = Queues();
+    const std::lock_guard<std::mutex> lock(registry.mutex);
+    for (const auto& queue : registry.queues)
+        if (auto alive = queue.lock())
+            open.push_back(std::move(alive));
+    return open;
+}
+} // namespace
+
+bool HostReportQueue::AnyWaiting()
+{
+    for (const auto& queue : OpenQueues())
     {
-        auto& registry = Queues();
-        const std::lock_guard<std::mutex> lock(registry.mutex);
-        for (const auto& queue : registry.queues)
-            if (auto alive = queue.lock())
-                open.push_back(std::move(alive));
+        const std::lock_guard<std::mutex> lock(queue->mutex);
+        if (!queue->closed && !queue->waiting.empty())
+            return true;
     }
-    for (const auto& queue : open)
+    return false;
+}
+
+void HostReportQueue::Deliver(const std::atomic<bool>& stop)
+{
+    for (const auto& queue : OpenQueues())
         queue->Send(stop);
 }
 

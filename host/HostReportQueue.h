@@ -30,7 +30,7 @@ public:
         float opt;
     };
 
-    // Registered for Deliver() until closed.
+    // Registered for AnyWaiting() and Deliver() while it lives.
     static std::shared_ptr<HostReportQueue> Create(vst2::HostCallback host, vst2::AEffect* effect);
 
     // The loop thread. Reports beyond a full queue are dropped (a host that takes no reports).
@@ -44,6 +44,9 @@ public:
     // it. Any thread but the one that sends.
     void Close();
 
+    // Whether any open queue holds a report: the loop thread, between two messages (only that
+    // thread adds reports, so the answer holds until it dispatches again).
+    static bool AnyWaiting();
     // Sends the reports of every open queue: the loop thread, between two messages.
     static void Deliver(const std::atomic<bool>& stop);
 

@@ -143,8 +143,12 @@ private:
 
     // Between two messages: sends the instances' reports to their hosts. False once the run
     // is to stop.
+    // Only while reports are on their way may a stopping host thread leave the run to end by
+    // itself; otherwise it joins the thread, so none outlives the library's last user.
     static bool SendReports(LoopRun& run)
     {
+        if (!HostReportQueue::AnyWaiting())
+            return !run.stopRequested.load();
         {
             const std::lock_guard<std::mutex> lock(run.mutex);
             if (run.stopRequested.load())
