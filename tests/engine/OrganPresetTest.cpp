@@ -5,7 +5,7 @@
 #include "engine/Brumalux.h"
 #include "framework/FilterNativeCallbacks.h"
 #include "framework/UserFolders.h"
-#include "tests/TemporaryHome.h"
+#include "tests/support/TemporaryHome.h"
 
 #include <gtest/gtest.h>
 

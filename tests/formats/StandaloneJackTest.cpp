@@ -4,8 +4,8 @@
 
 #include "engine/Brumalux.h"
 #include "params/OrganParameters.h"
-#include "tests/TemporaryHome.h"
-#include "tests/formats/TopLevelWindows.h"
+#include "tests/support/TemporaryHome.h"
+#include "tests/support/X11TestDisplay.h"
 
 #include <juce_data_structures/juce_data_structures.h>
 
@@ -234,7 +234,8 @@ protected:
             GTEST_SKIP() << "needs an X display";
         if (!OnPath("jackd"))
             GTEST_SKIP() << "needs jackd (Debian's jackd2)";
-        ASSERT_TRUE(TopLevelWindows::InternWindowManagerAtoms());
+        display = X11TestDisplay::Shared();
+        ASSERT_NE(display, nullptr) << "the X display does not open";
 
         home.Write(settingsFile,
                    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<PROPERTIES>\n"
@@ -253,7 +254,7 @@ protected:
         ASSERT_TRUE(player->IsOpen()) << "the JACK server did not start";
 
         organ.emplace(std::vector<std::string>{BRUMALUX_STANDALONE}, environment);
-        window = TopLevelWindows::WaitForTitle("Brumalux", 20000);
+        window = display->WaitForTitle("Brumalux", 20000);
         ASSERT_NE(window, 0ul) << "no window titled Brumalux";
         ASSERT_TRUE(player->WaitForPort("Brumalux MIDI:midi_in", 10s));
         ASSERT_TRUE(player->WaitForPort("Brumalux:out_1", 10s)) << "the program did not open JACK for audio";
@@ -284,7 +285,7 @@ protected:
     // Presses the window's close button; the program saves its settings as it quits.
     void Close()
     {
-        ASSERT_TRUE(TopLevelWindows::RequestClose(window));
+        ASSERT_TRUE(display->RequestClose(window));
         EXPECT_EQ(organ->WaitForExit(15s), 0) << "quits cleanly on its window's close";
     }
 
@@ -294,6 +295,7 @@ protected:
     std::optional<ChildProcess> jackd;
     std::optional<PlayerClient> player;
     std::optional<ChildProcess> organ;
+    X11TestDisplay* display = nullptr;
     unsigned long window = 0;
 };
 
@@ -393,18 +395,19 @@ TEST(Standalone, OpensAtThePlayersZoom)
 {
     if (std::getenv("DISPLAY") == nullptr)
         GTEST_SKIP() << "needs an X display";
-    ASSERT_TRUE(TopLevelWindows::InternWindowManagerAtoms());
+    auto* display = X11TestDisplay::Shared();
+    ASSERT_NE(display, nullptr) << "the X display does not open";
     const TemporaryHome home;
     home.Write(".config/Brumalux/Editor.settings", "zoom = 200\n");
     ChildProcess organ({BRUMALUX_STANDALONE}, {"HOME=" + home.Folder().string()});
-    const auto window = TopLevelWindows::WaitForTitle("Brumalux", 20000);
+    const auto window = display->WaitForTitle("Brumalux", 20000);
     ASSERT_NE(window, 0ul) << "no window titled Brumalux";
     // The window is mapped before the program gives it its final size.
-    auto size = TopLevelWindows::SizeOf(window);
+    auto size = display->SizeOf(window);
     for (int wait = 0; wait < 100 && size.first < 880; ++wait)
     {
         std::this_thread::sleep_for(50ms);
-        size = TopLevelWindows::SizeOf(window);
+        size = display->SizeOf(window);
     }
     const auto [width, height] = size;
     // The window's frame adds a few pixels.
