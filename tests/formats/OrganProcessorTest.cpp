@@ -3,7 +3,7 @@
 
 #include "formats/OrganProcessor.h"
 #include "engine/Brumalux.h"
-#include "engine/OrganPreset.h"
+#include "userfiles/OrganPreset.h"
 #include "params/QuellmarkFilterBase.h"
 #include "tests/TemporaryHome.h"
 
