@@ -67,7 +67,8 @@ void Export(Brumalux& organ, juce::Component& owner)
                [&organ](const juce::File& file)
                {
                    auto& mapping = organ.Controllers();
-                   const auto written = ControllerMapFile::Write(file, mapping.Map(), mapping.ParameterNames());
+                   const auto written =
+                       ControllerMapFile::Write(file, mapping.Map(), mapping.ParameterNames());
                    if (written.failed())
                        Tell(written.getErrorMessage());
                });

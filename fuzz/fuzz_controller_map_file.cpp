@@ -18,7 +18,8 @@ brumalux::TextReading<brumalux::ControllerMap> ReadMap(const void* data, size_t 
                                                        const juce::StringArray& names)
 {
     return brumalux::PlayerTextFile::FromBytes<brumalux::ControllerMap>(
-        data, size, [&names](const juce::String& text) { return brumalux::ControllerMapFile::FromText(text, names); });
+        data, size,
+        [&names](const juce::String& text) { return brumalux::ControllerMapFile::FromText(text, names); });
 }
 } // namespace
 

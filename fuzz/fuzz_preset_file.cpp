@@ -25,10 +25,12 @@ bool InRange(brumalux::PluginParameterManager& manager, int index)
     return value >= range.getStart() && value <= range.getEnd();
 }
 
-brumalux::TextReading<brumalux::OrganPreset> ReadPreset(const void* data, size_t size, brumalux::Brumalux& organ)
+brumalux::TextReading<brumalux::OrganPreset> ReadPreset(const void* data, size_t size,
+                                                        brumalux::Brumalux& organ)
 {
     return brumalux::PlayerTextFile::FromBytes<brumalux::OrganPreset>(
-        data, size, [&organ](const juce::String& text) { return brumalux::OrganPreset::FromText(text, organ); });
+        data, size,
+        [&organ](const juce::String& text) { return brumalux::OrganPreset::FromText(text, organ); });
 }
 } // namespace
 

@@ -83,7 +83,8 @@ MidiSchedule MidiSchedule::FromFile(const std::string& path, double sampleRate)
     return FromBytes(bytes.getData(), bytes.getSize(), path, sampleRate);
 }
 
-MidiSchedule MidiSchedule::FromBytes(const void* data, size_t size, const std::string& name, double sampleRate)
+MidiSchedule MidiSchedule::FromBytes(const void* data, size_t size, const std::string& name,
+                                     double sampleRate)
 {
     juce::MemoryInputStream stream(data, WithoutZeroPadding(static_cast<const uint8_t*>(data), size), false);
     juce::MidiFile midi;

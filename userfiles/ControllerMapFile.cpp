@@ -106,7 +106,7 @@ juce::String ControllerMapFile::ToText(const ControllerMap& map, const juce::Str
 }
 
 TextReading<ControllerMap> ControllerMapFile::FromText(const juce::String& text,
-                                                      const juce::StringArray& parameterNames)
+                                                       const juce::StringArray& parameterNames)
 {
     juce::StringArray lines;
     lines.addLines(text);
@@ -141,10 +141,11 @@ juce::File ControllerMapFile::UserDefault()
     return UserFolders::Settings().getChildFile("ControllerMap.txt");
 }
 
-FileReading<ControllerMap> ControllerMapFile::Read(const juce::File& file, const juce::StringArray& parameterNames)
+FileReading<ControllerMap> ControllerMapFile::Read(const juce::File& file,
+                                                   const juce::StringArray& parameterNames)
 {
-    return PlayerTextFile::Read<ControllerMap>(file, kind, [&parameterNames](const juce::String& text)
-                                               { return FromText(text, parameterNames); });
+    return PlayerTextFile::Read<ControllerMap>(
+        file, kind, [&parameterNames](const juce::String& text) { return FromText(text, parameterNames); });
 }
 
 juce::Result ControllerMapFile::Write(const juce::File& file, const ControllerMap& map,

@@ -38,7 +38,8 @@ std::optional<int> EditorSettingsFile::ReadZoomPercent()
 
 juce::Result EditorSettingsFile::WriteZoomPercent(int percent)
 {
-    return PlayerTextFile::WriteText(Location(), juce::String(zoomKey) + " = " + juce::String(percent) + "\n");
+    return PlayerTextFile::WriteText(Location(),
+                                     juce::String(zoomKey) + " = " + juce::String(percent) + "\n");
 }
 
 } // namespace brumalux

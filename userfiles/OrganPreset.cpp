@@ -129,9 +129,8 @@ juce::Result OrganPreset::Save(const juce::File& file, QuellmarkFilterBase& orga
 
 juce::Result OrganPreset::Load(const juce::File& file, QuellmarkFilterBase& organ)
 {
-    const auto read =
-        PlayerTextFile::Read<OrganPreset>(file, kind, [&organ](const juce::String& text)
-                                          { return FromText(text, organ); });
+    const auto read = PlayerTextFile::Read<OrganPreset>(
+        file, kind, [&organ](const juce::String& text) { return FromText(text, organ); });
     if (!read.value)
         return juce::Result::fail(read.error);
     organ.LoadIntoCurrentProgram(read.value->name, read.value->values);

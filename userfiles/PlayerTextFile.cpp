@@ -29,7 +29,8 @@ std::optional<juce::String> PlayerTextFile::AsText(const void* data, size_t size
     if (size == 0)
         return juce::String();
     const auto* characters = static_cast<const char*>(data);
-    if (size > static_cast<size_t>(std::numeric_limits<int>::max()) || std::memchr(characters, 0, size) != nullptr ||
+    if (size > static_cast<size_t>(std::numeric_limits<int>::max()) ||
+        std::memchr(characters, 0, size) != nullptr ||
         !juce::CharPointer_UTF8::isValidString(characters, static_cast<int>(size)))
         return std::nullopt;
     return juce::String::fromUTF8(characters, static_cast<int>(size));
@@ -43,8 +44,9 @@ juce::String PlayerTextFile::Describe(const juce::File& file, const TextFault& f
 
 FileReading<juce::MemoryBlock> PlayerTextFile::ReadBytes(const juce::File& file, const PlayerFileKind& kind)
 {
-    const auto failure = [&file](const juce::String& reason)
-    { return FileReading<juce::MemoryBlock>{std::nullopt, Describe(file, {0, reason})}; };
+    const auto failure = [&file](const juce::String& reason) {
+        return FileReading<juce::MemoryBlock>{std::nullopt, Describe(file, {0, reason})};
+    };
     const auto tooLarge = juce::String("too large for a ") + kind.name + " (over " +
                           juce::String(kind.largestSize / 1024) + " KB)";
     if (!file.existsAsFile())

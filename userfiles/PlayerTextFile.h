@@ -17,8 +17,7 @@ struct TextFault
 };
 
 // A reader's answer for a text: the value, or the fault that stopped it.
-template <typename Value>
-struct TextReading
+template <typename Value> struct TextReading
 {
     std::optional<Value> value;
     TextFault fault;
@@ -26,8 +25,7 @@ struct TextReading
 
 // A player's file read: the value, or a message for the player that names the file (and
 // the line at fault, when there is one).
-template <typename Value>
-struct FileReading
+template <typename Value> struct FileReading
 {
     std::optional<Value> value;
     juce::String error;
@@ -78,7 +76,8 @@ FileReading<Value> Read(const juce::File& file, const PlayerFileKind& kind, Pars
     const auto bytes = ReadBytes(file, kind);
     if (!bytes.value)
         return {std::nullopt, bytes.error};
-    auto reading = FromBytes<Value>(bytes.value->getData(), bytes.value->getSize(), std::forward<Parse>(parse));
+    auto reading =
+        FromBytes<Value>(bytes.value->getData(), bytes.value->getSize(), std::forward<Parse>(parse));
     if (!reading.value)
         return {std::nullopt, Describe(file, reading.fault)};
     return {std::move(reading.value), {}};

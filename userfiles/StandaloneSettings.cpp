@@ -24,7 +24,8 @@ TextReading<Values> ParseValues(const juce::String& text)
     if (root == nullptr)
         return {std::nullopt, {0, "not a Brumalux settings file (" + document.getLastParseError() + ")"}};
     if (!root->hasTagName(rootTag))
-        return {std::nullopt, {0, "not a Brumalux settings file (its outer element is <" + root->getTagName() + ">)"}};
+        return {std::nullopt,
+                {0, "not a Brumalux settings file (its outer element is <" + root->getTagName() + ">)"}};
     Values values;
     for (const auto* entry : root->getChildWithTagNameIterator(valueTag))
     {
@@ -32,9 +33,10 @@ TextReading<Values> ParseValues(const juce::String& text)
         if (name.isEmpty())
             continue;
         const auto* element = entry->getFirstChildElement();
-        values.emplace_back(name, element != nullptr
-                                      ? element->toString(juce::XmlElement::TextFormat().singleLine().withoutHeader())
-                                      : entry->getStringAttribute(valueAttribute));
+        values.emplace_back(
+            name, element != nullptr
+                      ? element->toString(juce::XmlElement::TextFormat().singleLine().withoutHeader())
+                      : entry->getStringAttribute(valueAttribute));
     }
     return {std::move(values), {}};
 }

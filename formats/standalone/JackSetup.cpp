@@ -15,7 +15,8 @@ void JackSetup::SilenceLibjack()
 
 juce::String JackSetup::DefaultOutput()
 {
-    const std::unique_ptr<juce::AudioIODeviceType> jack(juce::AudioIODeviceType::createAudioIODeviceType_JACK());
+    const std::unique_ptr<juce::AudioIODeviceType> jack(
+        juce::AudioIODeviceType::createAudioIODeviceType_JACK());
     if (jack == nullptr)
         return {};
     jack->scanForDevices();

@@ -127,7 +127,8 @@ public:
         quitSignals = std::make_unique<QuitSignals>([this] { systemRequestedQuit(); });
         const bool hasDevice = holder.deviceManager.getCurrentAudioDevice() != nullptr;
         if ((jackWanted || (options.noGui && !hasDevice)) && !jackMidi->IsOpen())
-            SayOnStandardError("the JACK server is not running; start one (jackd, or qjackctl) to play through JACK.");
+            SayOnStandardError(
+                "the JACK server is not running; start one (jackd, or qjackctl) to play through JACK.");
 #endif
         if (holder.deviceManager.getCurrentAudioDevice() == nullptr)
         {

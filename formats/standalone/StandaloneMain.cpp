@@ -43,7 +43,8 @@ int main(int argc, char* argv[])
     if (const auto why = startOptions.noGui ? std::string() : WhyNoDisplay(); !why.empty())
     {
         std::cerr << "brumalux: " << why
-                  << ": to play without a window, start brumalux --no-gui; to render MIDI files, use brumalux-render\n";
+                  << ": to play without a window, start brumalux --no-gui; to render MIDI files, use "
+                     "brumalux-render\n";
         return 1;
     }
     juce::JUCEApplicationBase::createInstance = &CreateApp;

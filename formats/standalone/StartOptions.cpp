@@ -19,8 +19,8 @@ int ProgramNumber(const std::string& text)
     const auto* end = text.data() + text.size();
     const auto [stop, error] = std::from_chars(text.data(), end, number);
     if (text.empty() || error != std::errc() || stop != end || number < 0 || number >= NumFactoryPrograms())
-        throw UsageError("--program wants a program number from 0 to " + std::to_string(NumFactoryPrograms() - 1) +
-                         ", not \"" + text + "\"");
+        throw UsageError("--program wants a program number from 0 to " +
+                         std::to_string(NumFactoryPrograms() - 1) + ", not \"" + text + "\"");
     return number;
 }
 
@@ -63,8 +63,7 @@ const OptionRow optionRows[] = {
 const OptionRow& FindRow(std::string_view name)
 {
     const auto* row = std::find_if(std::begin(optionRows), std::end(optionRows),
-                                   [name](const OptionRow& candidate)
-                                   {
+                                   [name](const OptionRow& candidate) {
                                        return name == candidate.name ||
                                               (candidate.shortName != nullptr && name == candidate.shortName);
                                    });
@@ -93,7 +92,8 @@ StartOptions ParseStartOptions(const std::vector<std::string>& arguments)
     {
         const auto equals = argument->find('=');
         const bool inlineValue = argument->rfind("--", 0) == 0 && equals != std::string::npos;
-        const auto& row = FindRow(std::string_view(*argument).substr(0, inlineValue ? equals : std::string::npos));
+        const auto& row =
+            FindRow(std::string_view(*argument).substr(0, inlineValue ? equals : std::string::npos));
         std::string value;
         if (row.valueName == nullptr && inlineValue)
             throw UsageError(std::string(row.name) + " takes no value");
@@ -136,7 +136,8 @@ std::string StartUsageText(const std::string& problem)
 {
     std::string text = "brumalux: " + problem + "\nUsage: brumalux";
     for (const auto& row : optionRows)
-        text += std::string(" [") + row.name + (row.valueName != nullptr ? std::string(" ") + row.valueName : "") + "]";
+        text += std::string(" [") + row.name +
+                (row.valueName != nullptr ? std::string(" ") + row.valueName : "") + "]";
     return text + "\nTry 'brumalux --help' for more.\n";
 }
 

@@ -158,8 +158,8 @@ class JackSession
 public:
     JackSession()
         : server("brumalux-test-" + std::to_string(getpid())),
-          jackd(std::vector<std::string>{"jackd", "--no-realtime", "-n", server, "-d", "dummy", "-r", "48000", "-p",
-                                         "512"},
+          jackd(std::vector<std::string>{"jackd", "--no-realtime", "-n", server, "-d", "dummy", "-r", "48000",
+                                         "-p", "512"},
                 Environment())
     {
         player.emplace(server);
@@ -183,7 +183,8 @@ public:
     // both show.
     bool ConnectToTheProgram()
     {
-        return player->WaitForPort("Brumalux MIDI:midi_in", 10s) && player->WaitForPort("Brumalux:out_1", 10s) &&
+        return player->WaitForPort("Brumalux MIDI:midi_in", 10s) &&
+               player->WaitForPort("Brumalux:out_1", 10s) &&
                player->Connect(player->Name("midi_out"), "Brumalux MIDI:midi_in") &&
                player->Connect("Brumalux:out_1", player->Name("in_l")) &&
                player->Connect("Brumalux:out_2", player->Name("in_r"));

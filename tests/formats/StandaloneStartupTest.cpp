@@ -32,9 +32,9 @@ enum class Screen
 
 enum class Ending
 {
-    byItself,        // it answers and exits
-    windowThenTerm,  // a window with this title shows, then SIGTERM
-    playedThenTerm,  // it plays a note from JACK MIDI into JACK audio, then SIGTERM
+    byItself,       // it answers and exits
+    windowThenTerm, // a window with this title shows, then SIGTERM
+    playedThenTerm, // it plays a note from JACK MIDI into JACK audio, then SIGTERM
 };
 
 struct StartupRow
@@ -44,7 +44,7 @@ struct StartupRow
     Screen screen;
     const char* settingsFile; // the settings the player has; none when null
     Ending ending;
-    const char* window;       // for windowThenTerm
+    const char* window; // for windowThenTerm
     int exitCode;
     std::vector<std::string> sayOnOutput;
     std::vector<std::string> sayOnError; // "{settings}" stands for the settings file's path
@@ -56,28 +56,89 @@ const char* const noDisplayAdvice =
     ": to play without a window, start brumalux --no-gui; to render MIDI files, use brumalux-render\n";
 
 const StartupRow rows[] = {
-    {"NoDisplay", {}, Screen::none, nullptr, Ending::byItself, nullptr, 1, {},
-     {std::string("brumalux: there is no X display (DISPLAY is not set)") + noDisplayAdvice}, 1},
-    {"DisplayThatCannotBeOpened", {}, Screen::unopenable, nullptr, Ending::byItself, nullptr, 1, {},
-     {std::string("brumalux: the X display \":2047\" cannot be opened") + noDisplayAdvice}, 1},
-    {"Help", {"--help"}, Screen::none, nullptr, Ending::byItself, nullptr, 0,
+    {"NoDisplay",
+     {},
+     Screen::none,
+     nullptr,
+     Ending::byItself,
+     nullptr,
+     1,
+     {},
+     {std::string("brumalux: there is no X display (DISPLAY is not set)") + noDisplayAdvice},
+     1},
+    {"DisplayThatCannotBeOpened",
+     {},
+     Screen::unopenable,
+     nullptr,
+     Ending::byItself,
+     nullptr,
+     1,
+     {},
+     {std::string("brumalux: the X display \":2047\" cannot be opened") + noDisplayAdvice},
+     1},
+    {"Help",
+     {"--help"},
+     Screen::none,
+     nullptr,
+     Ending::byItself,
+     nullptr,
+     0,
      {"Usage: brumalux [OPTIONS]\n", "\n      --no-gui  ", "\n      --program N  ", "\n      --state FILE  ",
       "\n  -h, --help  ", "\n      --version  ", "brumalux-render"},
-     {}, 0},
-    {"Version", {"--version"}, Screen::none, nullptr, Ending::byItself, nullptr, 0,
-     {"brumalux " BRUMALUX_VERSION "\n"}, {}, 0},
-    {"UnknownOption", {"--no-gui", "--loud"}, Screen::none, nullptr, Ending::byItself, nullptr, 2, {},
+     {},
+     0},
+    {"Version",
+     {"--version"},
+     Screen::none,
+     nullptr,
+     Ending::byItself,
+     nullptr,
+     0,
+     {"brumalux " BRUMALUX_VERSION "\n"},
+     {},
+     0},
+    {"UnknownOption",
+     {"--no-gui", "--loud"},
+     Screen::none,
+     nullptr,
+     Ending::byItself,
+     nullptr,
+     2,
+     {},
      {"brumalux: unknown option \"--loud\"\nUsage: brumalux [--no-gui] [--program N] [--state FILE]",
       "Try 'brumalux --help'"},
      3},
-    {"DamagedSettingsFile", {}, Screen::test, damagedSettings, Ending::windowThenTerm, "Settings not read", 0, {},
+    {"DamagedSettingsFile",
+     {},
+     Screen::test,
+     damagedSettings,
+     Ending::windowThenTerm,
+     "Settings not read",
+     0,
+     {},
      {"brumalux: \"{settings}\": not a Brumalux settings file (",
       "). Brumalux starts with default settings and leaves the file as it is: nothing is saved this time.\n"},
      -1},
-    {"StateFileThatCannotBeRead", {"--no-gui", "--state", "/nonexistent/organ.state"}, Screen::none, nullptr,
-     Ending::byItself, nullptr, 1, {}, {"brumalux: \"/nonexistent/organ.state\": no such file.\n"}, 1},
-    {"NoGuiPlaysFromJack", {"--no-gui", "--program", "2"}, Screen::none, nullptr, Ending::playedThenTerm, nullptr,
-     0, {}, {}, 0},
+    {"StateFileThatCannotBeRead",
+     {"--no-gui", "--state", "/nonexistent/organ.state"},
+     Screen::none,
+     nullptr,
+     Ending::byItself,
+     nullptr,
+     1,
+     {},
+     {"brumalux: \"/nonexistent/organ.state\": no such file.\n"},
+     1},
+    {"NoGuiPlaysFromJack",
+     {"--no-gui", "--program", "2"},
+     Screen::none,
+     nullptr,
+     Ending::playedThenTerm,
+     nullptr,
+     0,
+     {},
+     {},
+     0},
 };
 
 // What libjack prints by itself when no server runs.
@@ -124,7 +185,8 @@ protected:
     {
         if (row.ending == Ending::windowThenTerm)
         {
-            EXPECT_NE(TopLevelWindows::WaitForTitle(row.window, 20000), 0ul) << "no window titled " << row.window;
+            EXPECT_NE(TopLevelWindows::WaitForTitle(row.window, 20000), 0ul)
+                << "no window titled " << row.window;
         }
         if (row.ending == Ending::playedThenTerm)
         {
@@ -171,7 +233,8 @@ TEST_P(StandaloneStartup, AnswersAndEndsAsTheRowSays)
     const auto complained = Read(output / "stderr");
     for (const auto& text : row.sayOnOutput)
     {
-        EXPECT_NE(said.find(text), std::string::npos) << "standard output lacks \"" << text << "\":\n" << said;
+        EXPECT_NE(said.find(text), std::string::npos) << "standard output lacks \"" << text << "\":\n"
+                                                      << said;
     }
     if (row.sayOnOutput.empty())
     {
@@ -180,7 +243,8 @@ TEST_P(StandaloneStartup, AnswersAndEndsAsTheRowSays)
     for (const auto& text : row.sayOnError)
     {
         EXPECT_NE(complained.find(WithSettingsPath(text, settings)), std::string::npos)
-            << "standard error lacks \"" << text << "\":\n" << complained;
+            << "standard error lacks \"" << text << "\":\n"
+            << complained;
     }
     if (row.errorLines >= 0)
     {

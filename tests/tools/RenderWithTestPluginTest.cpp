@@ -207,10 +207,10 @@ TEST_F(RenderWithTestPlugin, ProgressShowsOnceARenderHasTakenASecond)
         std::ostringstream out, err;
         render::RenderEnvironment environment{out, err, true};
         environment.now = clock;
-        ASSERT_EQ(render::RunRenderCommand({midi, "-o", folder.Path("out.wav"), "--plugin", TEST_PLUGIN, "--block",
-                                            "64"},
-                                           environment),
-                  0)
+        ASSERT_EQ(
+            render::RunRenderCommand(
+                {midi, "-o", folder.Path("out.wav"), "--plugin", TEST_PLUGIN, "--block", "64"}, environment),
+            0)
             << err.str();
         const auto progress = err.str();
         EXPECT_EQ(progress.find("\rRendering") != std::string::npos, shown) << progress;

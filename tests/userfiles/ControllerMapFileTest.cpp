@@ -1,8 +1,8 @@
 // The controller map as the player's text file: written and read back, damaged files
 // refused with the line at fault, and the player's default handed to every new organ.
 
-#include "tests/TemporaryHome.h"
 #include "userfiles/ControllerMapFile.h"
+#include "tests/TemporaryHome.h"
 #include "userfiles/CreateOrgan.h"
 #include "userfiles/UserFolders.h"
 
@@ -127,7 +127,8 @@ TEST(CreateOrgan, StartsWithThePlayersDefaultMapWhenItCanBeRead)
     EXPECT_EQ(CreateOrgan(nullptr)->Controllers().Map(), PlayersMap());
     EXPECT_EQ(Brumalux().Controllers().Map(), ControllerMap::Default()) << "the organ alone reads nothing";
 
-    ASSERT_TRUE(ControllerMapFile::UserDefault().replaceWithText("Brumalux controller map 1\n70 = Nothing\n"));
+    ASSERT_TRUE(
+        ControllerMapFile::UserDefault().replaceWithText("Brumalux controller map 1\n70 = Nothing\n"));
     EXPECT_EQ(CreateOrgan(nullptr)->Controllers().Map(), ControllerMap::Default());
 }
 } // namespace

@@ -1,10 +1,10 @@
 // The player's preset files: saved and loaded back, damaged ones refused or clamped, and a
 // load reported to the host as a program change is.
 
+#include "userfiles/OrganPreset.h"
 #include "engine/Brumalux.h"
 #include "framework/FilterNativeCallbacks.h"
 #include "tests/TemporaryHome.h"
-#include "userfiles/OrganPreset.h"
 #include "userfiles/UserFolders.h"
 
 #include <gtest/gtest.h>
@@ -141,7 +141,8 @@ TEST_F(OrganPresetTest, DamagedFilesChangeNothingAndSayWhy)
     EXPECT_TRUE(OrganPreset::Load(PresetFile("missing.brumalux-preset"), organ).failed());
     const auto large =
         Write("Brumalux preset\nversion = 1\n" + juce::String::repeatedString("# pad\n", 20000));
-    EXPECT_TRUE(OrganPreset::Load(large, organ).getErrorMessage().contains("too large for a Brumalux preset"));
+    EXPECT_TRUE(
+        OrganPreset::Load(large, organ).getErrorMessage().contains("too large for a Brumalux preset"));
     EXPECT_EQ(Values(), before);
 }
 

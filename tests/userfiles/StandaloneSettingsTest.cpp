@@ -1,8 +1,8 @@
 // The standalone program's settings file: the files JUCE's properties file wrote keep
 // loading and ours load into it, and a damaged file is reported and never overwritten.
 
-#include "tests/TemporaryHome.h"
 #include "userfiles/StandaloneSettings.h"
+#include "tests/TemporaryHome.h"
 
 #include <gtest/gtest.h>
 
@@ -47,7 +47,8 @@ TEST(StandaloneSettings, ReadsAndWritesTheLayoutOfJucesPropertiesFiles)
     EXPECT_EQ(reread.getValue("filterState"), "QUJD+/==");
     EXPECT_EQ(reread.getIntValue("windowX"), 12);
     EXPECT_TRUE(reread.getXmlValue("audioSetup")->isEquivalentTo(juce::parseXML(audioSetup).get(), false));
-    EXPECT_EQ(file.getParentDirectory().getNumberOfChildFiles(juce::File::findFiles), 1) << "no temporary left";
+    EXPECT_EQ(file.getParentDirectory().getNumberOfChildFiles(juce::File::findFiles), 1)
+        << "no temporary left";
 }
 
 TEST(StandaloneSettings, AMissingFileIsMadeOnSave)
@@ -65,7 +66,8 @@ TEST(StandaloneSettings, ADamagedFileIsNamedAndLeftAsItIs)
     const TemporaryHome home;
     const auto file = StandaloneSettings::DefaultLocation();
     const std::pair<std::string, const char*> damaged[] = {
-        {"<?xml version=\"1.0\"?>\n<PROPERTIES>\n  <VALUE name=\"filterState\" val=\"AAAA\"/>\n", "not a Brumalux settings file ("},
+        {"<?xml version=\"1.0\"?>\n<PROPERTIES>\n  <VALUE name=\"filterState\" val=\"AAAA\"/>\n",
+         "not a Brumalux settings file ("},
         {"<OTHER/>", "not a Brumalux settings file (its outer element is <OTHER>)"},
         {std::string("\0\1\2garbage", 10), "not a text file"},
         {std::string(StandaloneSettings::kind.largestSize + 1, ' '), "too large"},
@@ -74,7 +76,8 @@ TEST(StandaloneSettings, ADamagedFileIsNamedAndLeftAsItIs)
     {
         home.Write(".config/Brumalux.settings", content);
         StandaloneSettings settings(file);
-        EXPECT_TRUE(settings.Problem().startsWith("\"" + file.getFullPathName() + "\": ")) << settings.Problem();
+        EXPECT_TRUE(settings.Problem().startsWith("\"" + file.getFullPathName() + "\": "))
+            << settings.Problem();
         EXPECT_TRUE(settings.Problem().contains(reason)) << settings.Problem();
         EXPECT_TRUE(settings.getAllProperties().size() == 0) << "nothing of it is read";
         settings.setValue("filterState", "BBBB");
