@@ -1,23 +1,16 @@
 // Reads arbitrary bytes as the MIDI file given to the render tool. A file it cannot play
 // must be refused with a reason; one it plays must yield only channel messages of one to
 // three bytes, in playing order, none earlier than the start or later than a day.
+#include "fuzz/FuzzCheck.h"
 #include "tools/MidiSchedule.h"
 #include "tools/RenderError.h"
 
 #include <cstdint>
 
-namespace
-{
-void Check(bool condition)
-{
-    if (!condition)
-        __builtin_trap();
-}
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     using namespace brumalux::render;
+    using brumalux::Check;
     constexpr double sampleRate = 44100.0;
     try
     {

@@ -3,18 +3,13 @@
 // every parameter inside its range, and write out as a preset that reads back the same.
 #include "engine/Brumalux.h"
 #include "engine/ParameterLimits.h"
+#include "fuzz/FuzzCheck.h"
 #include "userfiles/OrganPreset.h"
 
 #include <cstdint>
 
 namespace
 {
-void Check(bool condition)
-{
-    if (!condition)
-        __builtin_trap();
-}
-
 // The editor offers every basic shape, beyond the range hosts see.
 bool InRange(brumalux::PluginParameterManager& manager, int index)
 {
@@ -24,14 +19,6 @@ bool InRange(brumalux::PluginParameterManager& manager, int index)
     const float value = manager.GetValue(index);
     return value >= range.getStart() && value <= range.getEnd();
 }
-
-brumalux::TextReading<brumalux::OrganPreset> ReadPreset(const void* data, size_t size,
-                                                        brumalux::Brumalux& organ)
-{
-    return brumalux::PlayerTextFile::FromBytes<brumalux::OrganPreset>(
-        data, size,
-        [&organ](const juce::String& text) { return brumalux::OrganPreset::FromText(text, organ); });
-}
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -39,7 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     using namespace brumalux;
     static Brumalux organ;
     auto& manager = organ.GetParameterManager();
-    const auto reading = ReadPreset(data, size, organ);
+    const auto parse = [](const juce::String& text) { return OrganPreset::FromText(text, organ); };
+    const auto reading = PlayerTextFile::FromBytes<OrganPreset>(data, size, parse);
     if (!reading.value)
     {
         Check(reading.fault.reason.isNotEmpty() && reading.fault.line >= 0);
@@ -50,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         Check(InRange(manager, index));
 
     const auto written = OrganPreset::FromCurrentProgram(organ).ToText(organ).toStdString();
-    const auto again = ReadPreset(written.data(), written.size(), organ);
+    const auto again = PlayerTextFile::FromBytes<OrganPreset>(written.data(), written.size(), parse);
     Check(again.value && again.value->values == OrganPreset::FromCurrentProgram(organ).values);
     return 0;
 }

@@ -16,14 +16,19 @@ namespace
 namespace P = ParameterIndex;
 namespace T = ControllerTarget;
 
+// The default map changed as a player would change it, every option among the changes.
 ControllerMap PlayersMap()
 {
+    const std::pair<int, ControllerBinding> changes[] = {
+        {71, {P::drawbar0 + 1, true}},
+        {78, {}},
+        {21, {P::vibrato}},
+        {66, {T::speakerSpeed, false, SwitchMode::latching}},
+        {67, {P::speakerOn, true, SwitchMode::momentary}},
+    };
     auto map = ControllerMap::Default();
-    map.Set(71, {P::drawbar0 + 1, true});
-    map.Set(78, {});
-    map.Set(21, {P::vibrato});
-    map.Set(66, {T::speakerSpeed, false, SwitchMode::latching});
-    map.Set(67, {P::speakerOn, true, SwitchMode::momentary});
+    for (const auto& [controller, binding] : changes)
+        map.Set(controller, binding);
     return map;
 }
 
