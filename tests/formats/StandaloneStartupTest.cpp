@@ -12,6 +12,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -140,6 +141,12 @@ const StartupRow rows[] = {
      {},
      0},
 };
+
+// gtest and ctest name a row by its name.
+void PrintTo(const StartupRow& row, std::ostream* out)
+{
+    *out << row.name;
+}
 
 // What libjack prints by itself when no server runs.
 const char* const libjackMessages[] = {"Cannot connect to server", "jack server is not running", "JackShm"};
