@@ -86,7 +86,7 @@ juce::Result StandaloneSettings::Save()
 {
     if (!writable || !changed)
         return juce::Result::ok();
-    const auto written = PlayerTextFile::WriteText(file, ToXml());
+    auto written = PlayerTextFile::WriteText(file, ToXml());
     changed = written.failed();
     return written;
 }
