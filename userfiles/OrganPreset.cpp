@@ -6,6 +6,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <limits>
 
 namespace brumalux
 {
@@ -16,16 +17,25 @@ const char* const heading = "Brumalux preset";
 const char* const versionKey = "version";
 const char* const nameKey = "name";
 
-// A whole finite number with a "." point, nothing else, whatever the process locale.
-std::optional<float> ParseNumber(const juce::String& text)
+// The whole text as one number, whatever the process locale; none for anything else.
+template <typename Number> std::optional<Number> ParseWhole(const juce::String& text)
 {
     const auto utf8 = text.toStdString();
-    double value = 0.0;
+    Number value{};
     const auto* end = utf8.data() + utf8.size();
     const auto [stop, error] = std::from_chars(utf8.data(), end, value);
-    if (utf8.empty() || error != std::errc() || stop != end || !std::isfinite(value))
+    if (utf8.empty() || error != std::errc() || stop != end)
         return std::nullopt;
-    return static_cast<float>(value);
+    return value;
+}
+
+// A finite number with a "." point that a parameter can hold.
+std::optional<float> ParseNumber(const juce::String& text)
+{
+    const auto value = ParseWhole<double>(text);
+    if (!value || !(std::abs(*value) <= std::numeric_limits<float>::max()))
+        return std::nullopt;
+    return static_cast<float>(*value);
 }
 
 int IndexOfParameterNamed(const juce::String& name, PluginParameterManager& manager)
@@ -47,6 +57,33 @@ float ClampedToRange(int index, float value, PluginParameterManager& manager)
 TextReading<OrganPreset> Fault(int line, const juce::String& reason)
 {
     return {std::nullopt, {line, reason}};
+}
+
+// One "key = value" line after the heading, into the preset; what is wrong with it, if anything.
+juce::String TakeSetting(const juce::String& line, PluginParameterManager& manager, OrganPreset& preset,
+                         std::optional<int>& fileVersion)
+{
+    const auto setting = KeyValueLine::Parse(line);
+    if (!setting)
+        return "the line is not \"name = value\"";
+    if (setting->key == nameKey)
+    {
+        preset.name = setting->value;
+        return {};
+    }
+    if (setting->key == versionKey)
+    {
+        fileVersion = ParseWhole<int>(setting->value);
+        return fileVersion ? juce::String() : "its version is no whole number (\"" + setting->value + "\")";
+    }
+    const int index = IndexOfParameterNamed(setting->key, manager);
+    if (index < 0)
+        return {}; // a setting of another version, or a parameter we do not have
+    const auto value = ParseNumber(setting->value);
+    if (!value)
+        return "\"" + setting->key + "\" has no number (\"" + setting->value + "\")";
+    preset.values.emplace_back(index, ClampedToRange(index, *value, manager));
+    return {};
 }
 } // namespace
 
@@ -91,26 +128,8 @@ TextReading<OrganPreset> OrganPreset::FromText(const juce::String& text, Quellma
             headingSeen = true;
             continue;
         }
-        const auto setting = KeyValueLine::Parse(line);
-        if (!setting)
-            return Fault(number, "the preset is damaged: the line is not \"name = value\"");
-        if (setting->key == nameKey)
-        {
-            preset.name = setting->value;
-            continue;
-        }
-        const bool isVersion = setting->key == versionKey;
-        const int index = IndexOfParameterNamed(setting->key, manager);
-        if (!isVersion && index < 0)
-            continue; // a setting of another version, or a parameter we do not have
-        const auto parsedValue = ParseNumber(setting->value);
-        if (!parsedValue)
-            return Fault(number, "the preset is damaged: \"" + setting->key + "\" has no number (\"" +
-                                     setting->value + "\")");
-        if (isVersion)
-            fileVersion = static_cast<int>(*parsedValue);
-        else
-            preset.values.emplace_back(index, ClampedToRange(index, *parsedValue, manager));
+        if (const auto damage = TakeSetting(line, manager, preset, fileVersion); damage.isNotEmpty())
+            return Fault(number, "the preset is damaged: " + damage);
     }
     if (!headingSeen)
         return Fault(0, "this is not a Brumalux preset");

@@ -1,6 +1,5 @@
 #include "userfiles/PlayerTextFile.h"
 
-#include <cstring>
 #include <limits>
 
 namespace brumalux
@@ -22,18 +21,65 @@ juce::String Sentence(const juce::String& reason)
 {
     return reason.endsWithChar('.') ? reason : reason + ".";
 }
+
+// The length of the well-formed UTF-8 sequence at bytes (RFC 3629: no overlong forms, no
+// surrogates, nothing beyond U+10FFFF); 0 for anything else. JUCE's own check lets such
+// sequences through, and its strings then miscount their bytes.
+size_t SequenceLength(const unsigned char* bytes, size_t available)
+{
+    const unsigned char lead = bytes[0];
+    if (lead < 0x80)
+        return 1;
+    size_t length = 0;
+    unsigned char lowest = 0x80, highest = 0xbf; // the range of the second byte
+    if (lead >= 0xc2 && lead <= 0xdf)
+        length = 2;
+    else if (lead >= 0xe0 && lead <= 0xef)
+    {
+        length = 3;
+        lowest = lead == 0xe0 ? 0xa0 : lowest;
+        highest = lead == 0xed ? 0x9f : highest;
+    }
+    else if (lead >= 0xf0 && lead <= 0xf4)
+    {
+        length = 4;
+        lowest = lead == 0xf0 ? 0x90 : lowest;
+        highest = lead == 0xf4 ? 0x8f : highest;
+    }
+    if (length == 0 || available < length || bytes[1] < lowest || bytes[1] > highest)
+        return 0;
+    for (size_t i = 2; i < length; ++i)
+        if ((bytes[i] & 0xc0) != 0x80)
+            return 0;
+    return length;
+}
+
+// UTF-8 text without NUL characters.
+bool IsText(const unsigned char* bytes, size_t size)
+{
+    for (size_t at = 0; at < size;)
+    {
+        const auto length = bytes[at] == 0 ? 0 : SequenceLength(bytes + at, size - at);
+        if (length == 0)
+            return false;
+        at += length;
+    }
+    return true;
+}
 } // namespace
 
 std::optional<juce::String> PlayerTextFile::AsText(const void* data, size_t size)
 {
-    if (size == 0)
-        return juce::String();
-    const auto* characters = static_cast<const char*>(data);
-    if (size > static_cast<size_t>(std::numeric_limits<int>::max()) ||
-        std::memchr(characters, 0, size) != nullptr ||
-        !juce::CharPointer_UTF8::isValidString(characters, static_cast<int>(size)))
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    // Windows editors start UTF-8 files with a byte order mark.
+    if (size >= 3 && bytes[0] == 0xef && bytes[1] == 0xbb && bytes[2] == 0xbf)
+    {
+        bytes += 3;
+        size -= 3;
+    }
+    if (size > static_cast<size_t>(std::numeric_limits<int>::max()) || !IsText(bytes, size))
         return std::nullopt;
-    return juce::String::fromUTF8(characters, static_cast<int>(size));
+    return juce::String::fromUTF8(reinterpret_cast<const char*>(bytes), static_cast<int>(size));
 }
 
 juce::String PlayerTextFile::Describe(const juce::File& file, const TextFault& fault)

@@ -50,7 +50,8 @@ struct PlayerFileKind
 // Message thread or a host's control thread; never the audio thread.
 namespace PlayerTextFile
 {
-// The bytes as text when they are UTF-8 without NUL characters.
+// The bytes as text when they are well-formed UTF-8 without NUL characters (after a byte
+// order mark, if there is one).
 std::optional<juce::String> AsText(const void* data, size_t size);
 
 // The message for a fault in the file.

@@ -7,6 +7,8 @@
 #if BRUMALUX_JACK_MIDI_INPUT
 #include "JackMidiInput.h"
 #include "JackSetup.h"
+#endif
+#if JUCE_LINUX
 #include "QuitSignals.h"
 #endif
 
@@ -122,14 +124,10 @@ public:
             return Fail();
         if (settings->Problem().isNotEmpty())
             Tell("Settings not read", settings->Problem() + settingsLeftAloneMessage);
-#if BRUMALUX_JACK_MIDI_INPUT
-        jackMidi = std::make_unique<JackMidiInput>(holder.player.getMidiMessageCollector());
+#if JUCE_LINUX
         quitSignals = std::make_unique<QuitSignals>([this] { systemRequestedQuit(); });
-        const bool hasDevice = holder.deviceManager.getCurrentAudioDevice() != nullptr;
-        if ((jackWanted || (options.noGui && !hasDevice)) && !jackMidi->IsOpen())
-            SayOnStandardError(
-                "the JACK server is not running; start one (jackd, or qjackctl) to play through JACK.");
 #endif
+        OpenJackMidiInput(holder, jackWanted);
         if (holder.deviceManager.getCurrentAudioDevice() == nullptr)
         {
             if (options.noGui)
@@ -140,8 +138,10 @@ public:
 
     void shutdown() override
     {
-#if BRUMALUX_JACK_MIDI_INPUT
+#if JUCE_LINUX
         quitSignals = nullptr;
+#endif
+#if BRUMALUX_JACK_MIDI_INPUT
         jackMidi = nullptr;
 #endif
         mainWindow = nullptr;
@@ -193,6 +193,20 @@ private:
         return false;
     }
 
+    // The JACK MIDI input, whenever a JACK server runs; when JACK is wanted for sound (or,
+    // without a window, nothing else could be had) and none runs, one line says so.
+    void OpenJackMidiInput([[maybe_unused]] juce::StandalonePluginHolder& holder,
+                           [[maybe_unused]] bool jackWanted)
+    {
+#if BRUMALUX_JACK_MIDI_INPUT
+        jackMidi = std::make_unique<JackMidiInput>(holder.player.getMidiMessageCollector());
+        const bool hasDevice = holder.deviceManager.getCurrentAudioDevice() != nullptr;
+        if ((jackWanted || (options.noGui && !hasDevice)) && !jackMidi->IsOpen())
+            SayOnStandardError(
+                "the JACK server is not running; start one (jackd, or qjackctl) to play through JACK.");
+#endif
+    }
+
     // --state, then --program, over the organ the settings held.
     bool ApplyStartOptions(juce::StandalonePluginHolder& holder)
     {
@@ -236,6 +250,8 @@ private:
     std::unique_ptr<juce::StandalonePluginHolder> headlessPlayer;
 #if BRUMALUX_JACK_MIDI_INPUT
     std::unique_ptr<JackMidiInput> jackMidi;
+#endif
+#if JUCE_LINUX
     std::unique_ptr<QuitSignals> quitSignals;
 #endif
 };

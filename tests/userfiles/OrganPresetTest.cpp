@@ -124,6 +124,9 @@ TEST_F(OrganPresetTest, DamagedFilesChangeNothingAndSayWhy)
         {"\", line 3: the preset is damaged: the line is not \"name = value\".",
          "Brumalux preset\nversion = 1\nTone 300\n"},
         {"newer version of Brumalux (format version 2)", "Brumalux preset\nversion = 2\nTone = 300\n"},
+        {"\", line 2: the preset is damaged: its version is no whole number (\"1e39\").",
+         "Brumalux preset\nversion = 1e39\n"},
+        {"has no number (\"1e39\")", "Brumalux preset\nversion = 1\nTone = 1e39\n"},
     };
     const auto before = Values();
     const auto nameBefore = Name();
