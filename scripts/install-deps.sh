@@ -11,7 +11,7 @@ packages=(
   libx11-dev libxext-dev libxrandr-dev libxinerama-dev libxcursor-dev
   libfreetype-dev libpng-dev libjpeg-dev zlib1g-dev fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb x11-utils libxtst-dev
+  xvfb x11-utils libxtst-dev libxres-dev
   libasound2-dev libjack-jackd2-dev jackd2 lilv-utils liblilv-dev
   clang libclang-rt-14-dev clang-format clang-tidy
   locales

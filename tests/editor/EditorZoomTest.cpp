@@ -2,7 +2,7 @@
 // comes from (the host, the player's menu, the settings file), and the speaker switch's text.
 
 #include "EditorTestSupport.h"
-#include "tests/TemporaryHome.h"
+#include "tests/support/TemporaryHome.h"
 
 #include "editor/EditorZoom.h"
 #include "editor/SpeakerSwitchLook.h"

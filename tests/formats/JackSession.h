@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tests/formats/ChildProcess.h"
+#include "tests/support/ChildProcess.h"
 
 #include <jack/jack.h>
 #include <jack/midiport.h>

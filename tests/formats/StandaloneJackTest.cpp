@@ -4,9 +4,9 @@
 
 #include "engine/Brumalux.h"
 #include "params/OrganParameters.h"
-#include "tests/TemporaryHome.h"
 #include "tests/formats/JackSession.h"
-#include "tests/formats/TopLevelWindows.h"
+#include "tests/support/TemporaryHome.h"
+#include "tests/support/X11TestDisplay.h"
 
 #include <juce_data_structures/juce_data_structures.h>
 
@@ -40,7 +40,8 @@ protected:
             GTEST_SKIP() << "needs an X display";
         if (!OnPath("jackd"))
             GTEST_SKIP() << "needs jackd (Debian's jackd2)";
-        ASSERT_TRUE(TopLevelWindows::InternWindowManagerAtoms());
+        display = X11TestDisplay::Shared();
+        ASSERT_NE(display, nullptr) << "the X display does not open";
 
         home.Write(settingsFile,
                    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<PROPERTIES>\n"
@@ -56,7 +57,7 @@ protected:
         auto environment = jack->Environment();
         environment.push_back("HOME=" + home.Folder().string());
         organ.emplace(std::vector<std::string>{BRUMALUX_STANDALONE}, environment);
-        window = TopLevelWindows::WaitForTitle("Brumalux", 20000);
+        window = display->WaitForTitle("Brumalux", 20000);
         ASSERT_NE(window, 0ul) << "no window titled Brumalux";
         ASSERT_TRUE(jack->ConnectToTheProgram()) << "the program did not open JACK";
     }
@@ -70,7 +71,7 @@ protected:
     // Presses the window's close button; the program saves its settings as it quits.
     void Close()
     {
-        ASSERT_TRUE(TopLevelWindows::RequestClose(window));
+        ASSERT_TRUE(display->RequestClose(window));
         EXPECT_EQ(organ->WaitForExit(15s), 0) << "quits cleanly on its window's close";
     }
 
@@ -80,6 +81,7 @@ protected:
     std::optional<JackSession> jack;
     PlayerClient* player = nullptr;
     std::optional<ChildProcess> organ;
+    X11TestDisplay* display = nullptr;
     unsigned long window = 0;
 };
 
@@ -179,18 +181,19 @@ TEST(Standalone, OpensAtThePlayersZoom)
 {
     if (std::getenv("DISPLAY") == nullptr)
         GTEST_SKIP() << "needs an X display";
-    ASSERT_TRUE(TopLevelWindows::InternWindowManagerAtoms());
+    auto* display = X11TestDisplay::Shared();
+    ASSERT_NE(display, nullptr) << "the X display does not open";
     const TemporaryHome home;
     home.Write(".config/Brumalux/Editor.settings", "zoom = 200\n");
     ChildProcess organ({BRUMALUX_STANDALONE}, {"HOME=" + home.Folder().string()});
-    const auto window = TopLevelWindows::WaitForTitle("Brumalux", 20000);
+    const auto window = display->WaitForTitle("Brumalux", 20000);
     ASSERT_NE(window, 0ul) << "no window titled Brumalux";
     // The window is mapped before the program gives it its final size.
-    auto size = TopLevelWindows::SizeOf(window);
+    auto size = display->SizeOf(window);
     for (int wait = 0; wait < 100 && size.first < 880; ++wait)
     {
         std::this_thread::sleep_for(50ms);
-        size = TopLevelWindows::SizeOf(window);
+        size = display->SizeOf(window);
     }
     const auto [width, height] = size;
     // The window's frame adds a few pixels.

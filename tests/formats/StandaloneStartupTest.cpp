@@ -4,9 +4,9 @@
 // playing without a window from JACK.
 // What it says, where, and how it ends; libjack's own messages never show.
 
-#include "tests/TemporaryHome.h"
 #include "tests/formats/JackSession.h"
-#include "tests/formats/TopLevelWindows.h"
+#include "tests/support/TemporaryHome.h"
+#include "tests/support/X11TestDisplay.h"
 
 #include <gtest/gtest.h>
 
@@ -192,7 +192,7 @@ protected:
     {
         if (row.ending == Ending::windowThenTerm)
         {
-            EXPECT_NE(TopLevelWindows::WaitForTitle(row.window, 20000), 0ul)
+            EXPECT_NE(X11TestDisplay::Shared()->WaitForTitle(row.window, 20000), 0ul)
                 << "no window titled " << row.window;
         }
         if (row.ending == Ending::playedThenTerm)
@@ -216,7 +216,7 @@ TEST_P(StandaloneStartup, AnswersAndEndsAsTheRowSays)
         GTEST_SKIP() << "needs an X display";
     if (row.screen == Screen::test)
     {
-        ASSERT_TRUE(TopLevelWindows::InternWindowManagerAtoms());
+        ASSERT_NE(X11TestDisplay::Shared(), nullptr) << "the X display does not open";
     }
     if (row.ending == Ending::playedThenTerm)
     {

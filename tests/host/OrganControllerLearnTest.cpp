@@ -3,7 +3,7 @@
 // follows it, the host hearing of every move; "Forget" lets it go; a click elsewhere cancels a learn.
 // Skipped without a display or without XTEST.
 
-#include "X11TestDisplay.h"
+#include "tests/support/X11TestDisplay.h"
 #include "vst2host/PluginInstance.h"
 #include "vst2host/PluginLibrary.h"
 
@@ -44,8 +44,7 @@ protected:
     {
         if (std::getenv("DISPLAY") == nullptr)
             GTEST_SKIP() << "no X display";
-        static const auto keptOpen = X11TestDisplay::Open();
-        display = keptOpen.get();
+        display = X11TestDisplay::Shared();
         ASSERT_NE(display, nullptr);
         ASSERT_TRUE(library.IsLoaded()) << library.Error();
         if (!display->MovePointer(0, 0))
@@ -221,8 +220,7 @@ TEST_F(OrganControllerLearn, EscapeOrAClickElsewhereCancelsALearn)
     EXPECT_FLOAT_EQ(host->Parameter(drawbarParameter), 0.8f);
 
     ChooseLearn();
-    Idle(300); // the keyboard focus goes back from the closed menu to the editor
-    display->TapKey(X11TestDisplay::escapeKey);
+    display->TapKey(X11TestDisplay::escapeKey); // heard by the whole editor, wherever its focus is
     EXPECT_TRUE(Eventually([this] { return !Dimmed(); }));
     MoveController(learnedController, 127);
     EXPECT_FLOAT_EQ(host->Parameter(drawbarParameter), 0.8f);

@@ -2,7 +2,7 @@
 // refused with the line at fault, and the player's default handed to every new organ.
 
 #include "userfiles/ControllerMapFile.h"
-#include "tests/TemporaryHome.h"
+#include "tests/support/TemporaryHome.h"
 #include "userfiles/CreateOrgan.h"
 #include "userfiles/UserFolders.h"
 

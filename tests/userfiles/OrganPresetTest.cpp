@@ -4,7 +4,7 @@
 #include "userfiles/OrganPreset.h"
 #include "engine/Brumalux.h"
 #include "framework/FilterNativeCallbacks.h"
-#include "tests/TemporaryHome.h"
+#include "tests/support/TemporaryHome.h"
 #include "userfiles/UserFolders.h"
 
 #include <gtest/gtest.h>

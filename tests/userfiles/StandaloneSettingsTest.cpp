@@ -2,7 +2,7 @@
 // loading and ours load into it, and a damaged file is reported and never overwritten.
 
 #include "userfiles/StandaloneSettings.h"
-#include "tests/TemporaryHome.h"
+#include "tests/support/TemporaryHome.h"
 
 #include <gtest/gtest.h>
 
