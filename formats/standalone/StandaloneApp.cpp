@@ -115,6 +115,11 @@ public:
 
     void initialise(const juce::String&) override
     {
+#if JUCE_LINUX
+        // First, so that a player's Ctrl-C or a service manager's SIGTERM, however early,
+        // ends the program cleanly.
+        quitSignals = std::make_unique<QuitSignals>([this] { systemRequestedQuit(); });
+#endif
         settings = std::make_unique<StandaloneSettings>(StandaloneSettings::DefaultLocation());
         if (options.noGui)
             settings->KeepFileAsItIs();
@@ -124,9 +129,6 @@ public:
             return Fail();
         if (settings->Problem().isNotEmpty())
             Tell("Settings not read", settings->Problem() + settingsLeftAloneMessage);
-#if JUCE_LINUX
-        quitSignals = std::make_unique<QuitSignals>([this] { systemRequestedQuit(); });
-#endif
         OpenJackMidiInput(holder, jackWanted);
         if (holder.deviceManager.getCurrentAudioDevice() == nullptr)
         {
