@@ -72,9 +72,21 @@ for page in brumalux brumalux-render; do
   grep -q -- "--help" <<< "$text" || fail "man $page shows no options"
 done
 desktop-file-validate /usr/share/applications/brumalux.desktop || fail "the menu entry does not validate"
-appstreamcli validate --no-net /usr/share/metainfo/music.quellmark.brumalux.metainfo.xml ||
+metainfo=/usr/share/metainfo/music.quellmark.brumalux.metainfo.xml
+appstreamcli validate --no-net "$metainfo" ||
   fail "the AppStream metadata does not validate"
 env -u DISPLAY /usr/bin/brumalux --version > /dev/null || fail "brumalux --version fails"
+
+# One maintainer, as CMakeLists.txt names it, in the package, its copyright file, the LV2
+# description and the AppStream metadata.
+maintainer=$(sed -n 's/^BRUMALUX_MAINTAINER:STRING=//p' "$BUILD_DIR/CMakeCache.txt")
+address=${maintainer#*<}
+address=${address%>}
+[ "$(dpkg-deb -f "$deb" Maintainer)" = "$maintainer" ] || fail "the package's Maintainer is not $maintainer"
+grep -qxF "Upstream-Contact: $maintainer" /usr/share/doc/brumalux/copyright || fail "the copyright file names another"
+grep -qF "foaf:mbox <mailto:$address>" /usr/lib/lv2/Brumalux.lv2/dsp.ttl || fail "the LV2 description names another"
+grep -qF "<name>${maintainer% <*}</name>" "$metainfo" || fail "the AppStream developer is another"
+grep -qF "<update_contact>$address</update_contact>" "$metainfo" || fail "the AppStream update contact is another"
 
 # The standalone program from the menu entry's command opens its window.
 [ -x /usr/bin/brumalux ] || fail "no /usr/bin/brumalux"
