@@ -3,10 +3,10 @@
 
 #include "formats/OrganProcessor.h"
 #include "engine/Brumalux.h"
-#include "engine/OrganPreset.h"
 #include "params/QuellmarkFilterBase.h"
 #include "tests/support/MessageLoop.h"
 #include "tests/support/TemporaryHome.h"
+#include "userfiles/OrganPreset.h"
 
 JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE("-Wshadow", "-Wold-style-cast", "-Wcast-align", "-Wsign-conversion",
                                     "-Wzero-as-null-pointer-constant", "-Wextra-semi", "-Wnon-virtual-dtor",
