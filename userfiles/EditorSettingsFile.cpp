@@ -1,5 +1,6 @@
 #include "userfiles/EditorSettingsFile.h"
 
+#include "userfiles/KeyValueLine.h"
 #include "userfiles/UserFolders.h"
 
 namespace brumalux

@@ -3,6 +3,7 @@
 #include "engine/ParameterLimits.h"
 #include "params/OrganParameters.h"
 #include "params/QuellmarkFilterBase.h"
+#include "userfiles/KeyValueLine.h"
 
 #include <charconv>
 #include <cmath>

@@ -129,12 +129,4 @@ juce::Result PlayerTextFile::WriteText(const juce::File& file, const juce::Strin
     return juce::Result::ok();
 }
 
-std::optional<KeyValueLine> KeyValueLine::Parse(const juce::String& line)
-{
-    if (!line.containsChar('='))
-        return std::nullopt;
-    return KeyValueLine{line.upToFirstOccurrenceOf("=", false, false).trim(),
-                        line.fromFirstOccurrenceOf("=", false, false).trim()};
-}
-
 } // namespace brumalux

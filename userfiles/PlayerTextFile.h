@@ -88,14 +88,4 @@ FileReading<Value> Read(const juce::File& file, const PlayerFileKind& kind, Pars
 juce::Result WriteText(const juce::File& file, const juce::String& text);
 } // namespace PlayerTextFile
 
-// One "key = value" line, as presets and the editor's settings hold them: split at the
-// first "=", both sides trimmed. None for a line without "=".
-struct KeyValueLine
-{
-    juce::String key;
-    juce::String value;
-
-    static std::optional<KeyValueLine> Parse(const juce::String& line);
-};
-
 } // namespace brumalux
