@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds the Debian package, <build folder>/packages/brumalux_<version>_amd64.deb, from the
-# build folder (default build/, configured first if it is not yet): the four Linux forms
-# are brought up to date, then cpack packs them for the system folders.
+# Builds the Debian package, <build folder>/packages/brumalux_<version>_<architecture>.deb,
+# from the build folder (default build/, configured first if it is not yet; a cross build's
+# folder gives a package for its processor, e.g. arm64): the four Linux forms are brought up
+# to date, then cpack packs them for the system folders.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build_dir=${BUILD_DIR:-build}
@@ -11,4 +12,6 @@ cmake --build "$build_dir" --parallel "$(nproc)" \
   --target brumalux brumalux_plugin_VST3 brumalux_plugin_LV2 brumalux_plugin_Standalone
 (cd "$build_dir" && cpack -G DEB)
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build_dir/CMakeCache.txt")
-echo "$build_dir/packages/brumalux_${version}_amd64.deb"
+architecture=$(sed -n 's/^set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE "\(.*\)")$/\1/p' "$build_dir/CPackConfig.cmake")
+architecture=${architecture:-$(dpkg --print-architecture)}
+echo "$build_dir/packages/brumalux_${version}_${architecture}.deb"
