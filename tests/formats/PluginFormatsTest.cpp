@@ -189,10 +189,11 @@ X11TestDisplay::WindowId FindWindowOfSize(X11TestDisplay& x, X11TestDisplay::Win
 {
     for (const auto child : x.ChildrenOf(window))
     {
-        if (x.SizeOf(child) == size)
-            return child;
+        // The innermost: a host's own window may hold the plug-in's at the same size.
         if (const auto found = FindWindowOfSize(x, child, size))
             return found;
+        if (x.SizeOf(child) == size)
+            return child;
     }
     return 0;
 }
