@@ -2,6 +2,7 @@
 
 #include "ControllerMapMenu.h"
 #include "DemoEditorComponent.h"
+#include "PolyphonyMenu.h"
 #include "PresetMenu.h"
 #include "TuningMenu.h"
 #include "ZoomMenu.h"
@@ -20,6 +21,8 @@ void ShowEditorMenu(DemoEditorComponent& editor)
     AddControllerMapSection(menu, editor.GetOrgan(), editor);
     menu.addSeparator();
     AddTuningSection(menu, editor.GetOrgan(), editor);
+    menu.addSeparator();
+    AddPolyphonySection(menu, editor.GetOrgan(), editor);
     menu.showMenuAsync(juce::PopupMenu::Options());
 }
 

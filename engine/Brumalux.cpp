@@ -13,6 +13,7 @@ namespace brumalux
 namespace
 {
 constexpr SettingsBlock::Key tuningKey = "TUNE";
+constexpr SettingsBlock::Key polyphonyKey = "POLY";
 
 // The longest stretch rendered in one go: longer announced or delivered blocks are rendered in
 // consecutive slices of the prepared length.
@@ -109,15 +110,28 @@ Tuning Brumalux::GetTuning() const
     return {transpose.load(std::memory_order_relaxed), reference.load(std::memory_order_relaxed)};
 }
 
+void Brumalux::SetPolyphony(int limit)
+{
+    if (Polyphony::IsValid(limit))
+        polyphony.store(limit, std::memory_order_relaxed);
+}
+
+int Brumalux::GetPolyphony() const
+{
+    return polyphony.load(std::memory_order_relaxed);
+}
+
 void Brumalux::WriteSettings(SettingsBlock& block)
 {
     ControllerMapEntry::Write(block, controllerMapping.Map());
-    const auto tuning = GetTuning();
-    if (tuning.IsDefault())
-        return;
-    juce::MemoryBlock entry;
-    tuning.WriteEntry(entry);
-    block.Add(tuningKey, entry.getData(), entry.getSize());
+    if (const auto tuning = GetTuning(); !tuning.IsDefault())
+    {
+        juce::MemoryBlock entry;
+        tuning.WriteEntry(entry);
+        block.Add(tuningKey, entry.getData(), entry.getSize());
+    }
+    if (const int limit = GetPolyphony(); limit != Polyphony::defaultVoices)
+        block.AddInt32(polyphonyKey, limit);
 }
 
 bool Brumalux::ParseSettings(const SettingsBlock& block, PendingSettings& apply)
@@ -133,9 +147,14 @@ bool Brumalux::ParseSettings(const SettingsBlock& block, PendingSettings& apply)
             return false;
         tuning = *stored;
     }
-    apply = [this, map, tuning]
+    int32_t limit = Polyphony::defaultVoices;
+    if (const auto* entry = block.Find(polyphonyKey);
+        entry != nullptr && !(SettingsBlock::ReadInt32(*entry, limit) && Polyphony::IsValid(limit)))
+        return false;
+    apply = [this, map, tuning, limit]
     {
         SetTuning(tuning);
+        SetPolyphony(limit);
         if (map)
             controllerMapping.SetMap(*map);
     };

@@ -6,6 +6,7 @@
 #include "engine/OrganShapes.h"
 #include "engine/OutputEffects.h"
 #include "engine/PerformanceControls.h"
+#include "engine/Polyphony.h"
 #include "engine/SwellPedal.h"
 #include "engine/TrackedEnvelope.h"
 #include "engine/Tuning.h"
@@ -67,6 +68,11 @@ public:
     void SetTuning(const Tuning& tuning);
     Tuning GetTuning() const;
 
+    // The voice limit (see Polyphony): any thread; it holds from the next note-on. A limit out of range
+    // is ignored.
+    void SetPolyphony(int limit);
+    int GetPolyphony() const;
+
     OrganParameters& Parameters() { return parameters; }
     // The default map until someone sets another (CreateOrgan hands it the player's own).
     ControllerMapping& Controllers() { return controllerMapping; }
@@ -75,8 +81,8 @@ public:
 
 protected:
     // The organ's settings in the saved state, each when it is not the default: the tuning
-    // ("TUNE") and the controller map ("CMAP"). A state without "TUNE" tunes the organ back
-    // to the default; one without "CMAP" keeps the map.
+    // ("TUNE"), the controller map ("CMAP") and the voice limit ("POLY"). A state without
+    // "TUNE" or "POLY" sets that setting back to its default; one without "CMAP" keeps the map.
     void WriteSettings(SettingsBlock& block) override;
     bool ParseSettings(const SettingsBlock& block, PendingSettings& apply) override;
 
@@ -137,6 +143,7 @@ private:
     // Written by the message thread (the editor's menu) and state loads, read once per block.
     std::atomic<int> transpose{0};
     std::atomic<float> reference{Tuning::defaultReference};
+    std::atomic<int> polyphony{Polyphony::defaultVoices}; // the same, read at every note-on
 };
 
 } // namespace brumalux

@@ -73,8 +73,17 @@ void Voice::Retrigger(int position, float sampleRate)
     Release(position, sampleRate);
 }
 
+void Voice::FadeOut(int position, float sampleRate)
+{
+    const int length = std::max(ParameterLimits::EnvelopeSamples(sampleRate * fadeOutSeconds), 1);
+    fadeEnd = position + length;
+    fadeGainStep = 1.0f / static_cast<float>(length);
+}
+
 bool Voice::IsFinished(TrackedEnvelope& percussionEnvelope)
 {
+    if (IsFadingOut() && fadeEnd <= 0)
+        return true;
     return IsReleased() && amplitudeEnvelope.LevelAt(time) < finishedLevel &&
            percussionEnvelope.LevelAt(time) < finishedLevel;
 }
@@ -132,6 +141,12 @@ void Voice::RenderSamples(VoiceBlockSettings& block, float mainGain, float percu
     // Block index from which none of the three envelopes changes any more.
     const auto blockIndexOf = [this, begin, end](int64_t envelopeTime)
     { return ClampIndex(envelopeTime - time + startOffset, begin, end); };
+    if (IsFadingOut())
+    {
+        // Sample by sample until the fade ends, silent after it.
+        RenderMovingSamples(block, begin, ClampIndex(fadeEnd, begin, end), mainGain, percussionLevel);
+        return;
+    }
     const int steadyIndex =
         std::max({blockIndexOf(percussionEnvelope.SteadyFrom()), blockIndexOf(clickEnvelope.SteadyFrom()),
                   blockIndexOf(amplitudeEnvelope.SteadyFrom())});
@@ -175,6 +190,8 @@ void Voice::RenderMovingSamples(VoiceBlockSettings& block, int from, int to, flo
             tone[k] = tone[k] * mainGain * levels[k];
         RenderPercussion(*block.percussionEnvelope, firstTime, count, percussionLevel, percussion);
         RenderClick(block, firstTime, count, click);
+        if (IsFadingOut())
+            ApplyFadeOut(first, count, tone, percussion, click);
         float* mix = block.mixBuffer + first;
         for (int k = 0; k < count; ++k)
             mix[k] += tone[k] + percussion[k] + click[k];
@@ -221,11 +238,24 @@ void Voice::RenderClick(VoiceBlockSettings& block, int firstTime, int count, flo
     }
 }
 
+void Voice::ApplyFadeOut(int first, int count, float* tone, float* percussion, float* click) const
+{
+    for (int k = 0; k < count; ++k)
+    {
+        const float gain = std::clamp(static_cast<float>(fadeEnd - (first + k)) * fadeGainStep, 0.0f, 1.0f);
+        tone[k] *= gain;
+        percussion[k] *= gain;
+        click[k] *= gain;
+    }
+}
+
 void Voice::AdvanceTime(int numSamples)
 {
     startOffset = 0;
     time = static_cast<int>(std::min<int64_t>(static_cast<int64_t>(time) + numSamples, maxTime));
-    if (!IsReleased() && time >= timeRebaseThreshold)
+    if (IsFadingOut())
+        fadeEnd -= std::min(numSamples, fadeEnd);
+    else if (!IsReleased() && time >= timeRebaseThreshold)
         time -= timeRebaseStep;
 }
 

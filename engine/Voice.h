@@ -50,6 +50,8 @@ struct Voice
 {
     // An unreleased voice's release position lies beyond every sample of any block.
     static constexpr int notReleased = INT_MAX;
+    static constexpr int notFading = INT_MAX;
+    static constexpr float fadeOutSeconds = 0.005f;
 
     int startOffset = 0;               // where rendering begins in the current block; 0 after the first
     int releasePosition = notReleased; // position of the release within the block it happened in
@@ -61,19 +63,28 @@ struct Voice
     TrackedEnvelope clickEnvelope;
     int clickSilentBefore = 0; // envelope time of the latest release: its click does not sound earlier
     bool heldByPedal = false;  // a note-off came while the pedal was down
+    // Where a voice taken for a new note falls silent, counted in samples from the start of the current
+    // block; notFading for every other voice.
+    int fadeEnd = notFading;
+    float fadeGainStep = 0.0f; // how much the fade's gain falls per sample
 
     void Start(const juce::MidiMessage& noteOn, int position, const VoiceStartSettings& settings);
     // Note-off or pedal release: the envelope ramps down from wherever it stands, with a release click.
     void Release(int position, float sampleRate);
     // A new note-on for this voice's note: the same release, but over 50 ms.
     void Retrigger(int position, float sampleRate);
+    // Taken for a new note: the whole voice (tone, percussion and click) fades out from the position
+    // over fadeOutSeconds, short enough to free the voice soon and long enough not to click, then ends.
+    void FadeOut(int position, float sampleRate);
 
     // A new rate from the host: the note keeps its pitch.
     void SetSampleRate(float sampleRate);
 
     bool IsReleased() const { return releasePosition != notReleased; }
+    bool IsFadingOut() const { return fadeEnd != notFading; }
     int NoteNumber() const { return noteMessage.getNoteNumber(); }
-    // Released, and both its envelope and the shared percussion envelope have died away.
+    // Taken, and its fade has ended; or released, and both its envelope and the shared percussion
+    // envelope have died away.
     bool IsFinished(TrackedEnvelope& percussionEnvelope);
 
     // Adds this voice's samples of the block into the mix buffer and moves its time on by the block.
@@ -88,6 +99,8 @@ private:
     void RenderPercussion(TrackedEnvelope& envelope, int firstTime, int count, float percussionLevel,
                           float* out);
     void RenderClick(VoiceBlockSettings& block, int firstTime, int count, float* out);
+    // Scales the parts of a stretch from the block index first on by the fade-out's gain.
+    void ApplyFadeOut(int first, int count, float* tone, float* percussion, float* click) const;
     void AdvanceTime(int numSamples);
 };
 

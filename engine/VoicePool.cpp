@@ -26,6 +26,25 @@ Voice* VoicePool::Append()
     return voice;
 }
 
+Voice* VoicePool::VoiceToTake(int limit) const
+{
+    int sounding = 0;
+    Voice* oldestReleased = nullptr;
+    Voice* oldestHeld = nullptr;
+    for (Voice* voice : voices)
+    {
+        if (voice->IsFadingOut())
+            continue;
+        ++sounding;
+        Voice*& oldest = voice->IsReleased() ? oldestReleased : oldestHeld;
+        if (oldest == nullptr)
+            oldest = voice;
+    }
+    if (sounding < limit)
+        return nullptr;
+    return oldestReleased != nullptr ? oldestReleased : oldestHeld;
+}
+
 void VoicePool::Clear()
 {
     RemoveIf([](const Voice&) { return true; });

@@ -9,8 +9,9 @@ namespace brumalux
 
 // The sounding voices, oldest first, in records that are allocated once (by Allocate, in the prepare
 // step) and reused, so that note-ons and removals on the audio thread allocate nothing. The capacity is
-// far above what any player reaches; a note-on that finds every record in use is not played. Audio thread
-// only, apart from Allocate.
+// far above what any player reaches; a note-on that finds every record in use is not played. A smaller
+// voice limit (the organ's polyphony) is kept by taking voices for new notes. Audio thread only, apart
+// from Allocate.
 class VoicePool
 {
 public:
@@ -22,6 +23,10 @@ public:
     // A fresh voice appended at the end of the list, or null when every record is in use (or before
     // Allocate).
     Voice* Append();
+
+    // The voice a new note takes once limit voices sound (voices already fading out for earlier notes
+    // do not count): the oldest released one, else the oldest held one. Null below the limit.
+    Voice* VoiceToTake(int limit) const;
 
     // Drops every voice for which shouldRemove is true; the others keep their order.
     template <typename Predicate> void RemoveIf(Predicate shouldRemove)

@@ -179,8 +179,9 @@ void OrganProcessor::setCurrentProgram(int index)
     if (index < 0 || index >= numPrograms || index == filter->GetCurrentProgram())
         return;
     filter->SetCurrentProgram(index);
-    valueReportRequested.store(true, std::memory_order_relaxed);
-    programSwitchThread.store(juce::Thread::getCurrentThreadId(), std::memory_order_relaxed);
+    // Released after the values, so the thread that takes the request reads the program's values.
+    valueReportRequested.store(true, std::memory_order_release);
+    programSwitchThread.store(juce::Thread::getCurrentThreadId(), std::memory_order_release);
     if (!rendersOnThisThread)
         hostEdits.Report(organParameters);
     triggerAsyncUpdate();
@@ -211,7 +212,7 @@ void OrganProcessor::setStateInformation(const void* data, int sizeInBytes)
         return;
     statesLoaded.fetch_add(1, std::memory_order_relaxed);
     filter->LoadState(data, sizeInBytes);
-    valueReportRequested.store(true, std::memory_order_relaxed);
+    valueReportRequested.store(true, std::memory_order_release);
     // A host that sets a program and then loads a state (Ardour reopening a project) heard
     // the program's values inside the first call: it must hear the loaded ones last.
     if (!rendersOnThisThread)
@@ -226,13 +227,13 @@ void OrganProcessor::setIComponentHandler(Steinberg::FUnknown* handler)
 
 void OrganProcessor::ReportValuesIfRequested()
 {
-    if (programSwitchThread.exchange(nullptr, std::memory_order_relaxed) ==
+    if (programSwitchThread.exchange(nullptr, std::memory_order_acquire) ==
         juce::Thread::getCurrentThreadId())
     {
-        programSwitched.store(true, std::memory_order_relaxed);
+        programSwitched.store(true, std::memory_order_release);
         triggerAsyncUpdate();
     }
-    if (!valueReportRequested.exchange(false, std::memory_order_relaxed))
+    if (!valueReportRequested.exchange(false, std::memory_order_acquire))
         return;
     for (auto* parameter : organParameters)
         parameter->sendValueChangedMessageToListeners(parameter->getValue());
@@ -241,7 +242,7 @@ void OrganProcessor::ReportValuesIfRequested()
 void OrganProcessor::handleAsyncUpdate()
 {
     const int loadedBefore = statesLoaded.load(std::memory_order_relaxed);
-    if (programSwitched.exchange(false, std::memory_order_relaxed))
+    if (programSwitched.exchange(false, std::memory_order_acquire))
         for (auto* parameter : organParameters)
         {
             if (statesLoaded.load(std::memory_order_relaxed) != loadedBefore)

@@ -14,6 +14,7 @@
 
 #include "editor/ControllerMapMenu.h"
 #include "editor/DemoEditorComponent.h"
+#include "editor/PolyphonyMenu.h"
 #include "editor/PresetMenu.h"
 #include "editor/TuningMenu.h"
 #include "editor/ZoomMenu.h"
@@ -89,6 +90,8 @@ private:
                 AddControllerMapSection(menu, *brumalux, *this);
                 menu.addSeparator();
                 AddTuningSection(menu, *brumalux, *this);
+                menu.addSeparator();
+                AddPolyphonySection(menu, *brumalux, *this);
             }
         }
         if (auto* editor = dynamic_cast<OrganProcessorEditor*>(pluginHolder->processor->getActiveEditor()))

@@ -73,6 +73,23 @@ void MakeMeasurable(OrganParameters& parameters, int drawbar)
     parameters.distortion = 1.0f;
 }
 
+juce::MemoryBlock StateOf(Brumalux& organ)
+{
+    juce::MemoryBlock state;
+    organ.SaveState(state);
+    return state;
+}
+
+juce::MemoryBlock BankWithSettings(const std::vector<std::pair<const char*, std::vector<uint8_t>>>& entries)
+{
+    auto state = StateOf(*MakeOrgan());
+    SettingsBlock block;
+    for (const auto& [key, value] : entries)
+        block.Add(*reinterpret_cast<const SettingsBlock::Key*>(key), value.data(), value.size());
+    block.AppendTo(state);
+    return state;
+}
+
 double Frequency(const std::vector<float>& signal, double sampleRate, int from)
 {
     // Rising zero crossings, placed between samples by linear interpolation.

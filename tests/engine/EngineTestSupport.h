@@ -53,6 +53,10 @@ std::unique_ptr<Brumalux> MakeOrgan(double sampleRate = 44100.0, int blockSize =
 // waveform Sine, only that drawbar pulled out, no percussion, click or vibrato, speaker off.
 void MakeMeasurable(OrganParameters& parameters, int drawbar = 0);
 
+juce::MemoryBlock StateOf(Brumalux& organ);
+// A fresh organ's state (the factory bank) followed by a settings block holding these entries.
+juce::MemoryBlock BankWithSettings(const std::vector<std::pair<const char*, std::vector<uint8_t>>>& entries);
+
 double Frequency(const std::vector<float>& signal, double sampleRate, int from = 0);
 double Rms(const std::vector<float>& signal, int from, int to);
 // The signal's amplitude at one frequency (Goertzel).

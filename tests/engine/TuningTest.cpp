@@ -89,24 +89,6 @@ TEST(Tuning, TheSavedEntryRoundTripsAndRefusesWhatIsNotATuning)
         EXPECT_FALSE(Tuning::ReadEntry(d.bytes.data(), d.bytes.size())) << d.what;
     EXPECT_FALSE(Tuning::ReadEntry(nullptr, Tuning::entrySize));
 }
-juce::MemoryBlock StateOf(Brumalux& organ)
-{
-    juce::MemoryBlock state;
-    organ.SaveState(state);
-    return state;
-}
-
-// The factory bank followed by a settings block holding these entries.
-juce::MemoryBlock BankWithSettings(const std::vector<std::pair<const char*, std::vector<uint8_t>>>& entries)
-{
-    auto state = StateOf(*MakeOrgan());
-    SettingsBlock block;
-    for (const auto& [key, value] : entries)
-        block.Add(*reinterpret_cast<const SettingsBlock::Key*>(key), value.data(), value.size());
-    block.AppendTo(state);
-    return state;
-}
-
 TEST(Tuning, TravelsWithTheStateOnlyWhenNotTheDefault)
 {
     auto organ = MakeOrgan();

@@ -73,7 +73,7 @@ ToolRun RunExecutable(const std::vector<std::string>& arguments)
     posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
 
-    std::vector<std::string> all{RENDER_TOOL};
+    std::vector<std::string> all{RENDER_TOOL_LAUNCHER RENDER_TOOL};
     all.insert(all.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
     for (auto& argument : all)
@@ -82,7 +82,7 @@ ToolRun RunExecutable(const std::vector<std::string>& arguments)
 
     ToolRun run;
     pid_t child = 0;
-    if (posix_spawn(&child, RENDER_TOOL, &actions, nullptr, argv.data(), environ) == 0)
+    if (posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ) == 0)
     {
         int status = 0;
         waitpid(child, &status, 0);

@@ -1,3 +1,4 @@
+#include "editor/PolyphonyMenu.h"
 #include "editor/TuningMenu.h"
 #include "engine/Brumalux.h"
 
@@ -59,6 +60,44 @@ TEST(TuningMenu, ItemsTuneTheOrganWhileTheirOwnerExists)
     owner.reset();
     EXPECT_TRUE(Choose(menu, "+5 semitones"));
     EXPECT_EQ(organ.GetTuning(), Tuning{});
+}
+
+TEST(PolyphonyMenu, ItemsSetTheVoiceLimitWhileTheirOwnerExists)
+{
+    const juce::ScopedJuceInitialiser_GUI juceRuntime;
+    Brumalux organ;
+    auto owner = std::make_unique<juce::Component>();
+    const auto menuNow = [&]
+    {
+        juce::PopupMenu menu;
+        AddPolyphonySection(menu, organ, *owner);
+        return menu;
+    };
+    const auto tickedItems = [&]
+    {
+        juce::StringArray ticked;
+        const auto menu = menuNow();
+        for (juce::PopupMenu::MenuItemIterator items(menu, true); items.next();)
+            if (items.getItem().isTicked)
+                ticked.add(items.getItem().text);
+        return ticked;
+    };
+
+    EXPECT_EQ(tickedItems(), juce::StringArray("256 voices (default)"));
+    EXPECT_TRUE(Choose(menuNow(), "8 voices"));
+    EXPECT_EQ(organ.GetPolyphony(), 8);
+    EXPECT_TRUE(Choose(menuNow(), "64 voices"));
+    EXPECT_EQ(organ.GetPolyphony(), 64);
+    // A limit a state brought that the list does not hold is offered too, ticked.
+    organ.SetPolyphony(100);
+    EXPECT_EQ(tickedItems(), juce::StringArray("100 voices"));
+    EXPECT_TRUE(Choose(menuNow(), "256 voices (default)"));
+    EXPECT_EQ(organ.GetPolyphony(), 256);
+
+    const auto menu = menuNow();
+    owner.reset();
+    EXPECT_TRUE(Choose(menu, "16 voices"));
+    EXPECT_EQ(organ.GetPolyphony(), 256);
 }
 } // namespace
 
