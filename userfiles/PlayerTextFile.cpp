@@ -95,6 +95,8 @@ FileReading<juce::MemoryBlock> PlayerTextFile::ReadBytes(const juce::File& file,
     };
     const auto tooLarge = juce::String("too large for a ") + kind.name + " (over " +
                           juce::String(kind.largestSize / 1024) + " KB)";
+    if (file.isDirectory())
+        return failure("a folder, not a file");
     if (!file.existsAsFile())
         return failure("no such file");
     if (file.getSize() > kind.largestSize)

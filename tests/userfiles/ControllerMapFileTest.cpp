@@ -103,7 +103,7 @@ TEST(ControllerMapFile, WritesWholeFilesAndRefusesWhatIsNoMap)
     misplaced.replaceWithText("Brumalux controller map 1\n70 = DrawBar0\n71 = Tone, latching\n");
     const std::vector<std::pair<juce::File, juce::String>> unreadable{
         {folder.getFile().getChildFile("missing"), "\": no such file."},
-        {folder.getFile(), "\": no such file."},
+        {folder.getFile(), "\": a folder, not a file."},
         {binary, "\": not a text file."},
         {large, "\": too large for a Brumalux controller map (over 64 KB)."},
         {misplaced, "\", line 3: latching and momentary apply to Spkr On and Speaker Speed only."},
