@@ -252,7 +252,7 @@ protected:
         player.emplace(server);
         ASSERT_TRUE(player->IsOpen()) << "the JACK server did not start";
 
-        organ.emplace(std::vector<std::string>{BRUMALUX_STANDALONE}, environment);
+        organ.emplace(std::vector<std::string>{TEST_PROGRAM_LAUNCHER BRUMALUX_STANDALONE}, environment);
         window = TopLevelWindows::WaitForTitle("Brumalux", 20000);
         ASSERT_NE(window, 0ul) << "no window titled Brumalux";
         ASSERT_TRUE(player->WaitForPort("Brumalux MIDI:midi_in", 10s));
@@ -396,7 +396,7 @@ TEST(Standalone, OpensAtThePlayersZoom)
     ASSERT_TRUE(TopLevelWindows::InternWindowManagerAtoms());
     const TemporaryHome home;
     home.Write(".config/Brumalux/Editor.settings", "zoom = 200\n");
-    ChildProcess organ({BRUMALUX_STANDALONE}, {"HOME=" + home.Folder().string()});
+    ChildProcess organ({TEST_PROGRAM_LAUNCHER BRUMALUX_STANDALONE}, {"HOME=" + home.Folder().string()});
     const auto window = TopLevelWindows::WaitForTitle("Brumalux", 20000);
     ASSERT_NE(window, 0ul) << "no window titled Brumalux";
     // The window is mapped before the program gives it its final size.
