@@ -2,6 +2,7 @@
 // plug-in through our host library, the VST3 and LV2 bundles through JUCE's hosting.
 
 #include "HostedForms.h"
+#include "tests/support/MessageLoop.h"
 #include "vst2host/PluginInstance.h"
 #include "vst2host/PluginLibrary.h"
 
@@ -14,11 +15,6 @@
 #include <mutex>
 #include <set>
 #include <thread>
-
-namespace juce
-{
-bool dispatchNextMessageOnSystemQueue(bool returnIfNoPendingMessages);
-}
 
 namespace brumalux
 {

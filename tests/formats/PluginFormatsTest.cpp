@@ -3,8 +3,9 @@
 
 #include "HostedForms.h"
 #include "params/SettingsBlock.h"
-#include "tests/TemporaryHome.h"
-#include "tests/host/X11TestDisplay.h"
+#include "tests/support/MessageLoop.h"
+#include "tests/support/TemporaryHome.h"
+#include "tests/support/X11TestDisplay.h"
 #include "vst2host/PluginInstance.h"
 #include "vst2host/PluginLibrary.h"
 
@@ -16,11 +17,6 @@
 #include <cmath>
 #include <functional>
 #include <thread>
-
-namespace juce
-{
-bool dispatchNextMessageOnSystemQueue(bool returnIfNoPendingMessages);
-}
 
 namespace brumalux
 {
@@ -77,10 +73,7 @@ void Settle(juce::AudioPluginInstance& instance)
     for (int round = 0; round < 5; ++round)
     {
         RunOneBlock(instance);
-        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(60);
-        while (std::chrono::steady_clock::now() < until)
-            if (!juce::dispatchNextMessageOnSystemQueue(true))
-                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        RunMessagesFor(std::chrono::milliseconds(60));
     }
 }
 
@@ -98,7 +91,7 @@ protected:
     {
         // JUCE's windows need the atoms this connection makes on a bare X server.
         if (std::getenv("DISPLAY") != nullptr)
-            display = X11TestDisplay::Open().release();
+            display = X11TestDisplay::Shared();
         juceRuntime = new juce::ScopedJuceInitialiser_GUI();
     }
     static void TearDownTestSuite() { delete juceRuntime; }
@@ -189,17 +182,6 @@ protected:
 juce::ScopedJuceInitialiser_GUI* PluginFormats::juceRuntime = nullptr;
 X11TestDisplay* PluginFormats::display = nullptr;
 
-// Runs the message loop until the condition holds or twenty seconds pass (a loaded machine
-// may take seconds to paint a large window).
-bool PumpUntil(const std::function<bool()>& condition)
-{
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!condition() && std::chrono::steady_clock::now() < until)
-        if (!juce::dispatchNextMessageOnSystemQueue(true))
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    return condition();
-}
-
 // The window of this size among a window's descendants (the plug-in's own, inside the
 // host's), or 0.
 X11TestDisplay::WindowId FindWindowOfSize(X11TestDisplay& x, X11TestDisplay::WindowId window,
@@ -207,10 +189,11 @@ X11TestDisplay::WindowId FindWindowOfSize(X11TestDisplay& x, X11TestDisplay::Win
 {
     for (const auto child : x.ChildrenOf(window))
     {
-        if (x.SizeOf(child) == size)
-            return child;
+        // The innermost: a host's own window may hold the plug-in's at the same size.
         if (const auto found = FindWindowOfSize(x, child, size))
             return found;
+        if (x.SizeOf(child) == size)
+            return child;
     }
     return 0;
 }
@@ -290,9 +273,7 @@ TEST_P(PluginFormats, EditorDrawsAtTheHostsScaleTimesTheUsersZoomAndTheHostFollo
             EXPECT_EQ(seen[i], reference[i])
                 << "at " << samplePoints[i].first << ", " << samplePoints[i].second;
         editor.reset();
-        while (juce::dispatchNextMessageOnSystemQueue(true))
-        {
-        }
+        PumpMessages();
     }
 }
 
