@@ -2,6 +2,9 @@
 
 #include "dsp/OscillatorShape_Base.h"
 
+#include <cstdlib>
+#include <string_view>
+
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
 #endif
@@ -29,6 +32,11 @@ inline __attribute__((always_inline)) void ReadAll(const float* __restrict table
         out[k] = OscillatorShape_Base::InterpolateCycle(table, intervals, phases[k]);
 }
 } // namespace
+
+void Portable(const float* table, int intervals, const float* phases, float* out, int count)
+{
+    ReadAll(table, intervals, phases, out, count);
+}
 
 // Four reads at a time where SSE2 is there (every x86-64 processor): the arithmetic side by side, the
 // table entries fetched one by one; then the rest one by one.
@@ -105,6 +113,12 @@ bool HasAvx2AndFma()
 
 Reader Best()
 {
+    const char* const chosen = std::getenv("BRUMALUX_SIMD");
+    const std::string_view name = chosen != nullptr ? chosen : "";
+    if (name == "portable")
+        return Portable;
+    if (name == "sse2")
+        return Baseline;
     return HasAvx2AndFma() ? Avx2Fma : Baseline;
 }
 

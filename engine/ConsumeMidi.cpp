@@ -89,11 +89,11 @@ void Brumalux::StartNote(const MidiEvent& event, KeyMarks& keyMarks)
     const auto playing = std::find_if(voices.begin(), voices.end(), playsThisNote);
     Voice* earlierVoice = playing != voices.end() ? *playing : nullptr;
 
-    // Below the pool's capacity the voice limit is kept by taking a voice for the new note; at the
-    // capacity a note beyond it is not played.
+    // Below the pool's capacity the voice limit is kept by taking a voice for the new note (more than
+    // one only just after the limit was lowered); at the capacity a note beyond it is not played.
     const int limit = polyphony.load(std::memory_order_relaxed);
     if (limit < VoicePool::capacity)
-        if (Voice* taken = voices.VoiceToTake(limit))
+        while (Voice* taken = voices.VoiceToTake(limit))
             taken->FadeOut(event.position, sampleRate);
     Voice* voice = voices.Append();
     if (voice == nullptr)

@@ -2,15 +2,16 @@
 # Installs what cross-building Brumalux for 64-bit ARM (aarch64) and testing it under
 # emulation needs on a Debian amd64 machine: Debian's cross compilers, the arm64 builds of the
 # libraries the organ and its tests link (beside the amd64 ones: they are Multi-Arch: same),
-# and qemu-user, which starts arm64 programs here. Safe to run again: the arm64 architecture
-# is added once and apt is asked only for what is missing.
+# qemu-user, which starts arm64 programs here, and lintian for the arm64 package's check
+# (scripts/test-arm64.sh). Safe to run again: the arm64 architecture is added once and apt is
+# asked only for what is missing.
 #
 # JUCE is not among them: its Debian package holds sources and the build machine's helper
 # programs, so the cross build uses the amd64 package as it is.
 set -euo pipefail
 
 packages=(
-  juce-modules-source cmake make pkg-config dpkg-dev
+  juce-modules-source cmake make pkg-config dpkg-dev lintian
   crossbuild-essential-arm64 qemu-user
 )
 # The development files the organ, its forms and its tests link, for arm64.

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <limits>
+#include <utility>
 #include <vector>
 
 namespace brumalux
@@ -53,6 +55,24 @@ TEST(CycleTableRead, BothBuildsReadWhatASingleReadGives)
         EXPECT_EQ(OscillatorShape_Base::InterpolateCycle(table.data(), intervals, phases[k]), table[0]) << k;
     if (!hasAvx2)
         GTEST_SKIP() << "no AVX2 and FMA here: only the baseline build was read";
+}
+
+TEST(CycleTableRead, BrumaluxSimdNamesTheBuild)
+{
+    using namespace CycleTableRead;
+    const Reader best = HasAvx2AndFma() ? Avx2Fma : Baseline;
+    const std::pair<const char*, Reader> cases[] = {
+        {"portable", Portable}, {"sse2", Baseline}, {"avx2", best},
+        {"SSE2", best},         {"", best},         {nullptr, best}};
+    for (const auto& [value, expected] : cases)
+    {
+        if (value != nullptr)
+            setenv("BRUMALUX_SIMD", value, 1);
+        else
+            unsetenv("BRUMALUX_SIMD");
+        EXPECT_EQ(Best(), expected) << (value != nullptr ? value : "unset");
+    }
+    unsetenv("BRUMALUX_SIMD");
 }
 
 } // namespace brumalux

@@ -88,6 +88,21 @@ TEST(VoiceLimit, ANewNoteTakesTheOldestReleasedVoiceElseTheOldestHeldOne)
     }
 }
 
+TEST(VoiceLimit, AfterTheLimitIsLoweredTheNextNoteTakesVoicesDownToIt)
+{
+    auto organ = MakeOrgan(rate, 512);
+    OrganDriver driver(*organ);
+    auto twelve = EightNotesFrom60();
+    for (int i = 8; i < 12; ++i)
+        twelve.push_back({10 * i, NoteOn(60 + i)});
+    driver.Render(4096, twelve);
+    organ->SetPolyphony(8);
+    driver.Render(200, {{100, NoteOn(84)}});
+    EXPECT_EQ(NotesOf(*organ).fading, (std::vector<int>{60, 61, 62, 63, 64}));
+    driver.Render(fadeSamples);
+    EXPECT_EQ(NotesOf(*organ).sounding, (std::vector<int>{65, 66, 67, 68, 69, 70, 71, 84}));
+}
+
 TEST(VoiceLimit, AtTheDefaultANoteBeyondEveryVoiceIsNotPlayed)
 {
     auto organ = MakeOrgan(rate, 512);

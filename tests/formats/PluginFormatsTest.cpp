@@ -782,7 +782,7 @@ TEST(Version, EveryFormAndTheRenderToolShowTheProjectVersion)
     EXPECT_TRUE(lv2Description.contains("doap:revision \"" BRUMALUX_VERSION "\"")) << lv2Description;
 
     juce::ChildProcess render;
-    ASSERT_TRUE(render.start(juce::StringArray{BRUMALUX_RENDER_TOOL, "--version"}));
+    ASSERT_TRUE(render.start(juce::StringArray{TEST_PROGRAM_LAUNCHER BRUMALUX_RENDER_TOOL, "--version"}));
     EXPECT_EQ(render.readAllProcessOutput(), juce::String("brumalux-render " BRUMALUX_VERSION "\n"));
     EXPECT_EQ(render.getExitCode(), 0u);
 }

@@ -56,7 +56,7 @@ protected:
 
         auto environment = jack->Environment();
         environment.push_back("HOME=" + home.Folder().string());
-        organ.emplace(std::vector<std::string>{BRUMALUX_STANDALONE}, environment);
+        organ.emplace(std::vector<std::string>{TEST_PROGRAM_LAUNCHER BRUMALUX_STANDALONE}, environment);
         window = display->WaitForTitle("Brumalux", 20000);
         ASSERT_NE(window, 0ul) << "no window titled Brumalux";
         ASSERT_TRUE(jack->ConnectToTheProgram()) << "the program did not open JACK";
@@ -185,7 +185,7 @@ TEST(Standalone, OpensAtThePlayersZoom)
     ASSERT_NE(display, nullptr) << "the X display does not open";
     const TemporaryHome home;
     home.Write(".config/Brumalux/Editor.settings", "zoom = 200\n");
-    ChildProcess organ({BRUMALUX_STANDALONE}, {"HOME=" + home.Folder().string()});
+    ChildProcess organ({TEST_PROGRAM_LAUNCHER BRUMALUX_STANDALONE}, {"HOME=" + home.Folder().string()});
     const auto window = display->WaitForTitle("Brumalux", 20000);
     ASSERT_NE(window, 0ul) << "no window titled Brumalux";
     // The window is mapped before the program gives it its final size.

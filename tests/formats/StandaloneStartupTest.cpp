@@ -231,7 +231,7 @@ TEST_P(StandaloneStartup, AnswersAndEndsAsTheRowSays)
 
     const auto output = home.Folder() / "output";
     fs::create_directories(output);
-    std::vector<std::string> command{BRUMALUX_STANDALONE};
+    std::vector<std::string> command{TEST_PROGRAM_LAUNCHER BRUMALUX_STANDALONE};
     command.insert(command.end(), row.arguments.begin(), row.arguments.end());
     ChildProcess organ(command, Environment(row), output);
     EXPECT_EQ(EndIt(row, organ), row.exitCode);

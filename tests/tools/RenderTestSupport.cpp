@@ -73,7 +73,7 @@ ToolRun RunExecutable(const std::vector<std::string>& arguments)
     posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
 
-    std::vector<std::string> all{RENDER_TOOL_LAUNCHER RENDER_TOOL};
+    std::vector<std::string> all{TEST_PROGRAM_LAUNCHER RENDER_TOOL};
     all.insert(all.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
     for (auto& argument : all)
