@@ -38,7 +38,7 @@ Brumalux::Brumalux(EditorFactory editorFactory) : createEditor(editorFactory)
     if (const auto userDefault =
             ControllerMapFile::Read(UserDefaultControllerMapFile(), controllerMapping.ParameterNames());
         userDefault.map)
-        controllerMapping.SetMap(*userDefault.map);
+        controllerMapping.RestoreMap(*userDefault.map);
 }
 
 juce::File Brumalux::UserDefaultControllerMapFile()
@@ -110,10 +110,25 @@ void Brumalux::ReleaseResources()
 
 void Brumalux::SetTuning(const Tuning& tuning)
 {
+    if (StoreTuning(tuning))
+        tuningChangedByPlayer.store(true, std::memory_order_relaxed);
+}
+
+bool Brumalux::StoreTuning(const Tuning& tuning)
+{
     if (!tuning.IsValid())
-        return;
+        return false;
     transpose.store(tuning.transpose, std::memory_order_relaxed);
     reference.store(tuning.reference, std::memory_order_relaxed);
+    return true;
+}
+
+void Brumalux::DeliverPendingChanges()
+{
+    QuellmarkFilterBase::DeliverPendingChanges();
+    const bool mapChanged = controllerMapping.DeliverPending();
+    if (tuningChangedByPlayer.exchange(false, std::memory_order_relaxed) || mapChanged)
+        TellHostSettingsChanged();
 }
 
 Tuning Brumalux::GetTuning() const
@@ -147,9 +162,9 @@ bool Brumalux::ParseSettings(const SettingsBlock& block, PendingSettings& apply)
     }
     apply = [this, map, tuning]
     {
-        SetTuning(tuning);
+        StoreTuning(tuning);
         if (map)
-            controllerMapping.SetMap(*map);
+            controllerMapping.RestoreMap(*map);
     };
     return true;
 }

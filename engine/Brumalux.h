@@ -63,9 +63,14 @@ public:
     void HandleKeyboardMessage(const juce::Message& message);
     void handleMessage(const juce::Message& message) override { HandleKeyboardMessage(message); }
 
-    // The tuning: any thread; the voices follow from the next block. An invalid tuning is ignored.
+    // The player's tuning: any thread; the voices follow from the next block, the host hears of the
+    // change from the message thread. An invalid tuning is ignored.
     void SetTuning(const Tuning& tuning);
     Tuning GetTuning() const;
+
+    // Message thread: the MIDI program switches, the controllers' values and the player's changes of
+    // the settings since the last call, told to the host.
+    void DeliverPendingChanges() override;
 
     OrganParameters& Parameters() { return parameters; }
     ControllerMapping& Controllers() { return controllerMapping; }
@@ -86,6 +91,8 @@ protected:
 
 private:
     bool IsPrepared() const { return mixBuffer.getNumChannels() > 0; }
+    // False for an invalid tuning, which changes nothing.
+    bool StoreTuning(const Tuning& tuning);
     void ProcessSlice(const juce::MidiBuffer& midiMessages, int sliceStart, int sliceLength, bool lastSlice,
                       juce::AudioSampleBuffer& output, bool accumulateOutput, KeyMarks& keyMarks);
 
@@ -138,6 +145,7 @@ private:
     // Written by the message thread (the editor's menu) and state loads, read once per block.
     std::atomic<int> transpose{0};
     std::atomic<float> reference{Tuning::defaultReference};
+    std::atomic<bool> tuningChangedByPlayer{false};
 };
 
 } // namespace brumalux

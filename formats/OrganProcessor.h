@@ -2,9 +2,9 @@
 
 #include "OrganParameter.h"
 #include "Vst3HostEdits.h"
-#include "framework/FilterNativeCallbacks.h"
 #include "framework/PluginProperties.h"
-#include "host/HostBlockRenderer.h"
+#include "hostcore/HostBlockRenderer.h"
+#include "hostcore/HostReports.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
@@ -25,7 +25,7 @@ class QuellmarkFilterBase;
 // parameter values may be read and written from any thread.
 class OrganProcessor : public juce::AudioProcessor,
                        public juce::VST3ClientExtensions,
-                       private FilterNativeCallbacks,
+                       private HostReportSink,
                        private juce::AsyncUpdater
 {
 public:
@@ -69,15 +69,14 @@ private:
     // An instrument has no audio input bus; its output is stereo.
     static BusesProperties OutputBus();
 
-    // FilterNativeCallbacks: a change from the editor or a program reaches the host
-    // through the JUCE parameter. Any thread.
-    void SetParameterAndTellHost(AudioFilterBase& filter, int index, float normalisedValue) override;
-    // An editor drag or click, as one gesture on the JUCE parameter. Message thread.
-    void BeginParameterGesture(AudioFilterBase& filter, int index) override;
-    void EndParameterGesture(AudioFilterBase& filter, int index) override;
-    // The organ switched programs by itself (a Program Change in its MIDI): the host's
-    // program display follows, as after a switch it made. Message thread.
-    void ProgramChanged(AudioFilterBase& filter) override;
+    // HostReportSink: what the organ's HostReports tell the host through JUCE's client. A
+    // change from the editor or a program reaches the host through the JUCE parameter, an
+    // editor drag or click as one gesture on it; a program the organ switched to by itself (a
+    // Program Change in its MIDI) moves the host's program display, as after a switch it made;
+    // a changed setting outside the parameters marks the host's project modified. Any thread
+    // but the audio thread.
+    void Tell(const HostReport& report) override;
+    OrganParameter* ParameterAt(int index) const;
 
     void RenderSilence(juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midiMessages);
 
@@ -116,6 +115,7 @@ private:
     HostBlockRenderer renderer;
     std::vector<float*> outputChannels;
     Vst3HostEdits hostEdits;
+    HostReports reports;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(OrganProcessor)
 };

@@ -73,6 +73,12 @@ public:
     // The filter switched to another program by itself (a Program Change from MIDI) and
     // has reported the new values: the host should show the new program. Message thread.
     void TellHostProgramChanged();
+    // A setting outside the parameters changed by the user's hand. Message thread.
+    void TellHostSettingsChanged();
+
+    // Reports what the audio thread changed since the last call (it cannot call out itself):
+    // the host wrapper calls it on the message thread, every few tens of milliseconds.
+    virtual void DeliverPendingChanges() {}
 
     // Asks for an editor, lets the filter connect it, and records it as the active one.
     // Null when the filter has none. Message thread.

@@ -25,6 +25,10 @@ public:
     // The filter selected another program by itself; its values have been reported. The
     // host is asked to show the new program's number and name. Message thread.
     virtual void ProgramChanged(AudioFilterBase&) {}
+
+    // A setting outside the parameters (one the state keeps, such as the tuning) changed by
+    // the user's hand, so the host should take the project as modified. Message thread.
+    virtual void SettingsChanged(AudioFilterBase&) {}
 };
 
 } // namespace brumalux

@@ -5,18 +5,6 @@
 namespace brumalux
 {
 
-QuellmarkFilterBase::QuellmarkFilterBase()
-{
-    // Without a message loop (a filter built bare, as in unit tests) nobody is there to tell.
-    if (juce::MessageManager::getInstanceWithoutCreating() != nullptr)
-        startTimer(midiSwitchPollMs);
-}
-
-QuellmarkFilterBase::~QuellmarkFilterBase()
-{
-    stopTimer();
-}
-
 int QuellmarkFilterBase::GetNumParameters()
 {
     return manager.GetNumParameters();
@@ -82,7 +70,7 @@ void QuellmarkFilterBase::SelectProgramFromMidi(int number)
         switchedByMidi.store(true, std::memory_order_release);
 }
 
-void QuellmarkFilterBase::timerCallback()
+void QuellmarkFilterBase::DeliverPendingChanges()
 {
     if (!switchedByMidi.exchange(false, std::memory_order_acquire))
         return;

@@ -1,7 +1,7 @@
 // The organ plug-in: the organ filter with its editor, for the VST 2 entry point.
 #include "editor/OrganEditorFactory.h"
 #include "engine/Brumalux.h"
-#include "host/PluginFilterFactory.h"
+#include "hostcore/PluginFilterFactory.h"
 
 #include <new>
 

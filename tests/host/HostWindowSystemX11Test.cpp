@@ -1,7 +1,7 @@
 // The window system on X11 against real windows (skipped without a display).
 
 #include "X11TestDisplay.h"
-#include "host/HostWindowSystem.h"
+#include "hostcore/HostWindowSystem.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@ namespace brumalux
 {
 
 class AudioFilterBase;
-class HostMidiOutput;
+class BlockMidiOutput;
 
 // Runs the filter on the host's audio buffers without copying them, one filter call per host
 // block whatever its length (the filter slices blocks longer than it was prepared for). Whatever
@@ -28,7 +28,7 @@ public:
     // Renders numFrames samples and consumes every event of pendingMidi. MIDI that the
     // filter leaves behind goes to midiOutput when there is one.
     void Render(AudioFilterBase& filter, const float* const* inputs, float* const* outputs, int numFrames,
-                bool accumulate, juce::MidiBuffer& pendingMidi, HostMidiOutput* midiOutput);
+                bool accumulate, juce::MidiBuffer& pendingMidi, BlockMidiOutput* midiOutput);
 
 private:
     int RenderableLength(const float* const* inputs, float* const* outputs, int numFrames) const;
