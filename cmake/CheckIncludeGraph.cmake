@@ -13,11 +13,12 @@ set(uses_engine params dsp framework)
 set(uses_editor engine params framework)
 set(uses_hostcore framework)
 set(uses_host hostcore)
+set(uses_lv2 hostcore params framework)
 set(uses_formats host hostcore engine editor params framework)
 set(uses_plugin host hostcore engine editor)
 set(uses_vst2host "")
 set(uses_tools vst2host)
-set(checked_folders framework dsp params engine editor hostcore host formats plugin vst2host tools)
+set(checked_folders framework dsp params engine editor hostcore host lv2 formats plugin vst2host tools)
 set(include_prefixes ${checked_folders} tests bench fuzz)
 # Single headers a folder may include without building on their folder: the render tool talks to a
 # plug-in only through the VST 2 interface declarations.

@@ -15,7 +15,7 @@
 namespace brumalux
 {
 class QuellmarkFilterBase;
-// The organ as a juce::AudioProcessor, for JUCE's VST3, LV2 and standalone clients. It
+// The organ as a juce::AudioProcessor, for JUCE's VST3 and standalone clients. It
 // owns the organ filter and forwards every request to it, as the VST 2 wrapper does: the
 // parameters, the programs, the state chunk (the same bytes in every form), MIDI in and
 // stereo out rendered under the filter's callback lock, and the filter's own editor.
@@ -105,9 +105,7 @@ private:
     const int numPrograms;
 
     std::atomic<bool> prepared{false};
-    // Also set for the first block: LV2 hosts ask a new plug-in for its values (patch:Get),
-    // which JUCE's LV2 client leaves unanswered, so the values go out with that block.
-    std::atomic<bool> valueReportRequested{true};
+    std::atomic<bool> valueReportRequested{false};
     // The thread of the last program switch not yet seen by a block; null when none.
     std::atomic<juce::Thread::ThreadID> programSwitchThread{nullptr};
     std::atomic<bool> programSwitched{false};

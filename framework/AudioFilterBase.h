@@ -46,6 +46,9 @@ public:
     virtual int GetNumPrograms() = 0;
     virtual int GetCurrentProgram() = 0;
     virtual void SetCurrentProgram(int number) = 0;
+    // Selects the program with the values it was shipped with (a host's preset of it): the
+    // edits it remembers are replaced. A number out of range does nothing.
+    virtual void SelectFactoryProgram(int number) { SetCurrentProgram(number); }
     virtual juce::String GetProgramName(int number) = 0;
     virtual void ChangeProgramName(int number, const juce::String& name) = 0;
     virtual void SaveState(juce::MemoryBlock& destination) = 0;

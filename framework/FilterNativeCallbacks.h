@@ -12,8 +12,9 @@ class FilterNativeCallbacks
 public:
     virtual ~FilterNativeCallbacks() = default;
 
-    // Applies the change as if the host had made it, then tells the host. Any thread, the
-    // audio thread included (see AudioFilterBase::SetParameterAndTellHost).
+    // Applies the change as if the host had made it (unless the filter holds the value
+    // already), then tells the host. Any thread, the audio thread included (see
+    // AudioFilterBase::SetParameterAndTellHost).
     virtual void SetParameterAndTellHost(AudioFilterBase& filter, int index, float normalisedValue) = 0;
 
     // A user starts or ends changing one parameter (a slider drag, a toggle click), so that

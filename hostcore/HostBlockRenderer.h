@@ -19,8 +19,9 @@ class HostBlockRenderer
 {
 public:
     // MIDI room per block, reserved up front so that the audio thread does not allocate for it:
-    // 2048 short messages before a buffer has to grow.
-    static constexpr size_t reservedMidiBytes = size_t{2048} * 16;
+    // reservedMidiEvents short messages before a buffer has to grow.
+    static constexpr int reservedMidiEvents = 2048;
+    static constexpr size_t reservedMidiBytes = size_t{reservedMidiEvents} * 16;
 
     // Allocates the stand-in output channel and MIDI memory; call it with the callback lock held.
     void Prepare(int numInputs, int numOutputs, int maxBlockSize);

@@ -35,7 +35,10 @@ void HostReports::SetParameterAndTellHost(AudioFilterBase&, int index, float nor
     // A NaN or infinity would poison the filter's state for good.
     if (!std::isfinite(normalisedValue))
         return;
-    filter.SetNormalisedParameter(index, normalisedValue);
+    // A value the filter holds already (a program, a state or a controller's value, reported)
+    // stays as it is: set again through the normalised view it would be rounded.
+    if (filter.GetNormalisedParameter(index) != normalisedValue)
+        filter.SetNormalisedParameter(index, normalisedValue);
     Report({HostReport::Kind::parameterChanged, index, normalisedValue});
 }
 

@@ -1,5 +1,6 @@
 #include "QuellmarkFilterBase.h"
 
+#include "FactoryPrograms.h"
 #include "LittleEndian.h"
 
 namespace brumalux
@@ -63,6 +64,14 @@ void QuellmarkFilterBase::SetCurrentProgram(int number)
         manager.ReportValues(written);
 }
 
+void QuellmarkFilterBase::SelectFactoryProgram(int number)
+{
+    if (number < 0 || number >= NumFactoryPrograms())
+        return;
+    SetCurrentProgram(number);
+    LoadFactoryProgram(*this, number);
+}
+
 void QuellmarkFilterBase::SelectProgramFromMidi(int number)
 {
     juce::BigInteger written;
@@ -72,6 +81,7 @@ void QuellmarkFilterBase::SelectProgramFromMidi(int number)
 
 void QuellmarkFilterBase::DeliverPendingChanges()
 {
+    manager.AnnounceStoredValues();
     if (!switchedByMidi.exchange(false, std::memory_order_acquire))
         return;
     juce::BigInteger everyParameter;

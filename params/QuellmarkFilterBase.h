@@ -71,6 +71,8 @@ public:
     // Stores the live values into the program being left, then applies the new one.
     // Selecting the current program again does nothing.
     void SetCurrentProgram(int number) override;
+    // The program with its factory values (FactoryPrograms), reported as a program change.
+    void SelectFactoryProgram(int number) override;
     // A Program Change from MIDI: the same switch, made on the audio thread without
     // allocating, posting or calling out. The host's parameter and program displays and an
     // open editor learn of it from the message thread, through DeliverPendingChanges, once for
