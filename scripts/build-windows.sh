@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 export BUILD_DIR=${BUILD_DIR:-build-windows}
 ./scripts/install-windows-deps.sh
-juce_dir=$(find /usr/lib/*/cmake -maxdepth 1 -type d -name 'JUCE-7.0.5' | head -n 1)
+juce_dir=$(find /usr/lib/*/cmake -maxdepth 1 -type d -name 'JUCE-7.0.5' -print -quit)
 # JUCE's package is found by its folder: a cross build looks for packages only in the
 # MinGW tree, where Debian's JUCE (plain sources and CMake code) is not installed.
 cmake --no-warn-unused-cli -S . -B "$BUILD_DIR" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \

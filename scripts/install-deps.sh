@@ -31,7 +31,7 @@ done
 
 missing=()
 for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
+  [[ "$(dpkg-query -W -f='${Status}' "$p" 2> /dev/null || true)" == *"ok installed" ]] || missing+=("$p")
 done
 
 sudo=""
@@ -43,7 +43,7 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 # The display texts are tested under a locale whose decimal point is a comma.
-if ! locale -a 2>/dev/null | grep -qx 'de_DE.utf8'; then
+if ! grep -qx 'de_DE.utf8' <<< "$(locale -a 2> /dev/null || true)"; then
   $sudo sed -i 's/^# *de_DE.UTF-8 UTF-8/de_DE.UTF-8 UTF-8/' /etc/locale.gen
   grep -qx 'de_DE.UTF-8 UTF-8' /etc/locale.gen || echo 'de_DE.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen > /dev/null
   $sudo locale-gen > /dev/null

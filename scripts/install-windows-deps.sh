@@ -42,7 +42,7 @@ deb_src_entries() {
 
 missing=()
 for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2> /dev/null | grep -q "ok installed" || missing+=("$p")
+  [[ "$(dpkg-query -W -f='${Status}' "$p" 2> /dev/null || true)" == *"ok installed" ]] || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ] || [ ! -s "$deb_src_list" ]; then
   $sudo apt-get update -q
@@ -66,15 +66,19 @@ fi
 # package that the mirror can serve (a mirror may list a security update whose files it
 # does not carry yet) and prints the folder it is in.
 fetch_source() {
-  local package=$1 work=$2 source_package version
+  local package=$1 work=$2 sources source_package version
   # Source lists older than the deb-src entries (or cleaned away) know no sources.
-  [ -n "$(apt-cache showsrc "$package" 2> /dev/null)" ] || $sudo apt-get update -q > /dev/null
-  source_package=$(apt-cache showsrc "$package" | awk '/^Package:/ { print $2; exit }')
-  for version in $(apt-cache showsrc "$package" | awk '/^Version:/ { print $2 }' | sort -ruV); do
+  sources=$(apt-cache showsrc "$package" 2> /dev/null || true)
+  if [ -z "$sources" ]; then
+    $sudo apt-get update -q > /dev/null
+    sources=$(apt-cache showsrc "$package")
+  fi
+  source_package=$(awk '/^Package:/ { print $2; exit }' <<< "$sources")
+  for version in $(awk '/^Version:/ { print $2 }' <<< "$sources" | sort -ruV); do
     rm -rf "$work/source"
     mkdir -p "$work/source"
     if (cd "$work/source" && apt-get source -q "$source_package=$version") >> "$work/apt-get-source.log" 2>&1; then
-      find "$work/source" -mindepth 1 -maxdepth 1 -type d | head -n 1
+      find "$work/source" -mindepth 1 -maxdepth 1 -type d -print -quit
       return 0
     fi
   done

@@ -11,7 +11,11 @@ sudo=""
 export DEBIAN_FRONTEND=noninteractive
 uri=https://quellmark.music/plugins/brumalux
 
-if dpkg-query -W -f='${Status}' brumalux 2> /dev/null | grep -qx "install ok installed"; then
+installed() {
+  [ "$(dpkg-query -W -f='${Status}' brumalux 2> /dev/null || true)" = "install ok installed" ]
+}
+
+if installed; then
   echo "brumalux is installed already; remove it before testing the package" >&2
   exit 1
 fi
@@ -28,7 +32,7 @@ done
 home=$(mktemp -d)
 cleanup() {
   rm -rf "$home"
-  if dpkg-query -W -f='${Status}' brumalux 2> /dev/null | grep -qx "install ok installed"; then
+  if installed; then
     $sudo apt-get remove --purge -y -q brumalux > /dev/null
   fi
 }
@@ -61,7 +65,7 @@ grep -qx "Exec=brumalux" /usr/share/applications/brumalux.desktop || fail "no me
   HOME=$1 /usr/bin/brumalux > /dev/null 2>&1 &
   pid=$!
   for _ in $(seq 100); do
-    if xwininfo -root -tree | grep -q "\"Brumalux\""; then
+    if grep -q "\"Brumalux\"" <<< "$(xwininfo -root -tree)"; then
       kill "$pid"; wait "$pid" || true
       exit 0
     fi
@@ -73,7 +77,7 @@ grep -qx "Exec=brumalux" /usr/share/applications/brumalux.desktop || fail "no me
   exit 1' check-window "$home" || fail "the standalone program did not start"
 
 $sudo apt-get remove --purge -y -q brumalux > /dev/null
-! dpkg-query -W -f='${Status}' brumalux 2> /dev/null | grep -qx "install ok installed" || fail "brumalux is still installed"
+! installed || fail "brumalux is still installed"
 for path in "${paths[@]}"; do
   [[ " ${existing[*]} " == *" $path "* ]] && continue
   [ ! -e "$path" ] || fail "$path is left behind"

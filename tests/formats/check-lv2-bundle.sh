@@ -52,6 +52,6 @@ required=$(awk '/Required Features:/ { on = 1; sub(/.*Required Features:/, "") }
                 on && /^[[:space:]]*[A-Z][a-zA-Z ]*:/ && !/Required Features:/ { on = 0 }
                 on { print }' <<< "$info" | tr -s ' \t' '\n' | grep -v '^$' || true)
 for feature in $required; do
-  printf '%s\n' "${provided[@]}" | grep -qx "$feature" || fail "requires $feature, which hosts may lack"
+  grep -qxF "$feature" <<< "$(printf '%s\n' "${provided[@]}")" || fail "requires $feature, which hosts may lack"
 done
 echo "lv2ls lists Brumalux; lv2info describes it without warnings; required features: $(echo ${required:-none})"
