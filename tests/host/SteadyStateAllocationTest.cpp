@@ -3,48 +3,11 @@
 // use it directly. Sanitizer builds replace malloc themselves; the test skips there.
 
 #include "InProcessHost.h"
+#include "tests/CountedMalloc.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
-
-#if defined(__SANITIZE_ADDRESS__)
-#define BRUMALUX_MALLOC_REPLACED 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define BRUMALUX_MALLOC_REPLACED 1
-#endif
-#endif
-
-#ifndef BRUMALUX_MALLOC_REPLACED
-namespace
-{
-thread_local bool counting = false;
-thread_local int allocations = 0;
-} // namespace
-
-extern "C" void* __libc_malloc(size_t);
-extern "C" void* __libc_calloc(size_t, size_t);
-extern "C" void* __libc_realloc(void*, size_t);
-
-extern "C" void* malloc(size_t size)
-{
-    allocations += counting ? 1 : 0;
-    return __libc_malloc(size);
-}
-
-extern "C" void* calloc(size_t count, size_t size)
-{
-    allocations += counting ? 1 : 0;
-    return __libc_calloc(count, size);
-}
-
-extern "C" void* realloc(void* block, size_t size)
-{
-    allocations += counting ? 1 : 0;
-    return __libc_realloc(block, size);
-}
-#endif
 
 namespace brumalux
 {
@@ -86,9 +49,8 @@ struct HostBlock
 
 TEST(SteadyState, AudioThreadWorkAllocatesNothing)
 {
-#ifdef BRUMALUX_MALLOC_REPLACED
-    GTEST_SKIP() << "the sanitizer owns malloc";
-#else
+    if (!CountedMalloc::Available())
+        GTEST_SKIP() << "the sanitizer owns malloc";
     auto host = HostWrapped({});
     host->Dispatch(vst2::effSetBlockSize, 0, 256);
     host->Resume();
@@ -97,21 +59,16 @@ TEST(SteadyState, AudioThreadWorkAllocatesNothing)
     for (int i = 0; i < 64; ++i)
         blocks.emplace_back(i % 3 == 0 ? 1000 : 256, 40 + i % 40); // some longer than announced
 
-    counting = true;
+    CountedMalloc::Start();
     void* volatile probe = ::operator new(16);
     ::operator delete(probe);
-    counting = false;
-    ASSERT_EQ(allocations, 1) << "the count sees allocations";
-    allocations = 0;
+    ASSERT_EQ(CountedMalloc::Stop(), 1) << "the count sees allocations";
 
-    counting = true;
+    CountedMalloc::Start();
     for (auto& block : blocks)
         block.Play(effect);
-    counting = false;
-
-    EXPECT_EQ(allocations, 0);
+    EXPECT_EQ(CountedMalloc::Stop(), 0);
     EXPECT_NE(blocks.back().left[1], 0.0f) << "the blocks did play";
-#endif
 }
 } // namespace
 
