@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Checks the LV2 bundle in the given folder as Debian's LV2 tools (lilv-utils) read it:
 # listed, described without a warning, with its ports, the ten programs as presets, and
-# only required features that common hosts provide. Exits 77 (skipped) without the tools.
-# (The ports' details: LilvPluginTest.)
+# only required features that common hosts provide. Given the program that writes the bundle's
+# description, checks that it writes the same files under a locale with a decimal comma. Exits 77
+# (skipped) without the tools. (The ports' details: LilvPluginTest.)
 set -euo pipefail
 folder=$(realpath "$1")
+writer=${2:-}
 uri=https://quellmark.music/plugins/brumalux
 # Features that every common LV2 host (Ardour, Carla, Qtractor, jalv, ...) provides.
 provided=(
@@ -54,4 +56,12 @@ required=$(awk '/Required Features:/ { on = 1; sub(/.*Required Features:/, "") }
 for feature in $required; do
   grep -qxF "$feature" <<< "$(printf '%s\n' "${provided[@]}")" || fail "requires $feature, which hosts may lack"
 done
+if [ -n "$writer" ]; then
+  written=$(mktemp -d)
+  trap 'rm -rf "$errors" "$written"' EXIT
+  LC_ALL=de_DE.UTF-8 "$writer" "$written" || fail "the description writer failed"
+  for file in manifest.ttl dsp.ttl ui.ttl presets.ttl; do
+    cmp -s "$written/$file" "$folder/Brumalux.lv2/$file" || fail "$file differs when written in de_DE.UTF-8"
+  done
+fi
 echo "lv2ls lists Brumalux; lv2info describes it without warnings; required features: $(echo ${required:-none})"
