@@ -5,8 +5,10 @@
 // display or without XTEST.
 
 #include "LilvHost.h"
+#include "tests/TemporaryHome.h"
 #include "tests/host/X11TestDisplay.h"
 
+#include <lv2/atom/atom.h>
 #include <lv2/instance-access/instance-access.h>
 #include <lv2/options/options.h>
 #include <lv2/ui/ui.h>
@@ -15,6 +17,7 @@
 
 #include <dlfcn.h>
 
+#include <array>
 #include <chrono>
 #include <cstdlib>
 #include <functional>
@@ -116,15 +119,22 @@ protected:
             dlclose(library);
     }
 
-    void Open()
+    // With the host's scale for the editor, as the ui:scaleFactor option.
+    void Open(float hostScale = 1.0f)
     {
+        scale = hostScale;
+        auto& urids = bundle.Urids();
+        options = {LV2_Options_Option{LV2_OPTIONS_INSTANCE, 0, urids.Map(LV2_UI__scaleFactor), sizeof(float),
+                                      urids.Map(LV2_ATOM__Float), &scale},
+                   LV2_Options_Option{LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr}};
         const LV2_Feature parent{LV2_UI__parent, reinterpret_cast<void*>(window)};
         const LV2_Feature instanceAccess{LV2_INSTANCE_ACCESS_URI, organ->Handle()};
-        const LV2_Feature map{LV2_URID__map, bundle.Urids().MapFeature()};
+        const LV2_Feature map{LV2_URID__map, urids.MapFeature()};
         const LV2_Feature touchFeature{LV2_UI__touch, &touch};
         const LV2_Feature resizeFeature{LV2_UI__resize, &resize};
-        const LV2_Feature* features[] = {&parent,       &instanceAccess, &map,
-                                         &touchFeature, &resizeFeature,  nullptr};
+        const LV2_Feature optionsFeature{LV2_OPTIONS__options, options.data()};
+        const LV2_Feature* features[] = {&parent,        &instanceAccess, &map,   &touchFeature,
+                                         &resizeFeature, &optionsFeature, nullptr};
         LV2UI_Widget widget = nullptr;
         editor = descriptor->instantiate(descriptor, lv2PluginUri, BRUMALUX_LV2_BUNDLE, &RecordingHost::Write,
                                          &host, &widget, features);
@@ -162,6 +172,7 @@ protected:
         return picture;
     }
 
+    const TemporaryHome home; // the player's zoom: 100 %
     Lv2Bundle bundle{BRUMALUX_LV2_BUNDLE};
     std::unique_ptr<Lv2Organ> organ = std::make_unique<Lv2Organ>(bundle);
     X11TestDisplay* display = nullptr;
@@ -173,8 +184,20 @@ protected:
     // Feature data lives as long as the editor.
     LV2UI_Touch touch{&host, &RecordingHost::Touch};
     LV2UI_Resize resize{&host, &RecordingHost::Resize};
+    float scale = 1.0f;
+    std::array<LV2_Options_Option, 2> options{};
     LV2UI_Handle editor = nullptr;
 };
+
+// The host's scale times the player's zoom (100 % in a fresh home): the size the host is asked for.
+TEST_F(Lv2Editor, AsksTheHostForItsSizeAtTheHostsScale)
+{
+    Open(2.0f);
+    ASSERT_FALSE(host.requests.empty());
+    EXPECT_EQ(host.requests.back().kind, Request::resize);
+    EXPECT_EQ(host.requests.back().port, 880u) << "the editor's width at 200 %";
+    EXPECT_EQ(host.requests.back().value, 970.0f);
+}
 
 TEST_F(Lv2Editor, ADragIsOneTouchedGestureOfPortWrites)
 {
