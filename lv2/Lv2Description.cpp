@@ -159,21 +159,20 @@ std::string ControlPort(QuellmarkFilterBase& organ, uint32_t port)
            PropertiesOf(parameter) + "\t\tpg:group " + GroupUri(GroupOf(parameter)) + " ;\n\t]";
 }
 
-constexpr const char* fixedPorts = R"(	[
-		a lv2:OutputPort , lv2:AudioPort ;
-		lv2:index 0 ;
-		lv2:symbol "audio_out_1" ;
-		lv2:name "Audio Out 1" ;
-		pg:group <https://quellmark.music/plugins/brumalux:output> ;
-		lv2:designation pg:left ;
-	] , [
-		a lv2:OutputPort , lv2:AudioPort ;
-		lv2:index 1 ;
-		lv2:symbol "audio_out_2" ;
-		lv2:name "Audio Out 2" ;
-		pg:group <https://quellmark.music/plugins/brumalux:output> ;
-		lv2:designation pg:right ;
-	] , [
+std::string OutputGroupUri()
+{
+    return Uri(std::string(Lv2Identity::groupUriPrefix) + "output");
+}
+
+std::string AudioOutput(uint32_t port, const char* side)
+{
+    const auto number = std::to_string(port + 1);
+    return "\t[\n\t\ta lv2:OutputPort , lv2:AudioPort ;\n\t\tlv2:index " + std::to_string(port) +
+           " ;\n\t\tlv2:symbol \"audio_out_" + number + "\" ;\n\t\tlv2:name \"Audio Out " + number +
+           "\" ;\n\t\tpg:group " + OutputGroupUri() + " ;\n\t\tlv2:designation pg:" + side + " ;\n\t]";
+}
+
+constexpr const char* eventAndFreeWheelingPorts = R"(	[
 		a lv2:InputPort , atom:AtomPort ;
 		lv2:index 2 ;
 		lv2:symbol "in" ;
@@ -202,7 +201,7 @@ constexpr const char* fixedPorts = R"(	[
 
 std::string PortGroups()
 {
-    std::string text = Uri(std::string(Lv2Identity::groupUriPrefix) + "output") +
+    std::string text = OutputGroupUri() +
                        "\n\ta pg:OutputGroup , pg:StereoGroup ;\n\tlv2:symbol \"output\" ;\n"
                        "\tlv2:name \"Output\" .\n\n";
     for (const auto& group : groups)
@@ -229,21 +228,22 @@ std::string Manifest(QuellmarkFilterBase& organ)
 
 std::string Plugin(QuellmarkFilterBase& organ)
 {
-    std::string text =
-        std::string(prefixes) + PortGroups() + Uri(Lv2Identity::pluginUri) +
-        "\n\ta lv2:Plugin , lv2:InstrumentPlugin ;\n\tdoap:name " + Quoted(ProductIdentity::name) +
-        " ;\n\trdfs:comment " + Quoted(ProductIdentity::description) +
-        " ;\n\tdoap:maintainer [\n\t\tfoaf:name " + Quoted(ProductIdentity::vendor) +
-        " ;\n\t\tfoaf:homepage " + Uri(ProductIdentity::homepage) +
-        " ;\n\t] ;\n\tdoap:release [ doap:revision " + Quoted(ProductIdentity::version) +
-        " ] ;\n\tlv2:minorVersion " + std::to_string(Lv2Identity::minorVersion) + " ;\n\tlv2:microVersion " +
-        std::to_string(Lv2Identity::microVersion) +
-        " ;\n\tlv2:requiredFeature urid:map ;\n"
-        "\tlv2:optionalFeature lv2:hardRTCapable , opts:options , bufsz:boundedBlockLength ;\n"
-        "\topts:supportedOption bufsz:nominalBlockLength , bufsz:maxBlockLength ;\n"
-        "\tlv2:extensionData state:interface ;\n\tui:ui " +
-        Uri(Lv2Identity::uiUri) + " ;\n\tpg:mainOutput " +
-        Uri(std::string(Lv2Identity::groupUriPrefix) + "output") + " ;\n\tlv2:port\n" + fixedPorts;
+    std::string text = std::string(prefixes) + PortGroups() + Uri(Lv2Identity::pluginUri) +
+                       "\n\ta lv2:Plugin , lv2:InstrumentPlugin ;\n\tdoap:name " +
+                       Quoted(ProductIdentity::name) + " ;\n\trdfs:comment " +
+                       Quoted(ProductIdentity::description) + " ;\n\tdoap:maintainer [\n\t\tfoaf:name " +
+                       Quoted(ProductIdentity::vendor) + " ;\n\t\tfoaf:homepage " +
+                       Uri(ProductIdentity::homepage) + " ;\n\t] ;\n\tdoap:release [ doap:revision " +
+                       Quoted(ProductIdentity::version) + " ] ;\n\tlv2:minorVersion " +
+                       std::to_string(Lv2Identity::minorVersion) + " ;\n\tlv2:microVersion " +
+                       std::to_string(Lv2Identity::microVersion) +
+                       " ;\n\tlv2:requiredFeature urid:map ;\n"
+                       "\tlv2:optionalFeature lv2:hardRTCapable , opts:options , bufsz:boundedBlockLength ;\n"
+                       "\topts:supportedOption bufsz:nominalBlockLength , bufsz:maxBlockLength ;\n"
+                       "\tlv2:extensionData state:interface ;\n\tui:ui " +
+                       Uri(Lv2Identity::uiUri) + " ;\n\tpg:mainOutput " + OutputGroupUri() +
+                       " ;\n\tlv2:port\n" + AudioOutput(Lv2Ports::audioOutLeft, "left") + " ,\n" +
+                       AudioOutput(Lv2Ports::audioOutRight, "right") + " ,\n" + eventAndFreeWheelingPorts;
     for (uint32_t port = Lv2Ports::firstControl; port < Lv2Ports::numPorts; ++port)
         text += " ,\n" + ControlPort(organ, port);
     return text + " .\n";

@@ -4,8 +4,7 @@
 // processor.
 
 #include "Lv2Description.h"
-#include "params/OrganParameters.h"
-#include "params/QuellmarkFilterBase.h"
+#include "params/OrganParameterSet.h"
 
 #include <cstdio>
 #include <fstream>
@@ -16,26 +15,6 @@ namespace brumalux
 
 namespace
 {
-// The organ's parameters and programs without its engine: all a description needs.
-class OrganParameterSet : public QuellmarkFilterBase
-{
-public:
-    OrganParameterSet() { RegisterOrganParameters(*this, values); }
-
-    void FillProperties(PluginProperties&) override {}
-    int PrepareToPlay(double, int) override { return 0; }
-    void ReleaseResources() override {}
-    void ProcessBlock(const juce::AudioSampleBuffer&, juce::AudioSampleBuffer&, bool,
-                      juce::MidiBuffer&) override
-    {
-    }
-    AudioFilterEditor* CreateEditor() override { return nullptr; }
-    void handleMessage(const juce::Message&) override {}
-
-private:
-    OrganParameters values;
-};
-
 bool WriteFile(const std::string& folder, const char* name, const std::string& text)
 {
     const auto path = folder + "/" + name;

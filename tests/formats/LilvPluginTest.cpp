@@ -153,6 +153,34 @@ void ExpectSameOrgan(const Organ& expected, const Organ& actual, const char* wha
     }
 }
 
+// One block of the same MIDI through both forms, which must play every sample alike. Answers the
+// block's loudest sample, or a negative number when the forms differ.
+float PlayBlockInBoth(Lv2Organ& organ, PluginInstance& vst2, const std::vector<Lv2Organ::MidiEvent>& events)
+{
+    std::vector<PluginInstance::MidiEvent> vst2Events;
+    for (const auto& event : events)
+        vst2Events.push_back(
+            {static_cast<int>(event.frame), {event.bytes[0], event.bytes[1], event.bytes[2]}});
+    organ.Render(events);
+    vst2.SendMidi(vst2Events);
+    vst2.Render(blockSize);
+    float loudest = 0.0f;
+    for (int channel = 0; channel < 2; ++channel)
+        for (int i = 0; i < blockSize; ++i)
+        {
+            const auto wanted = vst2.Outputs()[static_cast<size_t>(channel)][i];
+            const auto played = organ.Output(channel)[static_cast<size_t>(i)];
+            if (std::abs(played - wanted) > 1e-6f)
+            {
+                ADD_FAILURE() << "channel " << channel << ", sample " << i << ": " << played << ", not "
+                              << wanted;
+                return -1.0f;
+            }
+            loudest = std::max(loudest, std::abs(wanted));
+        }
+    return loudest;
+}
+
 std::string NodeText(const LilvNode* node)
 {
     return node != nullptr ? lilv_node_as_string(node) : "";
@@ -337,26 +365,13 @@ TEST_F(LilvPlugin, EveryPresetSetsItsProgramsValuesAndSound)
         float loudest = 0.0f;
         for (int block = 0; block < 30; ++block)
         {
-            std::vector<Lv2Organ::MidiEvent> lv2Events;
-            std::vector<PluginInstance::MidiEvent> vst2Events;
+            std::vector<Lv2Organ::MidiEvent> chord;
             for (const uint8_t note : {57, 64, 69})
                 if (block == 0 || block == 20)
-                {
-                    const uint8_t status = block == 0 ? 0x90 : 0x80;
-                    lv2Events.push_back({note, {status, note, 100}});
-                    vst2Events.push_back({note, {status, note, 100}});
-                }
-            organ->Render(lv2Events);
-            vst2.SendMidi(vst2Events);
-            vst2.Render(blockSize);
-            for (int channel = 0; channel < 2; ++channel)
-                for (int i = 0; i < blockSize; ++i)
-                {
-                    const auto wanted = vst2.Outputs()[static_cast<size_t>(channel)][i];
-                    loudest = std::max(loudest, std::abs(wanted));
-                    ASSERT_NEAR(organ->Output(channel)[static_cast<size_t>(i)], wanted, 1e-6f)
-                        << "block " << block << ", channel " << channel << ", sample " << i;
-                }
+                    chord.push_back({note, {static_cast<uint8_t>(block == 0 ? 0x90 : 0x80), note, 100}});
+            const float blockLoudest = PlayBlockInBoth(*organ, vst2, chord);
+            ASSERT_GE(blockLoudest, 0.0f) << "block " << block;
+            loudest = std::max(loudest, blockLoudest);
         }
         EXPECT_GT(loudest, 0.01f) << "the chord sounded";
     }
@@ -394,8 +409,7 @@ TEST_F(LilvPlugin, PlaysAMidiFileAsTheVst2PluginDoes)
     float loudest = 0.0f;
     for (int block = 0; block < numBlocks; ++block)
     {
-        std::vector<Lv2Organ::MidiEvent> lv2Events;
-        std::vector<PluginInstance::MidiEvent> vst2Events;
+        std::vector<Lv2Organ::MidiEvent> blockEvents;
         for (; next < events.getNumEvents(); ++next)
         {
             const auto& message = events.getEventPointer(next)->message;
@@ -407,20 +421,11 @@ TEST_F(LilvPlugin, PlaysAMidiFileAsTheVst2PluginDoes)
                 continue;
             Lv2Organ::MidiEvent event{static_cast<uint32_t>(sample), {}};
             std::copy_n(message.getRawData(), message.getRawDataSize(), event.bytes);
-            lv2Events.push_back(event);
-            vst2Events.push_back({sample, {event.bytes[0], event.bytes[1], event.bytes[2]}});
+            blockEvents.push_back(event);
         }
-        organ->Render(lv2Events);
-        vst2.SendMidi(vst2Events);
-        vst2.Render(blockSize);
-        for (int channel = 0; channel < 2; ++channel)
-            for (int i = 0; i < blockSize; ++i)
-            {
-                const auto wanted = vst2.Outputs()[static_cast<size_t>(channel)][i];
-                loudest = std::max(loudest, std::abs(wanted));
-                ASSERT_NEAR(organ->Output(channel)[static_cast<size_t>(i)], wanted, 1e-6f)
-                    << "block " << block << ", channel " << channel << ", sample " << i;
-            }
+        const float blockLoudest = PlayBlockInBoth(*organ, vst2, blockEvents);
+        ASSERT_GE(blockLoudest, 0.0f) << "block " << block;
+        loudest = std::max(loudest, blockLoudest);
     }
     EXPECT_GT(loudest, 0.01f) << "the song sounded";
 }
