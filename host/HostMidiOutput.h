@@ -13,7 +13,7 @@ namespace brumalux
 // Hands MIDI that a filter produced to the host (audioMasterProcessEvents). Runs on the
 // audio thread: the event records are allocated once, and a block that produces more
 // events than fit is passed on in several requests.
-class HostMidiOutput : public BlockMidiOutput
+class HostMidiOutput final : public BlockMidiOutput
 {
 public:
     static constexpr int capacity = 256;

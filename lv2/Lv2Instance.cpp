@@ -55,11 +55,11 @@ Lv2Instance* Lv2Instance::Create(double sampleRate, const LV2_Feature* const* fe
     const auto* map = Lv2Features::Find<LV2_URID_Map>(features, LV2_URID__map);
     if (map == nullptr || !PlayableRange::IsPlayableSampleRate(sampleRate))
         return nullptr;
+    // The ports describe the organ's parameters: a filter of another kind has none of them.
     std::unique_ptr<AudioFilterBase> made(CreateBrumalux());
-    std::unique_ptr<QuellmarkFilterBase> organ(dynamic_cast<QuellmarkFilterBase*>(made.get()));
-    if (organ == nullptr)
+    if (dynamic_cast<QuellmarkFilterBase*>(made.get()) == nullptr)
         return nullptr;
-    made.release();
+    std::unique_ptr<QuellmarkFilterBase> organ(static_cast<QuellmarkFilterBase*>(made.release()));
     const auto* options = Lv2Features::Find<LV2_Options_Option>(features, LV2_OPTIONS__options);
     const int blockSize = BlockSizeFrom(options, Lv2Urids(*map));
     return new Lv2Instance(sampleRate, *map, std::move(organ), blockSize);
