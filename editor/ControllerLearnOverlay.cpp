@@ -16,6 +16,7 @@ ControllerLearnOverlay::~ControllerLearnOverlay()
 {
     if (isTimerRunning())
         mapping.CancelLearning();
+    StopListeningForEscape();
 }
 
 void ControllerLearnOverlay::Start(int target, const juce::String& targetName, const juce::Component& control)
@@ -25,6 +26,9 @@ void ControllerLearnOverlay::Start(int target, const juce::String& targetName, c
     lit = getLocalArea(&control, control.getLocalBounds()).expanded(3);
     setVisible(true);
     toFront(true);
+    StopListeningForEscape();
+    listenedTo = getTopLevelComponent();
+    listenedTo->addKeyListener(&escapeOnTheEditor);
     startTimer(pollIntervalMs);
     repaint();
 }
@@ -39,6 +43,14 @@ void ControllerLearnOverlay::Finish()
 {
     stopTimer();
     setVisible(false);
+    StopListeningForEscape();
+}
+
+void ControllerLearnOverlay::StopListeningForEscape()
+{
+    if (listenedTo != nullptr)
+        listenedTo->removeKeyListener(&escapeOnTheEditor);
+    listenedTo = nullptr;
 }
 
 void ControllerLearnOverlay::timerCallback()

@@ -27,10 +27,25 @@ public:
     bool keyPressed(const juce::KeyPress& key) override;
 
 private:
+    // Escape reaches the editor's window wherever its keyboard focus is (on a control, or with none just
+    // after a menu closed), so the learn listens for it on the window's top component, not only on itself.
+    struct EscapeOnTheEditor : juce::KeyListener
+    {
+        explicit EscapeOnTheEditor(ControllerLearnOverlay& owner) : overlay(owner) {}
+        bool keyPressed(const juce::KeyPress& key, juce::Component*) override
+        {
+            return overlay.keyPressed(key);
+        }
+        ControllerLearnOverlay& overlay;
+    };
+
     void timerCallback() override;
     void Finish();
+    void StopListeningForEscape();
 
     ControllerMapping& mapping;
+    EscapeOnTheEditor escapeOnTheEditor{*this};
+    juce::Component::SafePointer<juce::Component> listenedTo;
     juce::String message;
     juce::Rectangle<int> lit;
 

@@ -1,7 +1,7 @@
 #include "ControllerMapMenu.h"
 
 #include "engine/Brumalux.h"
-#include "engine/ControllerMapFile.h"
+#include "userfiles/ControllerMapFile.h"
 
 #include <memory>
 
@@ -67,9 +67,10 @@ void Export(Brumalux& organ, juce::Component& owner)
                [&organ](const juce::File& file)
                {
                    auto& mapping = organ.Controllers();
-                   const auto error = ControllerMapFile::Write(file, mapping.Map(), mapping.ParameterNames());
-                   if (error.isNotEmpty())
-                       Tell(error);
+                   const auto written =
+                       ControllerMapFile::Write(file, mapping.Map(), mapping.ParameterNames());
+                   if (written.failed())
+                       Tell(written.getErrorMessage());
                });
 }
 
@@ -81,8 +82,8 @@ void Import(Brumalux& organ, juce::Component& owner)
                {
                    auto& mapping = organ.Controllers();
                    const auto read = ControllerMapFile::Read(file, mapping.ParameterNames());
-                   if (read.map)
-                       mapping.SetMap(*read.map);
+                   if (read.value)
+                       mapping.SetMap(*read.value);
                    else
                        Tell(read.error + "\nThe controller map is unchanged.");
                });
@@ -91,10 +92,10 @@ void Import(Brumalux& organ, juce::Component& owner)
 void SaveAsDefault(Brumalux& organ)
 {
     auto& mapping = organ.Controllers();
-    const auto error = ControllerMapFile::Write(Brumalux::UserDefaultControllerMapFile(), mapping.Map(),
-                                                mapping.ParameterNames());
-    if (error.isNotEmpty())
-        Tell(error);
+    const auto written =
+        ControllerMapFile::Write(ControllerMapFile::UserDefault(), mapping.Map(), mapping.ParameterNames());
+    if (written.failed())
+        Tell(written.getErrorMessage());
 }
 } // namespace
 

@@ -5,8 +5,8 @@
 #include "EditorZoom.h"
 #include "OrganEditorFactory.h"
 #include "engine/Brumalux.h"
-#include "engine/ControllerMapFile.h"
 #include "params/PluginParameterManager.h"
+#include "userfiles/ControllerMapFile.h"
 
 #include <cmath>
 #include <new>

@@ -8,8 +8,8 @@ namespace brumalux
 {
 
 // The zoom the player picks for the editor, on top of whatever scale the host or the desktop
-// asks for. It is one setting per user, kept in a small text file in UserFolders::Settings(),
-// so every new editor in every form opens at it. Message thread.
+// asks for. It is one setting per user, kept in the editor's settings file
+// (EditorSettingsFile), so every new editor in every form opens at it. Message thread.
 struct EditorZoom
 {
     static constexpr std::array<int, 7> choices{100, 125, 150, 175, 200, 250, 300};
@@ -19,9 +19,8 @@ struct EditorZoom
     static int Sanitised(int percent);
     // The zoom the settings file holds; the default when it is missing or damaged.
     static int LoadUserZoom();
-    // Writes the file through a temporary one renamed into place; a failure says why.
+    // Keeps the choice nearest to percent; a failure says why.
     static juce::Result SaveUserZoom(int percent);
-    static juce::File SettingsFile();
 };
 
 } // namespace brumalux

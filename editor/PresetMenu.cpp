@@ -1,9 +1,9 @@
 #include "PresetMenu.h"
 
-#include "engine/OrganPreset.h"
-#include "framework/UserFolders.h"
 #include "params/FactoryPrograms.h"
 #include "params/QuellmarkFilterBase.h"
+#include "userfiles/OrganPreset.h"
+#include "userfiles/UserFolders.h"
 
 #include <memory>
 

@@ -1,11 +1,9 @@
 #include "engine/Brumalux.h"
 
 #include "engine/ControllerMapEntry.h"
-#include "engine/ControllerMapFile.h"
 #include "engine/KeyMarks.h"
 #include "engine/ParameterLimits.h"
 #include "framework/PlayableRange.h"
-#include "framework/UserFolders.h"
 
 #include <algorithm>
 
@@ -34,16 +32,6 @@ Brumalux::Brumalux(EditorFactory editorFactory) : createEditor(editorFactory)
     shapes.SetBaseShapeOfEveryOctave(
         shapes.BasicShape(ParameterLimits::WaveformIndex(Load(parameters.oscillator))));
     controls.Clear();
-    // A default that cannot be read leaves the built-in map; the user hears why when choosing a file.
-    if (const auto userDefault =
-            ControllerMapFile::Read(UserDefaultControllerMapFile(), controllerMapping.ParameterNames());
-        userDefault.map)
-        controllerMapping.RestoreMap(*userDefault.map);
-}
-
-juce::File Brumalux::UserDefaultControllerMapFile()
-{
-    return UserFolders::Settings().getChildFile("ControllerMap.txt");
 }
 
 void Brumalux::FillProperties(PluginProperties& properties)

@@ -73,9 +73,8 @@ public:
     void DeliverPendingChanges() override;
 
     OrganParameters& Parameters() { return parameters; }
+    // The default map until someone sets another (CreateOrgan hands it the player's own).
     ControllerMapping& Controllers() { return controllerMapping; }
-    // The user's own default controller map, which a new organ starts with when it can be read.
-    static juce::File UserDefaultControllerMapFile();
     const VoicePool& Voices() const { return voices; }
     const OutputEffects& Effects() const { return outputEffects; }
 

@@ -2,11 +2,11 @@
 
 #include "OrganProcessorEditor.h"
 #include "editor/OrganEditorFactory.h"
-#include "engine/Brumalux.h"
 #include "framework/AudioFilterEditor.h"
 #include "framework/PlayableRange.h"
 #include "hostcore/ProductIdentity.h"
 #include "params/QuellmarkFilterBase.h"
+#include "userfiles/CreateOrgan.h"
 
 #include <new>
 
@@ -62,7 +62,7 @@ std::unique_ptr<OrganProcessor> OrganProcessor::Create()
 {
     try
     {
-        return std::make_unique<OrganProcessor>(std::make_unique<Brumalux>(&CreateOrganEditor));
+        return std::make_unique<OrganProcessor>(CreateOrgan(&CreateOrganEditor));
     }
     catch (const std::bad_alloc&)
     {

@@ -4,6 +4,7 @@
 // settings block) must change nothing and tell the host nothing, and one that loads must
 // bring every program it announces and select the program it stored; the bank must then
 // save, load and save again to the very same bytes, followed by nothing or a whole block.
+#include "fuzz/FuzzCheck.h"
 #include "params/SettingsBlock.h"
 #include "tests/params/TestOrganFilter.h"
 
@@ -29,12 +30,6 @@ juce::MemoryBlock LiveValues(TestOrganFilter& filter)
     juce::MemoryBlock values;
     filter.GetParameterManager().AppendValues(values);
     return values;
-}
-
-void Check(bool condition)
-{
-    if (!condition)
-        __builtin_trap();
 }
 } // namespace
 

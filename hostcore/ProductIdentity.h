@@ -7,7 +7,9 @@ namespace brumalux
 namespace ProductIdentity
 {
 constexpr const char* name = "Brumalux";
-constexpr const char* vendor = "Quellmark music";
+// The one maintainer, as the build names it (CMakeLists.txt's BRUMALUX_MAINTAINER).
+constexpr const char* vendor = BRUMALUX_MAINTAINER_NAME;
+constexpr const char* vendorEmail = BRUMALUX_MAINTAINER_EMAIL;
 constexpr const char* homepage = "https://quellmark.music";
 constexpr const char* description = "Polyphonic drawbar organ";
 // The project's version, "major.minor.patch", set by the build (CMakeLists.txt's project()).

@@ -233,7 +233,9 @@ std::string Plugin(QuellmarkFilterBase& organ)
                        Quoted(ProductIdentity::name) + " ;\n\trdfs:comment " +
                        Quoted(ProductIdentity::description) + " ;\n\tdoap:maintainer [\n\t\tfoaf:name " +
                        Quoted(ProductIdentity::vendor) + " ;\n\t\tfoaf:homepage " +
-                       Uri(ProductIdentity::homepage) + " ;\n\t] ;\n\tdoap:release [ doap:revision " +
+                       Uri(ProductIdentity::homepage) + " ;\n\t\tfoaf:mbox " +
+                       Uri(std::string("mailto:") + ProductIdentity::vendorEmail) +
+                       " ;\n\t] ;\n\tdoap:release [ doap:revision " +
                        Quoted(ProductIdentity::version) + " ] ;\n\tlv2:minorVersion " +
                        std::to_string(Lv2Identity::minorVersion) + " ;\n\tlv2:microVersion " +
                        std::to_string(Lv2Identity::microVersion) +

@@ -163,21 +163,26 @@ bool QuellmarkFilterBase::ReadSelectedProgram(const SettingsBlock& settings, int
 
 void QuellmarkFilterBase::LoadState(const void* data, int sizeInBytes)
 {
+    TryLoadState(data, sizeInBytes);
+}
+
+bool QuellmarkFilterBase::TryLoadState(const void* data, int sizeInBytes)
+{
     // Everything is parsed and checked before anything changes.
     ProgramStore loaded;
     size_t programsEnd = 0;
     if (!loaded.ReadPrograms(data, sizeInBytes, &programsEnd))
-        return;
+        return false;
     SettingsBlock settings;
     const auto* afterPrograms = static_cast<const uint8_t*>(data) + programsEnd;
     if (settings.Read(afterPrograms, static_cast<size_t>(sizeInBytes) - programsEnd) ==
         SettingsBlock::Reading::damaged)
-        return;
+        return false;
     std::optional<int> selected;
     PendingSettings applySettings;
     if (!ReadSelectedProgram(settings, loaded.GetNumPrograms(), selected) ||
         !ParseSettings(settings, applySettings))
-        return;
+        return false;
 
     juce::BigInteger written;
     bool applied = false;
@@ -195,6 +200,7 @@ void QuellmarkFilterBase::LoadState(const void* data, int sizeInBytes)
         manager.ReportValues(written);
     if (applySettings)
         applySettings();
+    return true;
 }
 
 } // namespace brumalux

@@ -94,6 +94,8 @@ public:
     // itself stays, even when the new bank is shorter. A damaged chunk (see
     // ProgramStore::ReadPrograms and SettingsBlock) changes nothing and tells nobody.
     void LoadState(const void* data, int sizeInBytes) override;
+    // The same, answering whether the chunk was whole and loaded.
+    bool TryLoadState(const void* data, int sizeInBytes);
 
     // Replaces the named parameters' values (in their own units; the others keep theirs)
     // and, unless name is empty, the current program's name, as a program change does:

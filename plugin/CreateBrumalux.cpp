@@ -1,7 +1,7 @@
 // The organ plug-in: the organ filter with its editor, for the VST 2 entry point.
 #include "editor/OrganEditorFactory.h"
-#include "engine/Brumalux.h"
 #include "hostcore/PluginFilterFactory.h"
+#include "userfiles/CreateOrgan.h"
 
 #include <new>
 
@@ -12,7 +12,7 @@ AudioFilterBase* CreateBrumalux()
 {
     try
     {
-        return new Brumalux(&CreateOrganEditor);
+        return CreateOrgan(&CreateOrganEditor).release();
     }
     catch (const std::bad_alloc&)
     {

@@ -2,7 +2,8 @@
 # Installs what building and testing Brumalux needs on Debian. Safe to run again:
 # it only asks apt for packages that are missing. Arguments add groups that only CI needs:
 # "validators" (the runtime libraries of the prebuilt plug-in validators, scripts/validate.sh)
-# and "package" (what building and checking the Debian package needs, scripts/package.sh).
+# and "package" (what building and checking the Debian package needs, scripts/package.sh and
+# scripts/test-package.sh).
 set -euo pipefail
 
 packages=(
@@ -10,7 +11,7 @@ packages=(
   libx11-dev libxext-dev libxrandr-dev libxinerama-dev libxcursor-dev
   libfreetype-dev libpng-dev libjpeg-dev zlib1g-dev fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb x11-utils libxtst-dev
+  xvfb x11-utils libxtst-dev libxres-dev
   libasound2-dev libjack-jackd2-dev jackd2 lv2-dev lilv-utils liblilv-dev ardour
   clang libclang-rt-14-dev clang-format clang-tidy
   locales
@@ -21,7 +22,8 @@ for group in "$@"; do
       packages+=(libasound2 libfreetype6 libpng16-16 libjpeg62-turbo zlib1g libflac12
         libvorbis0a libvorbisenc2 libvorbisfile3 libogg0)
       ;;
-    package) packages+=(dpkg-dev file) ;; # cpack's search for the libraries the binaries link
+    # cpack's search for the libraries the binaries link; the package's checks
+    package) packages+=(dpkg-dev file lintian appstream desktop-file-utils man-db) ;;
     *)
       echo "install-deps: unknown group $group" >&2
       exit 1

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Builds the Debian package from the build folder (default build/), installs it with apt as
-# root, checks that every form is where its hosts look and that the standalone program opens
-# its window, then purges the package and checks that nothing of it is left. Refuses to run
-# where brumalux is installed already: it would take that installation away.
+# Builds the Debian package from the build folder (default build/) and checks it with lintian
+# (no errors), installs it with apt as root, checks that every form is where its hosts look,
+# that the standalone program opens its window, that the render tool renders the demo with
+# the installed plug-in, that the manual pages open and the menu entry and AppStream
+# metadata validate, then purges the package and checks that nothing of it is left. Refuses
+# to run where brumalux is installed already: it would take that installation away.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 export BUILD_DIR=${BUILD_DIR:-build}
@@ -20,8 +22,6 @@ if installed; then
   exit 1
 fi
 deb=$(./scripts/package.sh | tail -n 1)
-cmake --build "$BUILD_DIR" --target brumalux-render > /dev/null
-render="$BUILD_DIR/tools/brumalux-render"
 
 # The package's paths, and which of them exist before it comes: those must stay, the rest go.
 mapfile -t paths < <(dpkg-deb -c "$deb" | awk '{ print substr($6, 2) }' | sed 's:/$::' | grep -v '^$')
@@ -43,6 +43,9 @@ fail() {
   exit 1
 }
 
+# Errors fail; the warnings left are explained in the README's packaging notes.
+lintian --fail-on error "$deb" || fail "lintian finds errors in $deb"
+
 $sudo apt-get install -y -q "./$deb" > /dev/null
 
 # LV2 hosts search /usr/lib/lv2 without being told; a private HOME keeps ~/.lv2 out.
@@ -53,8 +56,37 @@ grep -qF "file:///usr/lib/lv2/Brumalux.lv2/" <<< "$described" || fail "the LV2 p
 # Ardour 7's default Linux VST and VST3 paths include /usr/lib/vst and /usr/lib/vst3.
 [ -f /usr/lib/vst/brumalux.so ] || fail "no /usr/lib/vst/brumalux.so"
 [ -f /usr/lib/vst3/Brumalux.vst3/Contents/x86_64-linux/Brumalux.so ] || fail "no /usr/lib/vst3/Brumalux.vst3"
-identity=$("$render" --plugin /usr/lib/vst/brumalux.so --list --quiet) || fail "the installed VST 2 plug-in does not load"
-grep -q "Brumalux" <<< "$identity" || fail "the installed VST 2 plug-in is not Brumalux"
+
+# The installed render tool finds the installed VST 2 plug-in by itself and renders the demo.
+identity=$(HOME=$home env -u VST_PATH /usr/bin/brumalux-render --list) || fail "the installed VST 2 plug-in does not load"
+grep -qxE "Plug-in: +/usr/lib/vst/brumalux.so" <<< "$identity" ||
+  fail "brumalux-render does not play /usr/lib/vst/brumalux.so"
+grep -q "Effect name: Brumalux" <<< "$identity" || fail "the installed VST 2 plug-in is not Brumalux"
+HOME=$home env -u VST_PATH /usr/bin/brumalux-render examples/demo.mid -o "$home/demo.wav" --quiet ||
+  fail "brumalux-render does not render the demo"
+[ "$(stat -c %s "$home/demo.wav")" -gt 1000000 ] || fail "brumalux-render wrote no demo"
+
+# The manual pages open; the menu entry and the AppStream metadata validate.
+for page in brumalux brumalux-render; do
+  text=$(MANPAGER=cat MANWIDTH=80 man "$page" 2> /dev/null) || fail "man $page does not open"
+  grep -q -- "--help" <<< "$text" || fail "man $page shows no options"
+done
+desktop-file-validate /usr/share/applications/brumalux.desktop || fail "the menu entry does not validate"
+metainfo=/usr/share/metainfo/music.quellmark.brumalux.metainfo.xml
+appstreamcli validate --no-net "$metainfo" ||
+  fail "the AppStream metadata does not validate"
+env -u DISPLAY /usr/bin/brumalux --version > /dev/null || fail "brumalux --version fails"
+
+# One maintainer, as CMakeLists.txt names it, in the package, its copyright file, the LV2
+# description and the AppStream metadata.
+maintainer=$(sed -n 's/^BRUMALUX_MAINTAINER:STRING=//p' "$BUILD_DIR/CMakeCache.txt")
+address=${maintainer#*<}
+address=${address%>}
+[ "$(dpkg-deb -f "$deb" Maintainer)" = "$maintainer" ] || fail "the package's Maintainer is not $maintainer"
+grep -qxF "Upstream-Contact: $maintainer" /usr/share/doc/brumalux/copyright || fail "the copyright file names another"
+grep -qF "foaf:mbox <mailto:$address>" /usr/lib/lv2/Brumalux.lv2/dsp.ttl || fail "the LV2 description names another"
+grep -qF "<name>${maintainer% <*}</name>" "$metainfo" || fail "the AppStream developer is another"
+grep -qF "<update_contact>$address</update_contact>" "$metainfo" || fail "the AppStream update contact is another"
 
 # The standalone program from the menu entry's command opens its window.
 [ -x /usr/bin/brumalux ] || fail "no /usr/bin/brumalux"
@@ -82,4 +114,4 @@ for path in "${paths[@]}"; do
   [[ " ${existing[*]} " == *" $path "* ]] && continue
   [ ! -e "$path" ] || fail "$path is left behind"
 done
-echo "test-package: $deb installs, every form is found, and it purges without a trace"
+echo "test-package: $deb installs, every form and text is found, and it purges without a trace"

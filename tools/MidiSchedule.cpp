@@ -48,10 +48,8 @@ uint32_t BigEndianAt(const uint8_t* bytes)
 // Old sequencers pad their files with zero bytes after the last chunk, which the reader would take
 // for a damaged file. The length up to the end of the chunks the header announces, when only zero
 // bytes follow it; otherwise the whole length, for the reader to judge.
-size_t WithoutZeroPadding(const juce::MemoryBlock& file)
+size_t WithoutZeroPadding(const uint8_t* bytes, size_t size)
 {
-    const auto* bytes = static_cast<const uint8_t*>(file.getData());
-    const size_t size = file.getSize();
     if (size < 14 || std::memcmp(bytes, "MThd", 4) != 0)
         return size;
     size_t end = 8 + size_t{BigEndianAt(bytes + 4)};
@@ -82,20 +80,25 @@ MidiSchedule MidiSchedule::FromFile(const std::string& path, double sampleRate)
     juce::MemoryBlock bytes;
     if (!file.loadFileAsData(bytes))
         throw RenderError("cannot read the MIDI file " + path);
+    return FromBytes(bytes.getData(), bytes.getSize(), path, sampleRate);
+}
 
-    juce::MemoryInputStream stream(bytes.getData(), WithoutZeroPadding(bytes), false);
+MidiSchedule MidiSchedule::FromBytes(const void* data, size_t size, const std::string& name,
+                                     double sampleRate)
+{
+    juce::MemoryInputStream stream(data, WithoutZeroPadding(static_cast<const uint8_t*>(data), size), false);
     juce::MidiFile midi;
     int format = 0;
     // Unmatched note-ons stay as they are: the tail decides how long they ring, not a made-up note-off.
     if (!midi.readFrom(stream, false, &format) || midi.getTimeFormat() == 0)
-        throw RenderError(path + " is not a readable standard MIDI file");
+        throw RenderError(name + " is not a readable standard MIDI file");
     if (format == 2)
         throw RenderError(
-            path + " is a format 2 MIDI file (independent patterns); only formats 0 and 1 can be played");
+            name + " is a format 2 MIDI file (independent patterns); only formats 0 and 1 can be played");
 
     auto schedule = FromMidiFile(std::move(midi), sampleRate);
     if (schedule.Empty())
-        throw RenderError(path + " holds no notes or other channel messages to play");
+        throw RenderError(name + " holds no notes or other channel messages to play");
     return schedule;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -32,6 +33,8 @@ public:
     // Throws RenderError for a missing, unreadable, format 2, empty or over-long file; zero bytes
     // after the last chunk are ignored.
     static MidiSchedule FromFile(const std::string& path, double sampleRate);
+    // The same for a file's bytes already read; name stands for the file in errors.
+    static MidiSchedule FromBytes(const void* data, size_t size, const std::string& name, double sampleRate);
     // A file already read, its time stamps still in ticks. Throws RenderError for an over-long file.
     static MidiSchedule FromMidiFile(juce::MidiFile file, double sampleRate);
 

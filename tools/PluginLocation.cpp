@@ -11,11 +11,20 @@ namespace brumalux::render
 namespace
 {
 constexpr const char* kPluginFileName = "brumalux.so";
+
+// The plug-in of the build this tool belongs to: build/brumalux.so, beside build/tools/.
+// An installed tool finds none there and goes on to the folders hosts search.
+std::string BuildFolderPlugin()
+{
+    std::error_code error;
+    const auto tool = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::string() : (tool.parent_path().parent_path() / kPluginFileName).string();
 }
+} // namespace
 
 std::vector<std::string> DefaultPluginCandidates()
 {
-    std::vector<std::string> candidates{BRUMALUX_DEFAULT_PLUGIN};
+    std::vector<std::string> candidates{BuildFolderPlugin()};
     if (const char* vstPath = std::getenv("VST_PATH"))
     {
         std::istringstream folders(vstPath);

@@ -82,15 +82,20 @@ std::string Decibels(double level)
     return text.str();
 }
 
-// Whole percent steps, drawn over itself on one terminal line.
+// Whole percent steps, drawn over itself on one terminal line once the render has taken
+// about a second: a shorter one is done before the line could be read.
 class ProgressLine
 {
 public:
-    ProgressLine(std::ostream& errorStream, bool isShown, int64_t numSamples, double rate)
+    using Clock = decltype(RenderEnvironment::now);
+
+    ProgressLine(std::ostream& errorStream, bool isShown, int64_t numSamples, double rate, Clock clock)
         : err(errorStream),
           shown(isShown),
           totalSamples(numSamples),
-          sampleRate(rate)
+          sampleRate(rate),
+          now(clock),
+          start(clock())
     {
     }
     ~ProgressLine()
@@ -102,7 +107,7 @@ public:
     void Update(int64_t samplesDone)
     {
         const int percent = static_cast<int>(100 * samplesDone / totalSamples);
-        if (!shown || percent == drawnPercent)
+        if (!shown || percent == drawnPercent || (drawnPercent < 0 && now() - start < delay))
             return;
         drawnPercent = percent;
         err << "\rRendering " << std::setw(3) << percent << "%  " << std::fixed << std::setprecision(1)
@@ -110,10 +115,14 @@ public:
     }
 
 private:
+    static constexpr std::chrono::seconds delay{1};
+
     std::ostream& err;
     bool shown;
     int64_t totalSamples;
     double sampleRate;
+    Clock now;
+    std::chrono::steady_clock::time_point start;
     int drawnPercent = -1;
 };
 
@@ -124,7 +133,7 @@ void Render(PluginInstance& plugin, const MidiSchedule& schedule, const RenderOp
     WavOutput output(outputFile, options.sampleRate, plugin.Effect()->numOutputs, options.bitsPerSample);
     {
         ProgressLine progress(environment.err, environment.errIsTerminal && !options.quiet, totalSamples,
-                              options.sampleRate);
+                              options.sampleRate, environment.now);
         RenderBlocks(plugin, schedule, totalSamples, options.blockSize, output,
                      [&](int64_t samplesDone)
                      {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@ struct RenderEnvironment
     std::ostream& err;
     bool errIsTerminal = false;                       // progress is shown only to a person watching
     const std::atomic<bool>* stopRequested = nullptr; // set from a signal handler to abandon a render
+    std::chrono::steady_clock::time_point (*now)() = &std::chrono::steady_clock::now;
 };
 
 enum ExitCode

@@ -213,8 +213,9 @@ Other:
   -h, --help            this text
       --version         print the version of Brumalux this tool belongs to
 
-Progress is shown on stderr when it is a terminal. At the end the tool reports the
-duration, peak and RMS level, and warns when 16 or 24-bit output clips.
+Progress is shown on stderr when it is a terminal, once a render has taken about a
+second. At the end the tool reports the duration, peak and RMS level, and warns when
+16 or 24-bit output clips.
 Exit status: 0 done, 1 failed (nothing written), 2 bad command line, 130 interrupted.
 )";
 }

@@ -2,53 +2,11 @@
 // connects the editor, no block may allocate, neither to register the keyboard's note target nor to ask
 // the keyboard to repaint (posting a message may grow JUCE's message queue).
 #include "EditorTestSupport.h"
+#include "tests/support/AllocationCount.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
 #include <thread>
-
-namespace
-{
-thread_local bool countingThisThread = false;
-std::atomic<long> counted{0};
-} // namespace
-
-void* operator new(std::size_t size)
-{
-    if (countingThisThread)
-        counted.fetch_add(1, std::memory_order_relaxed);
-    if (void* memory = std::malloc(size == 0 ? 1 : size))
-        return memory;
-    throw std::bad_alloc();
-}
-
-void* operator new[](std::size_t size)
-{
-    return operator new(size);
-}
-
-void operator delete(void* memory) noexcept
-{
-    std::free(memory);
-}
-
-void operator delete[](void* memory) noexcept
-{
-    std::free(memory);
-}
-
-void operator delete(void* memory, std::size_t) noexcept
-{
-    std::free(memory);
-}
-
-void operator delete[](void* memory, std::size_t) noexcept
-{
-    std::free(memory);
-}
 
 namespace brumalux
 {
@@ -79,11 +37,9 @@ TEST(EditorAllocation, BlocksAllocateNothingFromTheFirstOneWithTheEditorOpen)
             {
                 juce::AudioSampleBuffer input(2, 256), output(2, 256);
                 const juce::ScopedLock lock(organ.filter.GetCallbackLock());
-                const long before = counted.load();
-                countingThisThread = true;
+                const ThreadAllocationCount allocations;
                 organ.filter.ProcessBlock(input, output, false, midi);
-                countingThisThread = false;
-                allocated += counted.load() - before;
+                allocated += allocations.Count();
             });
         audio.join();
         if (block % 8 == 0)
@@ -92,11 +48,9 @@ TEST(EditorAllocation, BlocksAllocateNothingFromTheFirstOneWithTheEditorOpen)
     EXPECT_EQ(allocated, 0);
     EXPECT_TRUE(dynamic_cast<VirtualPiano&>(keyboard).IsKeyDown(36 + 199 % 61)) << "the blocks did mark keys";
 
-    countingThisThread = true; // the counter does see allocations
-    const long probe = counted.load();
+    const ThreadAllocationCount probe;
     auto one = std::make_unique<int>(1);
-    countingThisThread = false;
-    EXPECT_EQ(counted.load(), probe + 1);
+    EXPECT_EQ(probe.Count(), 1) << "the count sees allocations";
 }
 } // namespace
 

@@ -2,11 +2,12 @@
 // comes from (the host, the player's menu, the settings file), and the speaker switch's text.
 
 #include "EditorTestSupport.h"
-#include "tests/TemporaryHome.h"
+#include "tests/support/TemporaryHome.h"
 
 #include "editor/EditorZoom.h"
 #include "editor/SpeakerSwitchLook.h"
 #include "editor/ZoomMenu.h"
+#include "userfiles/EditorSettingsFile.h"
 
 #include <gtest/gtest.h>
 
@@ -143,17 +144,17 @@ TEST_F(EditorZoomTest, TheSettingsFileIsReadWithCare)
     };
     for (const auto& [text, expected] : files)
     {
-        EditorZoom::SettingsFile().getParentDirectory().createDirectory();
-        ASSERT_TRUE(EditorZoom::SettingsFile().replaceWithText(text));
+        EditorSettingsFile::Location().getParentDirectory().createDirectory();
+        ASSERT_TRUE(EditorSettingsFile::Location().replaceWithText(text));
         EXPECT_EQ(EditorZoom::LoadUserZoom(), expected) << text;
     }
-    EditorZoom::SettingsFile().deleteFile();
+    EditorSettingsFile::Location().deleteFile();
     EXPECT_EQ(EditorZoom::LoadUserZoom(), 100) << "no file";
 }
 
 TEST_F(EditorZoomTest, AZoomThatCannotBeKeptSaysSo)
 {
-    const auto settings = EditorZoom::SettingsFile().getParentDirectory();
+    const auto settings = EditorSettingsFile::Location().getParentDirectory();
     settings.getParentDirectory().createDirectory();
     ASSERT_TRUE(settings.replaceWithText("a file where the folder should be"));
     const auto result = EditorZoom::SaveUserZoom(200);

@@ -1,28 +1,15 @@
 #pragma once
 
 #include "framework/EditorLink.h"
+#include "tests/support/MessageLoop.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <string>
 #include <vector>
 
-namespace juce
-{
-// Defined by juce_events; not declared in its public headers.
-bool dispatchNextMessageOnSystemQueue(bool returnIfNoPendingMessages);
-} // namespace juce
-
 namespace brumalux
 {
-
-// Delivers every message that is pending now (and any they post in turn).
-inline void PumpMessages()
-{
-    while (juce::dispatchNextMessageOnSystemQueue(true))
-    {
-    }
-}
 
 // A note target that records the keyboard messages it receives, in order.
 class NoteRecorder : public juce::MessageListener

@@ -1,5 +1,5 @@
 #include "EditorTestSupport.h"
-#include "tests/Watchdog.h"
+#include "tests/support/Watchdog.h"
 
 #include <gtest/gtest.h>
 

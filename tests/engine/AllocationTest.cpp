@@ -1,51 +1,9 @@
-// Counts every allocation of this test binary, so that a test can tell whether the organ's blocks
-// allocate.
+// The organ's blocks allocate nothing, whatever they meet.
 #include "EngineTestSupport.h"
 #include "FakeEditor.h"
+#include "tests/support/AllocationCount.h"
 
 #include <gtest/gtest.h>
-
-#include <atomic>
-#include <cstdlib>
-#include <new>
-
-namespace
-{
-std::atomic<long> allocations{0};
-}
-
-void* operator new(std::size_t size)
-{
-    allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* memory = std::malloc(size == 0 ? 1 : size))
-        return memory;
-    throw std::bad_alloc();
-}
-
-void* operator new[](std::size_t size)
-{
-    return operator new(size);
-}
-
-void operator delete(void* memory) noexcept
-{
-    std::free(memory);
-}
-
-void operator delete[](void* memory) noexcept
-{
-    std::free(memory);
-}
-
-void operator delete(void* memory, std::size_t) noexcept
-{
-    std::free(memory);
-}
-
-void operator delete[](void* memory, std::size_t) noexcept
-{
-    std::free(memory);
-}
 
 namespace brumalux
 {
@@ -98,14 +56,14 @@ TEST(Allocation, SteadyStateBlocksAllocateNothing)
         organ.SetTuning({block % 49 - 24, 415.0f + static_cast<float>(block % 52)});
         organ.HandleKeyboardMessage(KeyboardNoteMessage(block % 2 == 0 ? 144 : 128, 72, &editor->keyboard));
 
-        const long before = allocations.load();
+        const ThreadAllocationCount allocations;
         organ.ProcessBlock(input, output, block % 2 == 0, midi);
-        allocatedInBlocks += allocations.load() - before; // from the block that connects the editor on
+        allocatedInBlocks += allocations.Count(); // from the block that connects the editor on
     }
     EXPECT_EQ(allocatedInBlocks, 0);
-    const long probe = allocations.load();
-    auto counted = std::make_unique<int>(1); // the counter does see allocations
-    EXPECT_EQ(allocations.load(), probe + 1);
+    const ThreadAllocationCount probe;
+    auto counted = std::make_unique<int>(1);
+    EXPECT_EQ(probe.Count(), 1) << "the count sees allocations";
     EXPECT_GT(editor->keyboard.keyCalls, 0);
     EXPECT_EQ(organ.GetCurrentProgram(), 399 * 7 % 16) << "the last block's program change was taken";
     editor.reset();

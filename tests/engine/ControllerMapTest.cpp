@@ -1,9 +1,8 @@
-// The controller map: its entry in the saved state, its text file, and the organ's controllers driving,
-// learning and reporting through it.
+// The controller map: its entry in the saved state, and the organ's controllers driving, learning and
+// reporting through it.
 #include "EngineTestSupport.h"
 
 #include "engine/ControllerMapEntry.h"
-#include "engine/ControllerMapFile.h"
 #include "framework/FilterNativeCallbacks.h"
 
 #include <gtest/gtest.h>
@@ -25,12 +24,6 @@ ControllerMap CustomMap()
     map.Set(66, {T::speakerSpeed, false, SwitchMode::latching});
     map.Set(67, {P::speakerOn, true, SwitchMode::momentary});
     return map;
-}
-
-juce::StringArray Names()
-{
-    auto organ = MakeOrgan();
-    return organ->Controllers().ParameterNames();
 }
 
 TEST(ControllerMapEntry, RoundTripsAndRefusesWhatItWouldNotWrite)
@@ -56,81 +49,6 @@ TEST(ControllerMapEntry, RoundTripsAndRefusesWhatItWouldNotWrite)
     for (const auto& bytes : damaged)
         EXPECT_FALSE(ControllerMapEntry::Decode(bytes.data(), bytes.size()))
             << "entry starting " << int(bytes[0]) << ", " << int(bytes[1]);
-}
-
-TEST(ControllerMapFile, TextRoundTripsAndNamesTheLineAtFault)
-{
-    const auto names = Names();
-    const auto text = ControllerMapFile::ToText(CustomMap(), names);
-    EXPECT_TRUE(text.contains("71 = DrawBar1, inverted\n"));
-    EXPECT_TRUE(text.contains("67 = Spkr On, inverted, momentary\n"));
-    EXPECT_EQ(ControllerMapFile::FromText(text, names).map, CustomMap());
-
-    const auto read = ControllerMapFile::FromText(
-        "# my drawbars\n\n  Brumalux controller map 1  \n# the upper manual\n 70 =drawbar3 , INVERTED\n",
-        names);
-    ASSERT_TRUE(read.map) << read.error;
-    EXPECT_EQ(read.map->Binding(70), (ControllerBinding{P::drawbar0 + 3, true}));
-    EXPECT_EQ(read.map->ControllersFor(P::drawbar0), std::vector<int>{});
-
-    const juce::String header = "Brumalux controller map 1\n";
-    const std::vector<std::pair<juce::String, juce::String>> broken{
-        {"", "The file is empty."},
-        {"70 = DrawBar0\n", "not a Brumalux controller map"},
-        {header + "70 DrawBar0\n", "Line 2: expected"},
-        {header + "\n200 = DrawBar0\n", "Line 3: the controller must be a number"},
-        {header + "-1 = DrawBar0\n", "the controller must be a number"},
-        {header + "70 = Foo\n", "\"Foo\" is no control"},
-        {header + "70 = Unused\n", "\"Unused\" is no control"},
-        {header + "70 = DrawBar0, sideways\n", "unknown option"},
-        {header + "70 = DrawBar0\n70 = DrawBar1\n", "Line 3: controller 70 is listed twice"},
-        {header + "64 = DrawBar0\n", "keeps its own meaning"},
-        {header + "70 = DrawBar0, latching\n", "Spkr On and Speaker Speed only"},
-    };
-    for (const auto& [content, error] : broken)
-    {
-        const auto result = ControllerMapFile::FromText(content, names);
-        EXPECT_FALSE(result.map) << content;
-        EXPECT_TRUE(result.error.contains(error)) << content << " gave: " << result.error;
-    }
-}
-
-TEST(ControllerMapFile, WritesWholeFilesAndRefusesWhatIsNoMap)
-{
-    const auto names = Names();
-    const juce::TemporaryFile folder;
-    ASSERT_TRUE(folder.getFile().createDirectory());
-    const auto file = folder.getFile().getChildFile("deeper/map.txt");
-    EXPECT_EQ(ControllerMapFile::Write(file, CustomMap(), names), "");
-    EXPECT_EQ(ControllerMapFile::Read(file, names).map, CustomMap());
-    EXPECT_EQ(file.getParentDirectory().getNumberOfChildFiles(juce::File::findFiles), 1)
-        << "no temporary left";
-
-    const auto binary = folder.getFile().getChildFile("binary");
-    binary.replaceWithData("Brumalux controller map 1\n\0\1", 28);
-    juce::String huge = "Brumalux controller map 1\n";
-    while (huge.length() <= ControllerMapFile::maxFileSize)
-        huge << "# padding\n";
-    const auto large = folder.getFile().getChildFile("large");
-    large.replaceWithText(huge);
-    const std::vector<std::pair<juce::File, juce::String>> unreadable{
-        {folder.getFile().getChildFile("missing"), "no such file"},
-        {folder.getFile(), "no such file"},
-        {binary, "not a text file"},
-        {large, "too large"},
-    };
-    const auto example = ControllerMapFile::Read(juce::File(BRUMALUX_EXAMPLE_CONTROLLER_MAP), names);
-    ASSERT_TRUE(example.map) << example.error;
-    EXPECT_EQ(example.map->Binding(78), (ControllerBinding{P::drawbar8, true}));
-    EXPECT_EQ(example.map->Binding(66), (ControllerBinding{T::speakerSpeed, false, SwitchMode::latching}));
-
-    for (const auto& [path, error] : unreadable)
-    {
-        const auto result = ControllerMapFile::Read(path, names);
-        EXPECT_FALSE(result.map);
-        EXPECT_TRUE(result.error.contains(error)) << result.error;
-        EXPECT_TRUE(result.error.contains(path.getFullPathName())) << result.error;
-    }
 }
 
 // Records what reaches the host, and applies it as a wrapper does.

@@ -5,9 +5,10 @@
 // run fails on any leak, use after free or overrun along the way.
 
 #include "HostedForms.h"
-#include "tests/Watchdog.h"
-#include "tests/host/ProcessProbes.h"
-#include "tests/host/X11TestDisplay.h"
+#include "tests/support/MessageLoop.h"
+#include "tests/support/ProcessProbes.h"
+#include "tests/support/Watchdog.h"
+#include "tests/support/X11TestDisplay.h"
 #include "vst2host/PluginInstance.h"
 #include "vst2host/PluginLibrary.h"
 
@@ -20,11 +21,6 @@
 #include <cstdlib>
 #include <functional>
 #include <thread>
-
-namespace juce
-{
-bool dispatchNextMessageOnSystemQueue(bool returnIfNoPendingMessages);
-}
 
 namespace brumalux
 {
@@ -39,16 +35,6 @@ constexpr int aliveAtOnce = 4;
 constexpr double sampleRate = 44100.0;
 constexpr int blockSize = 256;
 constexpr int toneIndex = 16;
-
-// Runs the message loop of this process for a moment: the hosted forms' change messages,
-// timers and repaints, and their editors' window events.
-void RunMessages(std::chrono::milliseconds duration)
-{
-    const auto until = std::chrono::steady_clock::now() + duration;
-    while (std::chrono::steady_clock::now() < until)
-        if (!juce::dispatchNextMessageOnSystemQueue(true))
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-}
 
 // One organ as a host holds it. The render call belongs to the audio thread, the rest to
 // the host's control and message thread.
@@ -177,7 +163,7 @@ public:
         ASSERT_NE(editor, nullptr);
         editor->addToDesktop(0);
         editor->setVisible(true);
-        RunMessages(std::chrono::milliseconds(15));
+        RunMessagesFor(std::chrono::milliseconds(15));
         EXPECT_TRUE(editor->isShowing());
         EXPECT_GE(editor->getWidth(), 400) << "the organ's editor, not an empty frame";
     }
@@ -252,16 +238,12 @@ protected:
     static void SetUpTestSuite()
     {
         // On a bare X server, the window-manager atoms JUCE looks up must exist before it starts.
-        display = X11TestDisplay::Open().release();
+        display = X11TestDisplay::Shared();
         if (display != nullptr)
             juceRuntime = new juce::ScopedJuceInitialiser_GUI();
     }
 
-    static void TearDownTestSuite()
-    {
-        delete juceRuntime;
-        delete display;
-    }
+    static void TearDownTestSuite() { delete juceRuntime; }
 
     void SetUp() override
     {
@@ -303,6 +285,7 @@ TEST_P(LifecycleStress, TwoHundredInstancesComeAndGo)
 {
     const Watchdog watchdog(std::chrono::seconds(600), "the lifecycle stress run");
     int threadsAfterFirstRound = 0;
+    int connectionsAfterFirstRound = 0;
     for (int round = 0; round < instancesPerForm / aliveAtOnce; ++round)
     {
         // The organs of a round play one program, each with a tone of its own, so that every
@@ -321,7 +304,7 @@ TEST_P(LifecycleStress, TwoHundredInstancesComeAndGo)
         {
             for (auto& organ : organs)
                 organ->Render(60, true);
-            RunMessages(std::chrono::milliseconds(10));
+            RunMessagesFor(std::chrono::milliseconds(10));
         }
         {
             const AudioThread audio(organs);
@@ -330,7 +313,7 @@ TEST_P(LifecycleStress, TwoHundredInstancesComeAndGo)
                 const auto saved = organs[static_cast<size_t>(i)]->Save();
                 auto& target = *organs[static_cast<size_t>((i + 1) % aliveAtOnce)];
                 target.Restore(saved);
-                RunMessages(std::chrono::milliseconds(2));
+                RunMessagesFor(std::chrono::milliseconds(2));
                 ASSERT_EQ(ProgramsAsVst2ReadsThem(vst2Library, target.OrganBytes(target.Save())),
                           ProgramsAsVst2ReadsThem(vst2Library, target.OrganBytes(saved)))
                     << "round " << round << ", organ " << i;
@@ -342,10 +325,17 @@ TEST_P(LifecycleStress, TwoHundredInstancesComeAndGo)
         // Destroyed in an order of their own each round.
         for (int i = 0; i < aliveAtOnce; ++i)
             organs[static_cast<size_t>((round + i) % aliveAtOnce)].reset();
-        RunMessages(std::chrono::milliseconds(2));
+        RunMessagesFor(std::chrono::milliseconds(2));
         if (round == 0)
+        {
             threadsAfterFirstRound = CountThreads();
+            connectionsAfterFirstRound = display->ConnectionsOfThisProcess();
+        }
     }
+    // An X server serves a few hundred clients at most: a host that opens editors all session
+    // long would run out if each left a connection behind.
+    EXPECT_EQ(display->ConnectionsOfThisProcess(), connectionsAfterFirstRound)
+        << "X connections left open by destroyed instances and their editors";
     // Threads end a moment after they are joined, from the kernel's point of view.
     for (int wait = 0; wait < 100 && CountThreads() > threadsAfterFirstRound; ++wait)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));

@@ -1,9 +1,10 @@
 // The LV2 plug-in's run() allocates nothing, from the first block on, whatever a block brings:
 // notes, control ports moved, mapped controllers and Program Changes from MIDI, a notification
-// to the host. malloc itself is counted (tests/CountedMalloc), in the plug-in as the host loads it.
+// to the host. The audio thread's allocations are counted (tests/support/AllocationCount), in the
+// plug-in as the host loads it.
 
 #include "LilvHost.h"
-#include "tests/CountedMalloc.h"
+#include "tests/support/AllocationCount.h"
 
 #include <gtest/gtest.h>
 
@@ -16,8 +17,6 @@ namespace
 {
 TEST(Lv2SteadyState, RunAllocatesNothing)
 {
-    if (!CountedMalloc::Available())
-        GTEST_SKIP() << "the sanitizer owns malloc";
     Lv2Bundle bundle{BRUMALUX_LV2_BUNDLE};
     ASSERT_NE(bundle.Plugin(), nullptr);
     Lv2Organ organ(bundle);
@@ -34,19 +33,23 @@ TEST(Lv2SteadyState, RunAllocatesNothing)
         blocks.push_back(events);
     }
 
-    CountedMalloc::Start();
-    void* volatile probe = ::operator new(16);
-    ::operator delete(probe);
-    ASSERT_EQ(CountedMalloc::Stop(), 1) << "the count sees allocations";
+    {
+        const ThreadAllocationCount probeCount;
+        void* volatile probe = ::operator new(16);
+        ::operator delete(probe);
+        ASSERT_EQ(probeCount.Count(), 1) << "the count sees allocations";
+    }
 
     float loudest = 0.0f;
-    int allocations = 0;
+    long allocations = 0;
     for (size_t i = 0; i < blocks.size(); ++i)
     {
         organ.SetControl("tone", 1000.0f + 100.0f * static_cast<float>(i));
-        CountedMalloc::Start();
-        organ.Render(blocks[i]);
-        allocations += CountedMalloc::Stop();
+        {
+            const ThreadAllocationCount count;
+            organ.Render(blocks[i]);
+            allocations += count.Count();
+        }
         loudest = std::max(loudest, std::abs(organ.Output(0)[64]));
     }
     EXPECT_EQ(allocations, 0);

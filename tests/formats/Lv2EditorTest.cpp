@@ -5,8 +5,8 @@
 // display or without XTEST.
 
 #include "LilvHost.h"
-#include "tests/TemporaryHome.h"
-#include "tests/host/X11TestDisplay.h"
+#include "tests/support/TemporaryHome.h"
+#include "tests/support/X11TestDisplay.h"
 
 #include <lv2/atom/atom.h>
 #include <lv2/instance-access/instance-access.h>
@@ -88,8 +88,7 @@ protected:
     {
         if (std::getenv("DISPLAY") == nullptr)
             GTEST_SKIP() << "no X display";
-        static const auto keptOpen = X11TestDisplay::Open();
-        display = keptOpen.get();
+        display = X11TestDisplay::Shared();
         ASSERT_NE(display, nullptr);
         if (!display->MovePointer(0, 0))
             GTEST_SKIP() << "no XTEST";

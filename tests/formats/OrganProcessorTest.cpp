@@ -3,9 +3,10 @@
 
 #include "formats/OrganProcessor.h"
 #include "engine/Brumalux.h"
-#include "engine/OrganPreset.h"
 #include "params/QuellmarkFilterBase.h"
-#include "tests/TemporaryHome.h"
+#include "tests/support/MessageLoop.h"
+#include "tests/support/TemporaryHome.h"
+#include "userfiles/OrganPreset.h"
 
 JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE("-Wshadow", "-Wold-style-cast", "-Wcast-align", "-Wsign-conversion",
                                     "-Wzero-as-null-pointer-constant", "-Wextra-semi", "-Wnon-virtual-dtor",
@@ -21,11 +22,6 @@ JUCE_END_IGNORE_WARNINGS_GCC_LIKE
 #include <future>
 #include <map>
 #include <thread>
-
-namespace juce
-{
-bool dispatchNextMessageOnSystemQueue(bool returnIfNoPendingMessages);
-}
 
 namespace brumalux
 {
@@ -214,9 +210,7 @@ TEST_F(OrganProcessorTest, AChosenProgramReportsWhatItPlays)
         ASSERT_EQ(told.size(), static_cast<size_t>(numParameters));
         PlayNote(1, 512);
         // The client's later report of every value, after a block, as in a host whose audio runs on.
-        while (juce::dispatchNextMessageOnSystemQueue(true))
-        {
-        }
+        PumpMessages();
         for (const auto& [index, value] : host.changes)
             EXPECT_EQ(value, told[index]) << "program " << program << ", parameter " << index;
         for (int index = 0; index < numParameters; ++index)
@@ -273,12 +267,7 @@ TEST_F(OrganProcessorTest, AProgramSwitchReachesTheHostInItsCallOrFromTheMessage
             });
         audio.join();
     };
-    const auto deliverMessages = []
-    {
-        while (juce::dispatchNextMessageOnSystemQueue(true))
-        {
-        }
-    };
+    const auto deliverMessages = [] { PumpMessages(); };
     renderOnItsOwnThread(-1);
 
     // The host's own thread, alive throughout as a host's is (a thread's id may come again once it ends).

@@ -3,6 +3,7 @@
 // LilvPluginTest).
 
 #include "HostedForms.h"
+#include "tests/support/MessageLoop.h"
 #include "vst2host/PluginInstance.h"
 #include "vst2host/PluginLibrary.h"
 
@@ -15,11 +16,6 @@
 #include <mutex>
 #include <set>
 #include <thread>
-
-namespace juce
-{
-bool dispatchNextMessageOnSystemQueue(bool returnIfNoPendingMessages);
-}
 
 namespace brumalux
 {

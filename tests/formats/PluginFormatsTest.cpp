@@ -4,8 +4,9 @@
 
 #include "HostedForms.h"
 #include "params/SettingsBlock.h"
-#include "tests/TemporaryHome.h"
-#include "tests/host/X11TestDisplay.h"
+#include "tests/support/MessageLoop.h"
+#include "tests/support/TemporaryHome.h"
+#include "tests/support/X11TestDisplay.h"
 #include "vst2host/PluginInstance.h"
 #include "vst2host/PluginLibrary.h"
 
@@ -17,11 +18,6 @@
 #include <cmath>
 #include <functional>
 #include <thread>
-
-namespace juce
-{
-bool dispatchNextMessageOnSystemQueue(bool returnIfNoPendingMessages);
-}
 
 namespace brumalux
 {
@@ -72,10 +68,7 @@ void Settle(juce::AudioPluginInstance& instance)
     for (int round = 0; round < 5; ++round)
     {
         RunOneBlock(instance);
-        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(60);
-        while (std::chrono::steady_clock::now() < until)
-            if (!juce::dispatchNextMessageOnSystemQueue(true))
-                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        RunMessagesFor(std::chrono::milliseconds(60));
     }
 }
 
@@ -93,7 +86,7 @@ protected:
     {
         // JUCE's windows need the atoms this connection makes on a bare X server.
         if (std::getenv("DISPLAY") != nullptr)
-            display = X11TestDisplay::Open().release();
+            display = X11TestDisplay::Shared();
         juceRuntime = new juce::ScopedJuceInitialiser_GUI();
     }
     static void TearDownTestSuite() { delete juceRuntime; }
@@ -183,17 +176,6 @@ protected:
 
 juce::ScopedJuceInitialiser_GUI* PluginFormats::juceRuntime = nullptr;
 X11TestDisplay* PluginFormats::display = nullptr;
-
-// Runs the message loop until the condition holds or twenty seconds pass (a loaded machine
-// may take seconds to paint a large window).
-bool PumpUntil(const std::function<bool()>& condition)
-{
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!condition() && std::chrono::steady_clock::now() < until)
-        if (!juce::dispatchNextMessageOnSystemQueue(true))
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    return condition();
-}
 
 // The window of this size among a window's descendants (the plug-in's own, inside the
 // host's), or 0.
@@ -285,9 +267,7 @@ TEST_P(PluginFormats, EditorDrawsAtTheHostsScaleTimesTheUsersZoomAndTheHostFollo
             EXPECT_EQ(seen[i], reference[i])
                 << "at " << samplePoints[i].first << ", " << samplePoints[i].second;
         editor.reset();
-        while (juce::dispatchNextMessageOnSystemQueue(true))
-        {
-        }
+        PumpMessages();
     }
 }
 

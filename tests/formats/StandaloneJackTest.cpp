@@ -4,29 +4,19 @@
 
 #include "engine/Brumalux.h"
 #include "params/OrganParameters.h"
-#include "tests/TemporaryHome.h"
-#include "tests/formats/TopLevelWindows.h"
+#include "tests/formats/JackSession.h"
+#include "tests/support/TemporaryHome.h"
+#include "tests/support/X11TestDisplay.h"
 
 #include <juce_data_structures/juce_data_structures.h>
-
-#include <jack/jack.h>
-#include <jack/midiport.h>
 
 #include <gtest/gtest.h>
 
 #include <array>
-#include <atomic>
-#include <chrono>
-#include <cmath>
-#include <csignal>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <optional>
 #include <string>
-#include <sys/wait.h>
-#include <thread>
-#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -36,190 +26,6 @@ namespace brumalux
 namespace
 {
 namespace fs = std::filesystem;
-using namespace std::chrono_literals;
-
-// A child process with its own environment additions; killed if still running at the end.
-class ChildProcess
-{
-public:
-    ChildProcess(const std::vector<std::string>& command, const std::vector<std::string>& environment)
-    {
-        pid = fork();
-        if (pid != 0)
-            return;
-        for (const auto& assignment : environment)
-            putenv(const_cast<char*>(assignment.c_str()));
-        std::vector<char*> arguments;
-        for (const auto& argument : command)
-            arguments.push_back(const_cast<char*>(argument.c_str()));
-        arguments.push_back(nullptr);
-        execvp(arguments[0], arguments.data());
-        _exit(127);
-    }
-    ~ChildProcess()
-    {
-        if (pid > 0 && !exited)
-        {
-            kill(pid, SIGKILL);
-            waitpid(pid, nullptr, 0);
-        }
-    }
-    // The exit status, or -1 while it still runs after timeout.
-    int WaitForExit(std::chrono::milliseconds timeout)
-    {
-        const auto deadline = std::chrono::steady_clock::now() + timeout;
-        while (std::chrono::steady_clock::now() < deadline)
-        {
-            int status = 0;
-            if (waitpid(pid, &status, WNOHANG) == pid)
-            {
-                exited = true;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            }
-            std::this_thread::sleep_for(50ms);
-        }
-        return -1;
-    }
-    bool Running() { return WaitForExit(0ms) == -1; }
-    void Terminate() { kill(pid, SIGTERM); }
-
-private:
-    pid_t pid = -1;
-    bool exited = false;
-};
-
-bool OnPath(const std::string& program)
-{
-    return std::system(("command -v " + program + " > /dev/null 2>&1").c_str()) == 0;
-}
-
-// The test's JACK client: a MIDI output that sends what it is told at the next period,
-// and two audio inputs whose loudest sample it keeps.
-//
-// Threads: the test's thread hands one message at a time to JACK's process thread
-// through an atomic; JACK's thread keeps the loudest sample in another.
-class PlayerClient
-{
-public:
-    explicit PlayerClient(const std::string& server)
-    {
-        const auto deadline = std::chrono::steady_clock::now() + 15s;
-        while (client == nullptr && std::chrono::steady_clock::now() < deadline)
-        {
-            client = jack_client_open("brumalux-test",
-                                      static_cast<jack_options_t>(JackNoStartServer | JackServerName),
-                                      nullptr, server.c_str());
-            if (client == nullptr)
-                std::this_thread::sleep_for(200ms);
-        }
-        if (client == nullptr)
-            return;
-        midiOut = jack_port_register(client, "midi_out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
-        for (auto*& port : audioIn)
-            port = jack_port_register(client, port == audioIn[0] ? "in_l" : "in_r", JACK_DEFAULT_AUDIO_TYPE,
-                                      JackPortIsInput, 0);
-        jack_set_process_callback(client, &Process, this);
-        jack_activate(client);
-    }
-    ~PlayerClient()
-    {
-        if (client != nullptr)
-        {
-            jack_deactivate(client);
-            jack_client_close(client);
-        }
-    }
-    bool IsOpen() const { return client != nullptr; }
-
-    bool WaitForPort(const std::string& name, std::chrono::milliseconds timeout)
-    {
-        const auto deadline = std::chrono::steady_clock::now() + timeout;
-        while (std::chrono::steady_clock::now() < deadline)
-        {
-            if (jack_port_by_name(client, name.c_str()) != nullptr)
-                return true;
-            std::this_thread::sleep_for(100ms);
-        }
-        return false;
-    }
-    // A client's ports show before it is active, and cannot be connected until then.
-    bool Connect(const std::string& from, const std::string& to)
-    {
-        const auto deadline = std::chrono::steady_clock::now() + 10s;
-        while (jack_connect(client, from.c_str(), to.c_str()) != 0)
-        {
-            if (std::chrono::steady_clock::now() > deadline)
-                return false;
-            std::this_thread::sleep_for(100ms);
-        }
-        return true;
-    }
-    std::string Name(const char* port) const
-    {
-        return std::string(jack_get_client_name(client)) + ":" + port;
-    }
-
-    // Returns once the message went out (false when JACK did not take it within a while).
-    // Program Change goes as two bytes, as keyboards send it.
-    bool Send(unsigned char status, unsigned char data1, unsigned char data2 = 0)
-    {
-        pending = (status << 16) | (data1 << 8) | data2;
-        const auto deadline = std::chrono::steady_clock::now() + 2s;
-        while (pending != 0 && std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(1ms);
-        return pending == 0;
-    }
-    // The loudest sample that arrived during the given time.
-    float ListenFor(std::chrono::milliseconds duration)
-    {
-        peak = 0.0f;
-        std::this_thread::sleep_for(duration);
-        return peak;
-    }
-    // True once a sample louder than level arrives within the given time.
-    bool Hears(float level, std::chrono::milliseconds timeout)
-    {
-        peak = 0.0f;
-        const auto deadline = std::chrono::steady_clock::now() + timeout;
-        while (peak < level && std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(5ms);
-        return peak >= level;
-    }
-
-private:
-    static int Process(jack_nframes_t numFrames, void* self)
-    {
-        static_cast<PlayerClient*>(self)->Run(numFrames);
-        return 0;
-    }
-    void Run(jack_nframes_t numFrames)
-    {
-        auto* midi = jack_port_get_buffer(midiOut, numFrames);
-        jack_midi_clear_buffer(midi);
-        if (const auto message = pending.exchange(0); message != 0)
-        {
-            const unsigned char bytes[] = {static_cast<unsigned char>(message >> 16),
-                                           static_cast<unsigned char>(message >> 8),
-                                           static_cast<unsigned char>(message)};
-            const bool twoBytes = (bytes[0] & 0xF0) == 0xC0 || (bytes[0] & 0xF0) == 0xD0;
-            jack_midi_event_write(midi, 0, bytes, twoBytes ? 2 : 3);
-        }
-        float loudest = peak;
-        for (auto* port : audioIn)
-        {
-            const auto* samples = static_cast<const float*>(jack_port_get_buffer(port, numFrames));
-            for (jack_nframes_t i = 0; i < numFrames; ++i)
-                loudest = std::max(loudest, std::abs(samples[i]));
-        }
-        peak = loudest;
-    }
-
-    jack_client_t* client = nullptr;
-    jack_port_t* midiOut = nullptr;
-    jack_port_t* audioIn[2] = {nullptr, nullptr};
-    std::atomic<int> pending{0};
-    std::atomic<float> peak{0.0f};
-};
 
 // The program started as a player starts it, with a JACK server of its own and a private
 // HOME whose settings choose JACK's system ports for output; the test's client plays into
@@ -234,7 +40,8 @@ protected:
             GTEST_SKIP() << "needs an X display";
         if (!OnPath("jackd"))
             GTEST_SKIP() << "needs jackd (Debian's jackd2)";
-        ASSERT_TRUE(TopLevelWindows::InternWindowManagerAtoms());
+        display = X11TestDisplay::Shared();
+        ASSERT_NE(display, nullptr) << "the X display does not open";
 
         home.Write(settingsFile,
                    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<PROPERTIES>\n"
@@ -243,57 +50,38 @@ protected:
                    "audioInputDeviceName=\"\"\n"
                    "                 audioDeviceRate=\"48000\" audioDeviceBufferSize=\"512\"/>\n"
                    "  </VALUE>\n</PROPERTIES>\n");
-        const std::string server = "brumalux-test-" + std::to_string(getpid());
-        const std::vector<std::string> environment{
-            "JACK_DEFAULT_SERVER=" + server, "HOME=" + home.Folder().string(), "JACK_NO_AUDIO_RESERVATION=1"};
-        jackd.emplace(std::vector<std::string>{"jackd", "--no-realtime", "-n", server, "-d", "dummy", "-r",
-                                               "48000", "-p", "512"},
-                      environment);
-        player.emplace(server);
-        ASSERT_TRUE(player->IsOpen()) << "the JACK server did not start";
+        jack.emplace();
+        ASSERT_TRUE(jack->Started()) << "the JACK server did not start";
+        player = &jack->Player();
 
+        auto environment = jack->Environment();
+        environment.push_back("HOME=" + home.Folder().string());
         organ.emplace(std::vector<std::string>{BRUMALUX_STANDALONE}, environment);
-        window = TopLevelWindows::WaitForTitle("Brumalux", 20000);
+        window = display->WaitForTitle("Brumalux", 20000);
         ASSERT_NE(window, 0ul) << "no window titled Brumalux";
-        ASSERT_TRUE(player->WaitForPort("Brumalux MIDI:midi_in", 10s));
-        ASSERT_TRUE(player->WaitForPort("Brumalux:out_1", 10s)) << "the program did not open JACK for audio";
-        ASSERT_TRUE(player->Connect(player->Name("midi_out"), "Brumalux MIDI:midi_in"));
-        ASSERT_TRUE(player->Connect("Brumalux:out_1", player->Name("in_l")));
-        ASSERT_TRUE(player->Connect("Brumalux:out_2", player->Name("in_r")));
+        ASSERT_TRUE(jack->ConnectToTheProgram()) << "the program did not open JACK";
     }
     void TearDown() override
     {
         organ.reset();
-        player.reset();
-        if (jackd)
-        {
-            jackd->Terminate();
-            jackd->WaitForExit(5s);
-        }
+        jack.reset();
     }
 
-    // Sends a note until it sounds, then lets it go: on a loaded machine, the first message
-    // after connecting can be lost while the program is still starting.
-    bool PlaysANote()
-    {
-        for (int attempt = 0; attempt < 5; ++attempt)
-            if (player->Send(0x90, 60, 100) && player->Hears(1e-2f, 1s))
-                return player->Send(0x80, 60, 0);
-        return false;
-    }
+    bool PlaysANote() { return jack->PlaysANote(); }
     // Presses the window's close button; the program saves its settings as it quits.
     void Close()
     {
-        ASSERT_TRUE(TopLevelWindows::RequestClose(window));
+        ASSERT_TRUE(display->RequestClose(window));
         EXPECT_EQ(organ->WaitForExit(15s), 0) << "quits cleanly on its window's close";
     }
 
     // Where the program keeps its settings, the organ's state among them.
     const fs::path settingsFile = fs::path(".config") / "Brumalux.settings";
     const TemporaryHome home;
-    std::optional<ChildProcess> jackd;
-    std::optional<PlayerClient> player;
+    std::optional<JackSession> jack;
+    PlayerClient* player = nullptr;
     std::optional<ChildProcess> organ;
+    X11TestDisplay* display = nullptr;
     unsigned long window = 0;
 };
 
@@ -393,18 +181,19 @@ TEST(Standalone, OpensAtThePlayersZoom)
 {
     if (std::getenv("DISPLAY") == nullptr)
         GTEST_SKIP() << "needs an X display";
-    ASSERT_TRUE(TopLevelWindows::InternWindowManagerAtoms());
+    auto* display = X11TestDisplay::Shared();
+    ASSERT_NE(display, nullptr) << "the X display does not open";
     const TemporaryHome home;
     home.Write(".config/Brumalux/Editor.settings", "zoom = 200\n");
     ChildProcess organ({BRUMALUX_STANDALONE}, {"HOME=" + home.Folder().string()});
-    const auto window = TopLevelWindows::WaitForTitle("Brumalux", 20000);
+    const auto window = display->WaitForTitle("Brumalux", 20000);
     ASSERT_NE(window, 0ul) << "no window titled Brumalux";
     // The window is mapped before the program gives it its final size.
-    auto size = TopLevelWindows::SizeOf(window);
+    auto size = display->SizeOf(window);
     for (int wait = 0; wait < 100 && size.first < 880; ++wait)
     {
         std::this_thread::sleep_for(50ms);
-        size = TopLevelWindows::SizeOf(window);
+        size = display->SizeOf(window);
     }
     const auto [width, height] = size;
     // The window's frame adds a few pixels.

@@ -35,7 +35,7 @@ fi
 grep -q "Name:[[:space:]]*Brumalux" <<< "$info" || fail "no name: $info"
 grep -q "a lv2:Plugin , lv2:InstrumentPlugin" "$folder/Brumalux.lv2/dsp.ttl" || fail "not described as an instrument"
 grep -q "Author:[[:space:]]*Quellmark music" <<< "$info" || fail "no author: $info"
-grep -q "mailto:\|file:.*@" <<< "$info" && fail "an author's address that is none: $info"
+grep -q "Author Email:[[:space:]]*mailto:[^ ]*@" <<< "$info" || fail "no author's address: $info"
 
 # Ports: MIDI (atom) in and out, two audio outputs, freeWheeling and 26 controls. lv2info lists
 # a port's classes one per line in no fixed order, so the class may be on the line after "Type:".

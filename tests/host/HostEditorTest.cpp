@@ -4,7 +4,7 @@
 
 #include "FakeEditorLook.h"
 #include "TestPluginFixture.h"
-#include "X11TestDisplay.h"
+#include "tests/support/X11TestDisplay.h"
 
 #include <atomic>
 #include <chrono>
@@ -25,18 +25,9 @@ protected:
     {
         if (std::getenv("DISPLAY") == nullptr)
             GTEST_SKIP() << "no X display";
-        display = SharedDisplay();
+        display = X11TestDisplay::Shared();
         ASSERT_NE(display, nullptr);
         TestPluginFixture::SetUp();
-    }
-
-    // One connection for the whole run, opened before the plug-in first initialises JUCE
-    // in this process. It also keeps the X server from resetting between tests, which it
-    // does whenever its last client leaves.
-    static X11TestDisplay* SharedDisplay()
-    {
-        static const auto connection = X11TestDisplay::Open();
-        return connection.get();
     }
 
     std::unique_ptr<PluginInstance> MakeHost()

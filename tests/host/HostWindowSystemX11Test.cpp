@@ -1,7 +1,7 @@
 // The window system on X11 against real windows (skipped without a display).
 
-#include "X11TestDisplay.h"
 #include "hostcore/HostWindowSystem.h"
+#include "tests/support/X11TestDisplay.h"
 
 #include <gtest/gtest.h>
 
@@ -19,8 +19,7 @@ protected:
     {
         if (std::getenv("DISPLAY") == nullptr)
             GTEST_SKIP() << "no X display";
-        static const auto keptOpen = X11TestDisplay::Open();
-        display = keptOpen.get();
+        display = X11TestDisplay::Shared();
         layer = HostWindowSystem::Open();
         ASSERT_NE(display, nullptr);
         ASSERT_NE(layer, nullptr);

@@ -1,7 +1,7 @@
 // A host may load and unload the plug-in binary many times in one process; each time the
 // library must leave no thread and no mapping behind.
 
-#include "ProcessProbes.h"
+#include "tests/support/ProcessProbes.h"
 #include "vst2host/PluginInstance.h"
 #include "vst2host/PluginLibrary.h"
 

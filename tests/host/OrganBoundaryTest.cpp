@@ -1,6 +1,6 @@
 // The organ plug-in as a host sees it: build/brumalux.so loaded through its entry point.
 
-#include "ProcessProbes.h"
+#include "tests/support/ProcessProbes.h"
 #include "vst2host/PluginInstance.h"
 #include "vst2host/PluginLibrary.h"
 

@@ -1,11 +1,11 @@
 // The organ's own editor in a host's X window (skipped without a display).
 
-#include "ProcessProbes.h"
+#include "tests/support/ProcessProbes.h"
 #include "vst2host/PluginInstance.h"
 #include "vst2host/PluginLibrary.h"
 
-#include "X11TestDisplay.h"
-#include "tests/TemporaryHome.h"
+#include "tests/support/TemporaryHome.h"
+#include "tests/support/X11TestDisplay.h"
 
 #include <gtest/gtest.h>
 
@@ -34,8 +34,7 @@ protected:
     {
         if (std::getenv("DISPLAY") == nullptr)
             GTEST_SKIP() << "no X display";
-        static const auto keptOpen = X11TestDisplay::Open();
-        display = keptOpen.get();
+        display = X11TestDisplay::Shared();
         ASSERT_NE(display, nullptr);
         ASSERT_TRUE(library.IsLoaded()) << library.Error();
     }

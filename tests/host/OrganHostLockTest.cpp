@@ -6,9 +6,9 @@
 // editor. Nothing may deadlock, and every request the editor makes reaches the host on the thread that
 // calls effEditIdle. Skipped without a display or without XTEST.
 
-#include "ProcessProbes.h"
-#include "X11TestDisplay.h"
-#include "tests/Watchdog.h"
+#include "tests/support/ProcessProbes.h"
+#include "tests/support/Watchdog.h"
+#include "tests/support/X11TestDisplay.h"
 #include "vst2host/PluginInstance.h"
 #include "vst2host/PluginLibrary.h"
 
@@ -121,8 +121,7 @@ protected:
     {
         if (std::getenv("DISPLAY") == nullptr)
             GTEST_SKIP() << "no X display";
-        static const auto keptOpen = X11TestDisplay::Open();
-        display = keptOpen.get();
+        display = X11TestDisplay::Shared();
         ASSERT_NE(display, nullptr);
         ASSERT_TRUE(library.IsLoaded()) << library.Error();
         if (!display->MovePointer(0, 0))

@@ -1,7 +1,7 @@
 // The organ's program and state requests as hosts really make them: program changes on
 // the audio thread between blocks while the UI thread saves, restores and renames.
 
-#include "tests/Watchdog.h"
+#include "tests/support/Watchdog.h"
 #include "vst2host/PluginInstance.h"
 #include "vst2host/PluginLibrary.h"
 

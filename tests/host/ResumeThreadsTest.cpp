@@ -2,7 +2,7 @@
 // thread keeps delivering MIDI and rendering blocks, as hosts do when the user changes
 // the audio device under a playing song.
 
-#include "tests/Watchdog.h"
+#include "tests/support/Watchdog.h"
 #include "vst2host/PluginInstance.h"
 #include "vst2host/PluginLibrary.h"
 

@@ -1,9 +1,8 @@
 // Once resumed, the audio thread's work (MIDI intake and blocks, also longer than the
-// host announced) allocates nothing, from the first block on: malloc itself is counted, since JUCE's buffers
-// use it directly. Sanitizer builds replace malloc themselves; the test skips there.
+// host announced) allocates nothing, from the first block on.
 
 #include "InProcessHost.h"
-#include "tests/CountedMalloc.h"
+#include "tests/support/AllocationCount.h"
 
 #include <gtest/gtest.h>
 
@@ -49,8 +48,6 @@ struct HostBlock
 
 TEST(SteadyState, AudioThreadWorkAllocatesNothing)
 {
-    if (!CountedMalloc::Available())
-        GTEST_SKIP() << "the sanitizer owns malloc";
     auto host = HostWrapped({});
     host->Dispatch(vst2::effSetBlockSize, 0, 256);
     host->Resume();
@@ -59,15 +56,17 @@ TEST(SteadyState, AudioThreadWorkAllocatesNothing)
     for (int i = 0; i < 64; ++i)
         blocks.emplace_back(i % 3 == 0 ? 1000 : 256, 40 + i % 40); // some longer than announced
 
-    CountedMalloc::Start();
-    void* volatile probe = ::operator new(16);
-    ::operator delete(probe);
-    ASSERT_EQ(CountedMalloc::Stop(), 1) << "the count sees allocations";
+    {
+        const ThreadAllocationCount probe;
+        void* volatile memory = ::operator new(16);
+        ::operator delete(memory);
+        ASSERT_EQ(probe.Count(), 1) << "the count sees allocations";
+    }
 
-    CountedMalloc::Start();
+    const ThreadAllocationCount allocations;
     for (auto& block : blocks)
         block.Play(effect);
-    EXPECT_EQ(CountedMalloc::Stop(), 0);
+    EXPECT_EQ(allocations.Count(), 0);
     EXPECT_NE(blocks.back().left[1], 0.0f) << "the blocks did play";
 }
 } // namespace

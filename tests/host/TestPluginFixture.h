@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ProcessProbes.h"
+#include "tests/support/ProcessProbes.h"
 #include "vst2host/PluginInstance.h"
 #include "vst2host/PluginLibrary.h"
 

@@ -1,13 +1,9 @@
 #include "TestOrganFilter.h"
+#include "tests/support/MessageLoop.h"
 
 #include <gtest/gtest.h>
 
 #include <limits>
-
-namespace juce
-{
-bool dispatchNextMessageOnSystemQueue(bool returnIfNoPendingMessages);
-}
 
 namespace brumalux
 {
@@ -42,9 +38,7 @@ protected:
 
     int CallsAfterPumping()
     {
-        while (juce::dispatchNextMessageOnSystemQueue(true))
-        {
-        }
+        PumpMessages();
         return counter.calls;
     }
 

@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <sstream>
+#include <utility>
 
 #include "tools/RenderJob.h"
 
@@ -182,6 +184,42 @@ TEST_F(RenderWithTestPlugin, InterruptedRenderLeavesNothingBehind)
     EXPECT_EQ(exitCode, 130);
     EXPECT_NE(err.str().find("interrupted"), std::string::npos);
     EXPECT_EQ(folder.Files(), std::vector<std::string>{"song1.mid"});
+}
+
+// Progress shows on a terminal only once a render has taken about a second, as clocks that
+// stand still or move 100 ms at each look tell it; it is wiped at the end.
+std::chrono::steady_clock::time_point StillClock()
+{
+    return {};
+}
+
+std::chrono::steady_clock::time_point SlowClock()
+{
+    static std::chrono::steady_clock::duration elapsed{};
+    return std::chrono::steady_clock::time_point(elapsed += std::chrono::milliseconds(100));
+}
+
+TEST_F(RenderWithTestPlugin, ProgressShowsOnceARenderHasTakenASecond)
+{
+    const auto midi = Midi();
+    for (const auto& [clock, shown] : {std::pair{&StillClock, false}, std::pair{&SlowClock, true}})
+    {
+        std::ostringstream out, err;
+        render::RenderEnvironment environment{out, err, true};
+        environment.now = clock;
+        ASSERT_EQ(
+            render::RunRenderCommand(
+                {midi, "-o", folder.Path("out.wav"), "--plugin", TEST_PLUGIN, "--block", "64"}, environment),
+            0)
+            << err.str();
+        const auto progress = err.str();
+        EXPECT_EQ(progress.find("\rRendering") != std::string::npos, shown) << progress;
+        if (shown)
+        {
+            EXPECT_NE(progress.find("\rRendering 100%"), std::string::npos) << progress;
+            EXPECT_EQ(progress.substr(progress.size() - 62), "\r" + std::string(60, ' ') + "\r") << "wiped";
+        }
+    }
 }
 
 } // namespace brumalux

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "userfiles/PlayerTextFile.h"
+
 #include <juce_core/juce_core.h>
 
-#include <optional>
 #include <utility>
 #include <vector>
 
@@ -10,7 +11,6 @@ namespace brumalux
 {
 
 class QuellmarkFilterBase;
-struct ParsedPreset;
 
 // The player's own preset: one program's name and values in a small text file that a
 // person can read and edit, the same in every form and on every system:
@@ -30,8 +30,7 @@ struct OrganPreset
 {
     static constexpr int version = 1;
     static constexpr const char* fileSuffix = ".brumalux-preset";
-    // Longer files are not presets; reading stops there.
-    static constexpr juce::int64 largestFile = juce::int64{64} * 1024;
+    static constexpr PlayerFileKind kind{"Brumalux preset", juce::int64{64} * 1024};
 
     juce::String name;
     std::vector<std::pair<int, float>> values; // parameter index, value in its own units
@@ -40,21 +39,14 @@ struct OrganPreset
     static OrganPreset FromCurrentProgram(QuellmarkFilterBase& organ);
     juce::String ToText(QuellmarkFilterBase& organ) const;
 
-    // The preset the text describes, or the reason it is none.
-    static ParsedPreset FromText(const juce::String& text, QuellmarkFilterBase& organ);
+    // The preset the text describes, or the line at fault.
+    static TextReading<OrganPreset> FromText(const juce::String& text, QuellmarkFilterBase& organ);
 
-    // Writes the current program through a temporary file renamed into place, creating
-    // the folder when needed.
+    // Writes the current program, creating the folder when needed.
     static juce::Result Save(const juce::File& file, QuellmarkFilterBase& organ);
     // Reads a file whole and loads it into the current program as one program change;
     // a file that is not a readable preset changes nothing and says why.
     static juce::Result Load(const juce::File& file, QuellmarkFilterBase& organ);
-};
-
-struct ParsedPreset
-{
-    std::optional<OrganPreset> preset;
-    juce::String error;
 };
 
 } // namespace brumalux

@@ -1,10 +1,9 @@
 #pragma once
 
 #include "engine/ControllerMap.h"
+#include "userfiles/PlayerTextFile.h"
 
 #include <juce_core/juce_core.h>
-
-#include <optional>
 
 namespace brumalux
 {
@@ -26,26 +25,22 @@ namespace ControllerMapFile
 {
 constexpr const char* header = "Brumalux controller map 1";
 constexpr const char* speakerSpeedName = "Speaker Speed";
-// The larger files are not controller maps.
-constexpr juce::int64 maxFileSize = juce::int64{64} * 1024;
+constexpr PlayerFileKind kind{"Brumalux controller map", juce::int64{64} * 1024};
+
+// The player's own default, which every new organ starts with when it can be read.
+juce::File UserDefault();
 
 // The target's name in the file, given the parameters' names in index order.
 juce::String TargetName(int target, const juce::StringArray& parameterNames);
 
 juce::String ToText(const ControllerMap& map, const juce::StringArray& parameterNames);
 
-struct ReadResult
-{
-    std::optional<ControllerMap> map;
-    juce::String error; // why there is no map: for the user, naming the line at fault
-};
-ReadResult FromText(const juce::String& text, const juce::StringArray& parameterNames);
+// The map the text describes, or the line at fault.
+TextReading<ControllerMap> FromText(const juce::String& text, const juce::StringArray& parameterNames);
 
-// Message thread (or any but the audio thread). Reading changes nothing when it fails; writing goes to a
-// temporary file beside the target, renamed over it when complete. Write answers an empty string or why
-// it failed.
-ReadResult Read(const juce::File& file, const juce::StringArray& parameterNames);
-juce::String Write(const juce::File& file, const ControllerMap& map, const juce::StringArray& parameterNames);
+// Message thread (or any but the audio thread), as every player's file (PlayerTextFile).
+FileReading<ControllerMap> Read(const juce::File& file, const juce::StringArray& parameterNames);
+juce::Result Write(const juce::File& file, const ControllerMap& map, const juce::StringArray& parameterNames);
 } // namespace ControllerMapFile
 
 } // namespace brumalux

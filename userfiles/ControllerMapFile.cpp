@@ -1,7 +1,9 @@
-#include "engine/ControllerMapFile.h"
+#include "userfiles/ControllerMapFile.h"
+
+#include "userfiles/UserFolders.h"
 
 #include <algorithm>
-#include <cstring>
+#include <array>
 
 namespace brumalux
 {
@@ -103,8 +105,8 @@ juce::String ControllerMapFile::ToText(const ControllerMap& map, const juce::Str
     return text;
 }
 
-ControllerMapFile::ReadResult ControllerMapFile::FromText(const juce::String& text,
-                                                          const juce::StringArray& parameterNames)
+TextReading<ControllerMap> ControllerMapFile::FromText(const juce::String& text,
+                                                       const juce::StringArray& parameterNames)
 {
     juce::StringArray lines;
     lines.addLines(text);
@@ -119,64 +121,37 @@ ControllerMapFile::ReadResult ControllerMapFile::FromText(const juce::String& te
         if (!headerSeen)
         {
             if (line != header)
-                return {std::nullopt, "This is not a Brumalux controller map (its first line should read \"" +
-                                          juce::String(header) + "\")."};
+                return {std::nullopt,
+                        {number, "this is not a Brumalux controller map (its first line should read \"" +
+                                     juce::String(header) + "\")"}};
             headerSeen = true;
             continue;
         }
         const auto error = ReadBindingLine(line, parameterNames, map, seen);
         if (error.isNotEmpty())
-            return {std::nullopt, "Line " + juce::String(number) + ": " + error + "."};
+            return {std::nullopt, {number, error}};
     }
     if (!headerSeen)
-        return {std::nullopt, "The file is empty."};
+        return {std::nullopt, {0, "the file is empty"}};
     return {map, {}};
 }
 
-ControllerMapFile::ReadResult ControllerMapFile::Read(const juce::File& file,
-                                                      const juce::StringArray& parameterNames)
+juce::File ControllerMapFile::UserDefault()
 {
-    const auto where = "\"" + file.getFullPathName() + "\": ";
-    if (!file.existsAsFile())
-        return {std::nullopt, where + "no such file."};
-    if (file.getSize() > maxFileSize)
-        return {std::nullopt, where + "too large for a controller map."};
-    juce::FileInputStream stream(file);
-    if (stream.failedToOpen())
-        return {std::nullopt, where + stream.getStatus().getErrorMessage()};
-    juce::MemoryBlock bytes;
-    stream.readIntoMemoryBlock(bytes);
-    const auto* characters = static_cast<const char*>(bytes.getData());
-    const auto size = static_cast<int>(bytes.getSize());
-    const bool isText = size == 0 || (std::memchr(characters, 0, bytes.getSize()) == nullptr &&
-                                      juce::CharPointer_UTF8::isValidString(characters, size));
-    if (!isText)
-        return {std::nullopt, where + "not a text file."};
-    const auto content = juce::String::fromUTF8(characters, size);
-    auto result = FromText(content, parameterNames);
-    if (!result.map)
-        result.error = where + result.error;
-    return result;
+    return UserFolders::Settings().getChildFile("ControllerMap.txt");
 }
 
-juce::String ControllerMapFile::Write(const juce::File& file, const ControllerMap& map,
+FileReading<ControllerMap> ControllerMapFile::Read(const juce::File& file,
+                                                   const juce::StringArray& parameterNames)
+{
+    return PlayerTextFile::Read<ControllerMap>(
+        file, kind, [&parameterNames](const juce::String& text) { return FromText(text, parameterNames); });
+}
+
+juce::Result ControllerMapFile::Write(const juce::File& file, const ControllerMap& map,
                                       const juce::StringArray& parameterNames)
 {
-    if (!file.getParentDirectory().createDirectory())
-        return "Cannot create the folder \"" + file.getParentDirectory().getFullPathName() + "\".";
-    juce::TemporaryFile temporary(file);
-    {
-        juce::FileOutputStream stream(temporary.getFile());
-        if (stream.failedToOpen())
-            return "Cannot write \"" + file.getFullPathName() + "\": " + stream.getStatus().getErrorMessage();
-        stream.writeText(ToText(map, parameterNames), false, false, "\n");
-        stream.flush();
-        if (stream.getStatus().failed())
-            return "Cannot write \"" + file.getFullPathName() + "\": " + stream.getStatus().getErrorMessage();
-    }
-    if (!temporary.overwriteTargetFileWithTemporary())
-        return "Cannot replace \"" + file.getFullPathName() + "\".";
-    return {};
+    return PlayerTextFile::WriteText(file, ToText(map, parameterNames));
 }
 
 } // namespace brumalux

@@ -1,10 +1,12 @@
-#include "X11TestDisplay.h"
+#include "tests/support/X11TestDisplay.h"
 
 #include <algorithm>
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XRes.h>
 #include <dlfcn.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <thread>
@@ -33,17 +35,12 @@ int NoteError(Display*, XErrorEvent*)
 }
 } // namespace
 
+// The test display runs with -noreset (scripts/with-display.sh): an X server that resets
+// when its last client leaves refuses connections while it does, and a test that starts
+// just after another ended would find no display.
 std::unique_ptr<X11TestDisplay> X11TestDisplay::Open()
 {
-    // An X server resets itself when its last client leaves, and refuses connections
-    // meanwhile: tests in other processes may just have closed theirs.
-    Display* display = nullptr;
-    for (int attempt = 0; attempt < 40 && display == nullptr; ++attempt)
-    {
-        display = XOpenDisplay(nullptr);
-        if (display == nullptr)
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
+    Display* display = XOpenDisplay(nullptr);
     if (display == nullptr)
         return nullptr;
     for (const auto* name : windowManagerAtoms)
@@ -52,6 +49,12 @@ std::unique_ptr<X11TestDisplay> X11TestDisplay::Open()
     XSetErrorHandler(NoteError);
     XSync(display, False);
     return std::unique_ptr<X11TestDisplay>(new X11TestDisplay(display));
+}
+
+X11TestDisplay* X11TestDisplay::Shared()
+{
+    static const auto keptOpen = Open();
+    return keptOpen.get();
 }
 
 X11TestDisplay::~X11TestDisplay()
@@ -142,6 +145,63 @@ std::uint32_t X11TestDisplay::PixelAt(WindowId window, int x, int y)
     const auto pixel = XGetPixel(image, 0, 0);
     XDestroyImage(image);
     return static_cast<std::uint32_t>(pixel & 0xffffffu);
+}
+
+namespace
+{
+std::string TitleOf(Display* display, ::Window window)
+{
+    XTextProperty property;
+    if (XGetWMName(display, window, &property) == 0 || property.value == nullptr)
+        return {};
+    std::string title(reinterpret_cast<const char*>(property.value), property.nitems);
+    XFree(property.value);
+    return title;
+}
+} // namespace
+
+X11TestDisplay::WindowId X11TestDisplay::WaitForTitle(const std::string& title, int timeoutMs)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    do
+    {
+        for (const auto window : ShownTopLevelWindows())
+            if (TitleOf(display, window) == title)
+                return window;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    } while (std::chrono::steady_clock::now() < deadline);
+    return 0;
+}
+
+bool X11TestDisplay::RequestClose(WindowId window)
+{
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    const auto sent = XSendEvent(display, window, False, NoEventMask, &event) != 0;
+    XSync(display, False);
+    return sent;
+}
+
+int X11TestDisplay::ConnectionsOfThisProcess()
+{
+    int eventBase = 0, errorBase = 0;
+    if (!XResQueryExtension(display, &eventBase, &errorBase))
+        return -1;
+    XResClientIdSpec everyClient{0, XRES_CLIENT_ID_PID_MASK};
+    long count = 0;
+    XResClientIdValue* ids = nullptr;
+    if (XResQueryClientIds(display, 1, &everyClient, &count, &ids) != Success)
+        return -1;
+    int ours = 0;
+    for (long i = 0; i < count; ++i)
+        ours += XResGetClientPid(&ids[i]) == getpid() ? 1 : 0;
+    XResClientIdsDestroy(count, ids);
+    return ours;
 }
 
 namespace

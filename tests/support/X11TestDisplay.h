@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -21,6 +22,9 @@ public:
 
     // Null when there is no display (the X tests skip then).
     static std::unique_ptr<X11TestDisplay> Open();
+    // One connection for the whole test program, opened on first use and kept open, so that the
+    // atoms it creates outlive every JUCE initialisation in the process. Null without a display.
+    static X11TestDisplay* Shared();
     ~X11TestDisplay();
 
     // At x, y on the screen; without a window manager, windows that overlap hide each other.
@@ -35,10 +39,19 @@ public:
     std::vector<WindowId> ShownTopLevelWindows();
     // The colour at x, y as 0xRRGGBB; 0xffffffff when the window cannot be read.
     std::uint32_t PixelAt(WindowId window, int x, int y);
+    // A mapped top-level window with this title, or 0 once timeoutMs have passed without one.
+    WindowId WaitForTitle(const std::string& title, int timeoutMs);
+    // Sends WM_DELETE_WINDOW, as a window manager does for its close button.
+    bool RequestClose(WindowId window);
+    // How many connections this process holds to the X server, this one included (the
+    // X-Resource extension); -1 where the server cannot tell.
+    int ConnectionsOfThisProcess();
 
     static constexpr unsigned int leftButton = 1;
     static constexpr unsigned int rightButton = 3;
-    static constexpr unsigned long escapeKey = 0xff1b; // the X key symbol
+    // X key symbols.
+    static constexpr unsigned long escapeKey = 0xff1b;
+    static constexpr unsigned long returnKey = 0xff0d;
 
     // Presses or releases a mouse button (the first by default) through the XTEST
     // extension; false where the extension's library or the server's support is missing.

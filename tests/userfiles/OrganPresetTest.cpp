@@ -1,11 +1,11 @@
 // The player's preset files: saved and loaded back, damaged ones refused or clamped, and a
 // load reported to the host as a program change is.
 
-#include "engine/OrganPreset.h"
+#include "userfiles/OrganPreset.h"
 #include "engine/Brumalux.h"
 #include "framework/FilterNativeCallbacks.h"
-#include "framework/UserFolders.h"
-#include "tests/TemporaryHome.h"
+#include "tests/support/TemporaryHome.h"
+#include "userfiles/UserFolders.h"
 
 #include <gtest/gtest.h>
 
@@ -110,17 +110,23 @@ TEST_F(OrganPresetTest, DamagedFilesChangeNothingAndSayWhy)
                           "ELF\0\x01\xff\xfe garbage";
     const std::string garbage(binary, sizeof(binary) - 1);
     const std::pair<const char*, std::string> files[] = {
-        {"not a Brumalux preset", "Brumalux pre"},
-        {"not a Brumalux preset", garbage},
-        {"not a Brumalux preset", ""},
-        {"not a Brumalux preset", "[Patch]\nTone = 300\n"},
-        {"no version", "Brumalux preset\nname = Lost\nTone = 300\n"},
-        {"has no number", "Brumalux preset\nversion = 1\nTone = 300\nDrawBar3 = "},
-        {"has no number", "Brumalux preset\nversion = 1\nTone = loud\n"},
-        {"has no number", "Brumalux preset\nversion = 1\nTone = nan\n"},
-        {"has no number", "Brumalux preset\nversion = 1\nTone = 1e999\n"},
-        {"is not \"name = value\"", "Brumalux preset\nversion = 1\nTone 300\n"},
-        {"newer version", "Brumalux preset\nversion = 2\nTone = 300\n"},
+        {"\", line 1: this is not a Brumalux preset.", "Brumalux pre"},
+        {"\": not a text file.", garbage},
+        {"\": this is not a Brumalux preset.", ""},
+        {"\", line 2: this is not a Brumalux preset.", "\n[Patch]\nTone = 300\n"},
+        {"\": the preset is damaged: it has no version.", "Brumalux preset\nname = Lost\nTone = 300\n"},
+        {"\", line 5: the preset is damaged: \"DrawBar3\" has no number (\"\").",
+         "Brumalux preset\nversion = 1\nTone = 300\n\nDrawBar3 = "},
+        {"\", line 3: the preset is damaged: \"Tone\" has no number (\"loud\").",
+         "Brumalux preset\nversion = 1\nTone = loud\n"},
+        {"has no number (\"nan\")", "Brumalux preset\nversion = 1\nTone = nan\n"},
+        {"has no number (\"1e999\")", "Brumalux preset\nversion = 1\nTone = 1e999\n"},
+        {"\", line 3: the preset is damaged: the line is not \"name = value\".",
+         "Brumalux preset\nversion = 1\nTone 300\n"},
+        {"newer version of Brumalux (format version 2)", "Brumalux preset\nversion = 2\nTone = 300\n"},
+        {"\", line 2: the preset is damaged: its version is no whole number (\"1e39\").",
+         "Brumalux preset\nversion = 1e39\n"},
+        {"has no number (\"1e39\")", "Brumalux preset\nversion = 1\nTone = 1e39\n"},
     };
     const auto before = Values();
     const auto nameBefore = Name();
@@ -130,6 +136,7 @@ TEST_F(OrganPresetTest, DamagedFilesChangeNothingAndSayWhy)
         const auto file = PresetFile("damaged.brumalux-preset");
         const auto result = OrganPreset::Load(file, organ);
         EXPECT_TRUE(result.failed()) << text;
+        EXPECT_TRUE(result.getErrorMessage().startsWith("\"" + file.getFullPathName()));
         EXPECT_TRUE(result.getErrorMessage().contains(expectedMessage)) << result.getErrorMessage();
         EXPECT_EQ(Values(), before) << text;
         EXPECT_EQ(Name(), nameBefore);
@@ -137,7 +144,8 @@ TEST_F(OrganPresetTest, DamagedFilesChangeNothingAndSayWhy)
     EXPECT_TRUE(OrganPreset::Load(PresetFile("missing.brumalux-preset"), organ).failed());
     const auto large =
         Write("Brumalux preset\nversion = 1\n" + juce::String::repeatedString("# pad\n", 20000));
-    EXPECT_TRUE(OrganPreset::Load(large, organ).getErrorMessage().contains("too large"));
+    EXPECT_TRUE(
+        OrganPreset::Load(large, organ).getErrorMessage().contains("too large for a Brumalux preset"));
     EXPECT_EQ(Values(), before);
 }
 

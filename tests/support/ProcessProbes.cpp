@@ -1,4 +1,4 @@
-#include "ProcessProbes.h"
+#include "tests/support/ProcessProbes.h"
 
 #include <dirent.h>
 
