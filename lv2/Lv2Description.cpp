@@ -235,10 +235,9 @@ std::string Plugin(QuellmarkFilterBase& organ)
                        Quoted(ProductIdentity::vendor) + " ;\n\t\tfoaf:homepage " +
                        Uri(ProductIdentity::homepage) + " ;\n\t\tfoaf:mbox " +
                        Uri(std::string("mailto:") + ProductIdentity::vendorEmail) +
-                       " ;\n\t] ;\n\tdoap:release [ doap:revision " +
-                       Quoted(ProductIdentity::version) + " ] ;\n\tlv2:minorVersion " +
-                       std::to_string(Lv2Identity::minorVersion) + " ;\n\tlv2:microVersion " +
-                       std::to_string(Lv2Identity::microVersion) +
+                       " ;\n\t] ;\n\tdoap:release [ doap:revision " + Quoted(ProductIdentity::version) +
+                       " ] ;\n\tlv2:minorVersion " + std::to_string(Lv2Identity::minorVersion) +
+                       " ;\n\tlv2:microVersion " + std::to_string(Lv2Identity::microVersion) +
                        " ;\n\tlv2:requiredFeature urid:map ;\n"
                        "\tlv2:optionalFeature lv2:hardRTCapable , opts:options , bufsz:boundedBlockLength ;\n"
                        "\topts:supportedOption bufsz:nominalBlockLength , bufsz:maxBlockLength ;\n"
