@@ -99,10 +99,25 @@ void Brumalux::ReleaseResources()
 
 void Brumalux::SetTuning(const Tuning& tuning)
 {
+    if (StoreTuning(tuning))
+        settingsChangedByPlayer.store(true, std::memory_order_relaxed);
+}
+
+bool Brumalux::StoreTuning(const Tuning& tuning)
+{
     if (!tuning.IsValid())
-        return;
+        return false;
     transpose.store(tuning.transpose, std::memory_order_relaxed);
     reference.store(tuning.reference, std::memory_order_relaxed);
+    return true;
+}
+
+void Brumalux::DeliverPendingChanges()
+{
+    QuellmarkFilterBase::DeliverPendingChanges();
+    const bool mapChanged = controllerMapping.DeliverPending();
+    if (settingsChangedByPlayer.exchange(false, std::memory_order_relaxed) || mapChanged)
+        TellHostSettingsChanged();
 }
 
 Tuning Brumalux::GetTuning() const
@@ -112,8 +127,16 @@ Tuning Brumalux::GetTuning() const
 
 void Brumalux::SetPolyphony(int limit)
 {
-    if (Polyphony::IsValid(limit))
-        polyphony.store(limit, std::memory_order_relaxed);
+    if (StorePolyphony(limit))
+        settingsChangedByPlayer.store(true, std::memory_order_relaxed);
+}
+
+bool Brumalux::StorePolyphony(int limit)
+{
+    if (!Polyphony::IsValid(limit))
+        return false;
+    polyphony.store(limit, std::memory_order_relaxed);
+    return true;
 }
 
 int Brumalux::GetPolyphony() const
@@ -153,10 +176,10 @@ bool Brumalux::ParseSettings(const SettingsBlock& block, PendingSettings& apply)
         return false;
     apply = [this, map, tuning, limit]
     {
-        SetTuning(tuning);
-        SetPolyphony(limit);
+        StoreTuning(tuning);
+        StorePolyphony(limit);
         if (map)
-            controllerMapping.SetMap(*map);
+            controllerMapping.RestoreMap(*map);
     };
     return true;
 }

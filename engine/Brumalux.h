@@ -64,7 +64,8 @@ public:
     void HandleKeyboardMessage(const juce::Message& message);
     void handleMessage(const juce::Message& message) override { HandleKeyboardMessage(message); }
 
-    // The tuning: any thread; the voices follow from the next block. An invalid tuning is ignored.
+    // The player's tuning: any thread; the voices follow from the next block, the host hears of the
+    // change from the message thread. An invalid tuning is ignored.
     void SetTuning(const Tuning& tuning);
     Tuning GetTuning() const;
 
@@ -72,6 +73,10 @@ public:
     // is ignored.
     void SetPolyphony(int limit);
     int GetPolyphony() const;
+
+    // Message thread: the MIDI program switches, the controllers' values and the player's changes of
+    // the settings since the last call, told to the host.
+    void DeliverPendingChanges() override;
 
     OrganParameters& Parameters() { return parameters; }
     // The default map until someone sets another (CreateOrgan hands it the player's own).
@@ -91,6 +96,9 @@ protected:
 
 private:
     bool IsPrepared() const { return mixBuffer.getNumChannels() > 0; }
+    // False for an invalid tuning or limit, which changes nothing.
+    bool StoreTuning(const Tuning& tuning);
+    bool StorePolyphony(int limit);
     void ProcessSlice(const juce::MidiBuffer& midiMessages, int sliceStart, int sliceLength, bool lastSlice,
                       juce::AudioSampleBuffer& output, bool accumulateOutput, KeyMarks& keyMarks);
 
@@ -144,6 +152,8 @@ private:
     std::atomic<int> transpose{0};
     std::atomic<float> reference{Tuning::defaultReference};
     std::atomic<int> polyphony{Polyphony::defaultVoices}; // the same, read at every note-on
+    // The tuning or the voice limit set by the player, not by a state load: the host is told.
+    std::atomic<bool> settingsChangedByPlayer{false};
 };
 
 } // namespace brumalux

@@ -27,16 +27,7 @@ bool SwitchState(const ControllerBinding& binding, int value, int previousValue,
 }
 } // namespace
 
-ControllerMapping::ControllerMapping(PluginParameterManager& managerToUse) : manager(managerToUse)
-{
-    if (juce::MessageManager::getInstanceWithoutCreating() != nullptr)
-        startTimer(deliveryIntervalMs);
-}
-
-ControllerMapping::~ControllerMapping()
-{
-    stopTimer();
-}
+ControllerMapping::ControllerMapping(PluginParameterManager& managerToUse) : manager(managerToUse) {}
 
 void ControllerMapping::Handle(int controller, int value, int previousValue,
                                PerformanceControls& controls) noexcept
@@ -81,6 +72,12 @@ void ControllerMapping::MoveParameter(int index, float normalisedValue) noexcept
 
 void ControllerMapping::SetMap(const ControllerMap& map)
 {
+    RestoreMap(map);
+    changedByPlayer.store(true, std::memory_order_relaxed);
+}
+
+void ControllerMapping::RestoreMap(const ControllerMap& map)
+{
     live.Publish(map);
     sendChangeMessage();
 }
@@ -90,6 +87,7 @@ bool ControllerMapping::SetBinding(int controller, const ControllerBinding& bind
     if (!ControllerMap::IsAcceptable(controller, binding))
         return false;
     live.Set(controller, binding);
+    changedByPlayer.store(true, std::memory_order_relaxed);
     sendChangeMessage();
     return true;
 }
@@ -105,12 +103,17 @@ void ControllerMapping::CancelLearning() noexcept
     learningTarget.store(ControllerTarget::none, std::memory_order_relaxed);
 }
 
-void ControllerMapping::DeliverPending()
+bool ControllerMapping::DeliverPending()
 {
+    bool changed = changedByPlayer.exchange(false, std::memory_order_relaxed);
     if (learnedOnAudioThread.exchange(false, std::memory_order_acquire))
+    {
         sendChangeMessage();
+        changed = true;
+    }
     for (int index = 0; index < ParameterIndex::count; ++index)
         DeliverReport(index);
+    return changed;
 }
 
 // The flag is cleared before the value is read: a value the audio thread stores meanwhile is delivered

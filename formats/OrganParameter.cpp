@@ -1,5 +1,6 @@
 #include "OrganParameter.h"
 
+#include "params/ParameterPresentation.h"
 #include "params/QuellmarkFilterBase.h"
 
 #include <cmath>
@@ -7,21 +8,13 @@
 namespace brumalux
 {
 OrganParameter::OrganParameter(QuellmarkFilterBase& filterToUse, int indexToUse)
-    : juce::AudioProcessorParameterWithID(IdentifierFor(filterToUse.GetParameterName(indexToUse)),
-                                          filterToUse.GetParameterName(indexToUse)),
+    : juce::AudioProcessorParameterWithID(
+          ParameterPresentation::Symbol(filterToUse.GetParameterName(indexToUse)),
+          filterToUse.GetParameterName(indexToUse)),
       filter(filterToUse),
       index(indexToUse),
       defaultValue(filterToUse.GetNormalisedParameter(indexToUse))
 {
-}
-
-juce::String OrganParameter::IdentifierFor(const juce::String& name)
-{
-    juce::String identifier;
-    for (auto character : name.toLowerCase())
-        identifier +=
-            juce::CharacterFunctions::isLetterOrDigit(character) ? character : juce::juce_wchar('_');
-    return identifier;
 }
 
 float OrganParameter::getValue() const
@@ -38,18 +31,25 @@ void OrganParameter::setValue(float newValue)
 
 juce::String OrganParameter::getText(float normalisedValue, int maximumLength) const
 {
-    return filter.GetParameterManager()
-        .GetParameterTextFor(index, normalisedValue)
-        .substring(0, juce::jmax(0, maximumLength));
+    const auto value = filter.GetParameterManager().ValueFor(index, normalisedValue);
+    return ParameterPresentation::Text(index, value).substring(0, juce::jmax(0, maximumLength));
 }
 
 float OrganParameter::getValueForText(const juce::String& text) const
 {
-    // The range is linear, so its two ends locate any value in it.
-    const auto low = filter.GetParameterManager().GetParameterTextFor(index, 0.0f).getFloatValue();
-    const auto high = filter.GetParameterManager().GetParameterTextFor(index, 1.0f).getFloatValue();
-    if (high == low)
+    const auto value = ParameterPresentation::ValueOf(index, text);
+    if (!value)
         return getValue();
-    return juce::jlimit(0.0f, 1.0f, (text.trim().getFloatValue() - low) / (high - low));
+    return juce::jlimit(0.0f, 1.0f, filter.GetParameterManager().NormalisedFor(index, *value));
+}
+
+juce::String OrganParameter::getLabel() const
+{
+    return ParameterPresentation::UnitOf(index);
+}
+
+bool OrganParameter::isAutomatable() const
+{
+    return ParameterPresentation::StyleOf(index) != ParameterPresentation::Style::unused;
 }
 } // namespace brumalux

@@ -4,11 +4,10 @@
 #include "editor/OrganEditorFactory.h"
 #include "framework/AudioFilterEditor.h"
 #include "framework/PlayableRange.h"
-#include "host/PluginIdentity.h"
+#include "hostcore/ProductIdentity.h"
 #include "params/QuellmarkFilterBase.h"
 #include "userfiles/CreateOrgan.h"
 
-#include <cmath>
 #include <new>
 
 namespace brumalux
@@ -42,7 +41,8 @@ OrganProcessor::OrganProcessor(std::unique_ptr<QuellmarkFilterBase> filterToOwn)
     : juce::AudioProcessor(OutputBus()),
       filter(std::move(filterToOwn)),
       properties(PropertiesOf(*filter)),
-      numPrograms(juce::jmax(0, filter->GetNumPrograms()))
+      numPrograms(juce::jmax(0, filter->GetNumPrograms())),
+      reports(*filter, *this)
 {
     for (int index = 0; index < filter->GetNumParameters(); ++index)
     {
@@ -51,13 +51,11 @@ OrganProcessor::OrganProcessor(std::unique_ptr<QuellmarkFilterBase> filterToOwn)
         addParameter(parameter.release());
     }
     outputChannels.assign(static_cast<size_t>(properties.numOutputChannels), nullptr);
-    filter->SetCallbacks(this);
 }
 
 OrganProcessor::~OrganProcessor()
 {
     cancelPendingUpdate();
-    filter->SetCallbacks(nullptr);
 }
 
 std::unique_ptr<OrganProcessor> OrganProcessor::Create()
@@ -74,7 +72,7 @@ std::unique_ptr<OrganProcessor> OrganProcessor::Create()
 
 const juce::String OrganProcessor::getName() const
 {
-    return PluginIdentity::effectName;
+    return ProductIdentity::name;
 }
 
 bool OrganProcessor::isBusesLayoutSupported(const BusesLayout& layout) const
@@ -134,31 +132,37 @@ void OrganProcessor::RenderSilence(juce::AudioBuffer<float>& buffer, juce::MidiB
 
 // Parameters.
 
-void OrganProcessor::SetParameterAndTellHost(AudioFilterBase&, int index, float normalisedValue)
+OrganParameter* OrganProcessor::ParameterAt(int index) const
 {
-    if (!std::isfinite(normalisedValue))
-        return;
-    if (index >= 0 && index < static_cast<int>(organParameters.size()))
-        organParameters[static_cast<size_t>(index)]->setValueNotifyingHost(normalisedValue);
-    else
-        filter->SetNormalisedParameter(index, normalisedValue);
+    return index >= 0 && index < static_cast<int>(organParameters.size())
+               ? organParameters[static_cast<size_t>(index)]
+               : nullptr;
 }
 
-void OrganProcessor::BeginParameterGesture(AudioFilterBase&, int index)
+void OrganProcessor::Tell(const HostReport& report)
 {
-    if (index >= 0 && index < static_cast<int>(organParameters.size()))
-        organParameters[static_cast<size_t>(index)]->beginChangeGesture();
-}
-
-void OrganProcessor::EndParameterGesture(AudioFilterBase&, int index)
-{
-    if (index >= 0 && index < static_cast<int>(organParameters.size()))
-        organParameters[static_cast<size_t>(index)]->endChangeGesture();
-}
-
-void OrganProcessor::ProgramChanged(AudioFilterBase&)
-{
-    triggerAsyncUpdate();
+    auto* parameter = ParameterAt(report.index);
+    switch (report.kind)
+    {
+        case HostReport::Kind::parameterChanged:
+            if (parameter != nullptr)
+                parameter->sendValueChangedMessageToListeners(report.value);
+            return;
+        case HostReport::Kind::gestureBegan:
+            if (parameter != nullptr)
+                parameter->beginChangeGesture();
+            return;
+        case HostReport::Kind::gestureEnded:
+            if (parameter != nullptr)
+                parameter->endChangeGesture();
+            return;
+        case HostReport::Kind::programChanged:
+            triggerAsyncUpdate();
+            return;
+        case HostReport::Kind::settingsChanged:
+            updateHostDisplay(ChangeDetails().withNonParameterStateChanged(true));
+            return;
+    }
 }
 
 // Programs.

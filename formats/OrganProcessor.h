@@ -2,9 +2,9 @@
 
 #include "OrganParameter.h"
 #include "Vst3HostEdits.h"
-#include "framework/FilterNativeCallbacks.h"
 #include "framework/PluginProperties.h"
-#include "host/HostBlockRenderer.h"
+#include "hostcore/HostBlockRenderer.h"
+#include "hostcore/HostReports.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
@@ -15,7 +15,7 @@
 namespace brumalux
 {
 class QuellmarkFilterBase;
-// The organ as a juce::AudioProcessor, for JUCE's VST3, LV2 and standalone clients. It
+// The organ as a juce::AudioProcessor, for JUCE's VST3 and standalone clients. It
 // owns the organ filter and forwards every request to it, as the VST 2 wrapper does: the
 // parameters, the programs, the state chunk (the same bytes in every form), MIDI in and
 // stereo out rendered under the filter's callback lock, and the filter's own editor.
@@ -25,7 +25,7 @@ class QuellmarkFilterBase;
 // parameter values may be read and written from any thread.
 class OrganProcessor : public juce::AudioProcessor,
                        public juce::VST3ClientExtensions,
-                       private FilterNativeCallbacks,
+                       private HostReportSink,
                        private juce::AsyncUpdater
 {
 public:
@@ -69,15 +69,14 @@ private:
     // An instrument has no audio input bus; its output is stereo.
     static BusesProperties OutputBus();
 
-    // FilterNativeCallbacks: a change from the editor or a program reaches the host
-    // through the JUCE parameter. Any thread.
-    void SetParameterAndTellHost(AudioFilterBase& filter, int index, float normalisedValue) override;
-    // An editor drag or click, as one gesture on the JUCE parameter. Message thread.
-    void BeginParameterGesture(AudioFilterBase& filter, int index) override;
-    void EndParameterGesture(AudioFilterBase& filter, int index) override;
-    // The organ switched programs by itself (a Program Change in its MIDI): the host's
-    // program display follows, as after a switch it made. Message thread.
-    void ProgramChanged(AudioFilterBase& filter) override;
+    // HostReportSink: what the organ's HostReports tell the host through JUCE's client. A
+    // change from the editor or a program reaches the host through the JUCE parameter, an
+    // editor drag or click as one gesture on it; a program the organ switched to by itself (a
+    // Program Change in its MIDI) moves the host's program display, as after a switch it made;
+    // a changed setting outside the parameters marks the host's project modified. Any thread
+    // but the audio thread.
+    void Tell(const HostReport& report) override;
+    OrganParameter* ParameterAt(int index) const;
 
     void RenderSilence(juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midiMessages);
 
@@ -106,9 +105,7 @@ private:
     const int numPrograms;
 
     std::atomic<bool> prepared{false};
-    // Also set for the first block: LV2 hosts ask a new plug-in for its values (patch:Get),
-    // which JUCE's LV2 client leaves unanswered, so the values go out with that block.
-    std::atomic<bool> valueReportRequested{true};
+    std::atomic<bool> valueReportRequested{false};
     // The thread of the last program switch not yet seen by a block; null when none.
     std::atomic<juce::Thread::ThreadID> programSwitchThread{nullptr};
     std::atomic<bool> programSwitched{false};
@@ -116,6 +113,7 @@ private:
     HostBlockRenderer renderer;
     std::vector<float*> outputChannels;
     Vst3HostEdits hostEdits;
+    HostReports reports;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(OrganProcessor)
 };

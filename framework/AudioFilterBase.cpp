@@ -32,6 +32,12 @@ void AudioFilterBase::TellHostProgramChanged()
         callbacks->ProgramChanged(*this);
 }
 
+void AudioFilterBase::TellHostSettingsChanged()
+{
+    if (callbacks != nullptr)
+        callbacks->SettingsChanged(*this);
+}
+
 void AudioFilterBase::EndParameterGesture(int index)
 {
     if (callbacks != nullptr)

@@ -46,6 +46,9 @@ public:
     virtual int GetNumPrograms() = 0;
     virtual int GetCurrentProgram() = 0;
     virtual void SetCurrentProgram(int number) = 0;
+    // Selects the program with the values it was shipped with (a host's preset of it): the
+    // edits it remembers are replaced. A number out of range does nothing.
+    virtual void SelectFactoryProgram(int number) { SetCurrentProgram(number); }
     virtual juce::String GetProgramName(int number) = 0;
     virtual void ChangeProgramName(int number, const juce::String& name) = 0;
     virtual void SaveState(juce::MemoryBlock& destination) = 0;
@@ -73,6 +76,12 @@ public:
     // The filter switched to another program by itself (a Program Change from MIDI) and
     // has reported the new values: the host should show the new program. Message thread.
     void TellHostProgramChanged();
+    // A setting outside the parameters changed by the user's hand. Message thread.
+    void TellHostSettingsChanged();
+
+    // Reports what the audio thread changed since the last call (it cannot call out itself):
+    // the host wrapper calls it on the message thread, every few tens of milliseconds.
+    virtual void DeliverPendingChanges() {}
 
     // Asks for an editor, lets the filter connect it, and records it as the active one.
     // Null when the filter has none. Message thread.

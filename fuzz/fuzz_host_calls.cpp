@@ -4,11 +4,11 @@
 // text where an event list belongs cannot be defended against); everything else, counts,
 // sizes, indices, values, offsets and contents, is the fuzzer's.
 
-#include "host/JuceRuntimeHolder.h"
-#include "host/PluginFilterFactory.h"
-#include "host/SharedMessageThread.h"
 #include "host/Vst2InstanceFactory.h"
 #include "host/Vst2Interface.h"
+#include "hostcore/JuceRuntimeHolder.h"
+#include "hostcore/PluginFilterFactory.h"
+#include "hostcore/SharedMessageThread.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Vst2Interface.h"
+#include "hostcore/BlockMidiOutput.h"
 
 #include <juce_audio_basics/juce_audio_basics.h>
 
@@ -12,7 +13,7 @@ namespace brumalux
 // Hands MIDI that a filter produced to the host (audioMasterProcessEvents). Runs on the
 // audio thread: the event records are allocated once, and a block that produces more
 // events than fit is passed on in several requests.
-class HostMidiOutput
+class HostMidiOutput final : public BlockMidiOutput
 {
 public:
     static constexpr int capacity = 256;
@@ -20,7 +21,7 @@ public:
     HostMidiOutput(vst2::HostCallback host, vst2::AEffect* effect);
 
     // Sends every event of at most 4 bytes, its position moved on by sampleOffset.
-    void Send(const juce::MidiBuffer& events, int sampleOffset);
+    void Send(const juce::MidiBuffer& events, int sampleOffset) override;
 
 private:
     // The published event list, with room for capacity entries instead of two.

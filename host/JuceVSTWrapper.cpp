@@ -1,15 +1,16 @@
 #include "JuceVSTWrapper.h"
 
-#include "HostIdleState.h"
 #include "HostText.h"
 #include "MidiIntake.h"
 #include "PluginIdentity.h"
-#include "SharedMessageThread.h"
 #include "framework/AudioFilterEditor.h"
 #include "framework/PlayableRange.h"
+#include "hostcore/HostIdleState.h"
+#include "hostcore/SharedMessageThread.h"
 
 #include <cmath>
 #include <limits>
+#include <optional>
 
 namespace brumalux
 {
@@ -37,9 +38,9 @@ JuceVSTWrapper::JuceVSTWrapper(vst2::HostCallback hostToUse, std::unique_ptr<Aud
       filter(std::move(filterToOwn)),
       numParametersAtCreation(juce::jmax(0, filter->GetNumParameters())),
       numProgramsAtCreation(juce::jmax(0, filter->GetNumPrograms())),
-      reports(HostReportQueue::Create(hostToUse, &effect))
+      reports(*filter, *this),
+      editor(*filter, *this, reports)
 {
-    filter->SetCallbacks(this);
     filter->FillProperties(properties);
     properties.numInputChannels = juce::jmax(0, properties.numInputChannels);
     properties.numOutputChannels = juce::jmax(0, properties.numOutputChannels);
@@ -57,9 +58,7 @@ JuceVSTWrapper::JuceVSTWrapper(vst2::HostCallback hostToUse, std::unique_ptr<Aud
 JuceVSTWrapper::~JuceVSTWrapper()
 {
     stopTimer();
-    CloseEditor();
-    filter->SetCallbacks(nullptr);
-    reports->Close();
+    editor.Close();
 }
 
 void JuceVSTWrapper::FillEffectRecord()
@@ -101,38 +100,29 @@ void JuceVSTWrapper::RequestMidiIfWanted()
         CallHost(vst2::audioMasterWantMidi, 0, 1, nullptr);
 }
 
-void JuceVSTWrapper::ReportToHost(vst2::VstInt32 opcode, vst2::VstInt32 index, float opt)
+void JuceVSTWrapper::Tell(const HostReport& report)
 {
-    if (SharedMessageThread::IsCurrentThread())
-        reports->Add({opcode, index, opt});
-    else
-        CallHost(opcode, index, 0, nullptr, opt);
-}
-
-void JuceVSTWrapper::SetParameterAndTellHost(AudioFilterBase&, int index, float normalisedValue)
-{
-    if (!std::isfinite(normalisedValue))
-        return;
-    SetParameterFromHost(index, normalisedValue);
-    if (index >= 0 && index < numParametersAtCreation)
-        ReportToHost(vst2::audioMasterAutomate, index, normalisedValue);
-}
-
-void JuceVSTWrapper::BeginParameterGesture(AudioFilterBase&, int index)
-{
-    if (index >= 0 && index < numParametersAtCreation)
-        ReportToHost(vst2::audioMasterBeginEdit, index);
-}
-
-void JuceVSTWrapper::EndParameterGesture(AudioFilterBase&, int index)
-{
-    if (index >= 0 && index < numParametersAtCreation)
-        ReportToHost(vst2::audioMasterEndEdit, index);
-}
-
-void JuceVSTWrapper::ProgramChanged(AudioFilterBase&)
-{
-    ReportToHost(vst2::audioMasterUpdateDisplay, 0);
+    const bool knownParameter = report.index >= 0 && report.index < numParametersAtCreation;
+    switch (report.kind)
+    {
+        case HostReport::Kind::parameterChanged:
+            if (knownParameter)
+                CallHost(vst2::audioMasterAutomate, report.index, 0, nullptr, report.value);
+            return;
+        case HostReport::Kind::gestureBegan:
+            if (knownParameter)
+                CallHost(vst2::audioMasterBeginEdit, report.index, 0, nullptr);
+            return;
+        case HostReport::Kind::gestureEnded:
+            if (knownParameter)
+                CallHost(vst2::audioMasterEndEdit, report.index, 0, nullptr);
+            return;
+        case HostReport::Kind::programChanged:
+            CallHost(vst2::audioMasterUpdateDisplay, 0, 0, nullptr);
+            return;
+        case HostReport::Kind::settingsChanged:
+            return;
+    }
 }
 
 // The record's functions: nothing may escape into the host's C code.
@@ -467,12 +457,12 @@ vst2::VstIntPtr JuceVSTWrapper::DispatchEditorRequest(vst2::VstInt32 opcode, voi
         case vst2::effEditGetRect:
             return GetEditorRect(ptr);
         case vst2::effEditOpen:
-            return OpenEditor(ptr);
+            return editor.Open(reinterpret_cast<NativeWindowLayer::WindowId>(ptr)) ? 1 : 0;
         case vst2::effEditClose:
-            CloseEditor();
+            editor.Close();
             return 0;
         case vst2::effEditIdle:
-            EditorIdle();
+            editor.Idle();
             return 0;
         default:
             return 0;
@@ -483,43 +473,13 @@ vst2::VstIntPtr JuceVSTWrapper::GetEditorRect(void* rectDestination)
 {
     if (rectDestination == nullptr)
         return 0;
-    if (editorHolder == nullptr)
-    {
-        // Before the editor's widgets first reach JUCE's window system.
-        OpenNativeWindows();
-        std::unique_ptr<AudioFilterEditor> editor(filter->CreateEditorAndMakeActive());
-        if (editor == nullptr)
-            return 0;
-        HoldEditor(std::move(editor));
-    }
-    editorRect = {0, 0, static_cast<juce::int16>(editorHolder->getHeight()),
-                  static_cast<juce::int16>(editorHolder->getWidth())};
+    const auto* holder = editor.Prepare();
+    if (holder == nullptr)
+        return 0;
+    editorRect = {0, 0, static_cast<juce::int16>(holder->getHeight()),
+                  static_cast<juce::int16>(holder->getWidth())};
     *static_cast<vst2::ERect**>(rectDestination) = &editorRect;
     return 1;
-}
-
-vst2::VstIntPtr JuceVSTWrapper::OpenEditor(void* hostWindow)
-{
-    CloseEditor();
-    // Without a window system, or with a window id that names no window, there is
-    // nothing to embed into (and X would end the host over the bad id).
-    if (!OpenNativeWindows() ||
-        !nativeWindows->IsWindow(reinterpret_cast<NativeWindowLayer::WindowId>(hostWindow)))
-        return 0;
-    std::unique_ptr<AudioFilterEditor> editor(filter->CreateEditorAndMakeActive());
-    if (editor == nullptr)
-        return 0;
-    HoldEditor(std::move(editor));
-    const ScopedWindowSystemErrorsIgnored hostWindowMayVanish;
-    editorHolder->AttachToHostWindow(hostWindow);
-    return 1;
-}
-
-bool JuceVSTWrapper::OpenNativeWindows()
-{
-    if (nativeWindows == nullptr)
-        nativeWindows = HostWindowSystem::Open();
-    return nativeWindows != nullptr;
 }
 
 // Hosts that scale plug-in windows tell the scale in a vendor-specific request: index
@@ -531,45 +491,12 @@ vst2::VstIntPtr JuceVSTWrapper::SetHostScale(vst2::VstInt32 index, vst2::VstIntP
     constexpr vst2::VstIntPtr scaleRequestValue = 0x41654373;
     if (index != scaleRequestIndex || value != scaleRequestValue || !std::isfinite(opt) || opt <= 0.0f)
         return 0;
-    hostScale = opt;
-    if (editorHolder != nullptr)
-    {
-        const ScopedHostMessageThread messageThread;
-        editorHolder->GetEditor().SetHostScale(hostScale);
-    }
+    // Only an editor that exists makes this touch JUCE's GUI.
+    std::optional<ScopedHostMessageThread> messageThread;
+    if (editor.Holder() != nullptr)
+        messageThread.emplace();
+    editor.SetHostScale(opt);
     return 1;
-}
-
-void JuceVSTWrapper::HoldEditor(std::unique_ptr<AudioFilterEditor> editor)
-{
-    editor->SetHostScale(hostScale);
-    hostDrivenLoop.emplace();
-    editorHolder =
-        std::make_unique<EditorCompWrapper>(std::move(editor), static_cast<EditorWindowHost&>(*this));
-}
-
-void JuceVSTWrapper::CloseEditor()
-{
-    if (editorHolder == nullptr)
-        return;
-    const HostIdleState::ScopedNesting nesting;
-    filter->EditorBeingDeleted(&editorHolder->GetEditor());
-    // Hosts often destroy their window first, and JUCE's window inside it with it.
-    const ScopedWindowSystemErrorsIgnored hostWindowMayBeGone;
-    editorHolder.reset();
-    hostDrivenLoop.reset();
-}
-
-void JuceVSTWrapper::EditorIdle()
-{
-    if (HostIdleState::IsNesting())
-        return;
-    const HostIdleState::ScopedNesting nesting;
-    // Reports the loop queued before the host took it over go first, in their order.
-    const std::atomic<bool> never{false};
-    reports->Send(never);
-    juce::Timer::callPendingTimersSynchronously();
-    SharedMessageThread::DispatchPendingMessages();
 }
 
 bool JuceVSTWrapper::ResizeHostWindow(int width, int height)
@@ -581,7 +508,8 @@ bool JuceVSTWrapper::ResizeHostWindow(int width, int height)
 
 void JuceVSTWrapper::RunIdleRule()
 {
-    if (editorHolder == nullptr || !editorHolder->IsAttached() || HostIdleState::IsNesting())
+    const auto* holder = editor.Holder();
+    if (holder == nullptr || !holder->IsAttached() || HostIdleState::IsNesting())
         return;
     if (!juce::ModifierKeys::getCurrentModifiersRealtime().isAnyMouseButtonDown())
         return;

@@ -1,23 +1,19 @@
 #pragma once
 
 #include "ChunkMemory.h"
-#include "EditorCompWrapper.h"
-#include "HostBlockRenderer.h"
 #include "HostMidiOutput.h"
-#include "HostReportQueue.h"
-#include "HostWindowSystem.h"
-#include "JuceRuntimeHolder.h"
-#include "SharedMessageThread.h"
 #include "Vst2Interface.h"
 #include "framework/AudioFilterBase.h"
-#include "framework/FilterNativeCallbacks.h"
 #include "framework/PluginProperties.h"
+#include "hostcore/HostBlockRenderer.h"
+#include "hostcore/HostReports.h"
+#include "hostcore/HostedEditor.h"
+#include "hostcore/JuceRuntimeHolder.h"
 
 #include <juce_events/juce_events.h>
 
 #include <atomic>
 #include <memory>
-#include <optional>
 
 namespace brumalux
 {
@@ -32,10 +28,10 @@ namespace brumalux
 // effProcessEvents usually does: the pending MIDI buffer is guarded by the filter's
 // callback lock, like the rendering, resuming and suspending that use it. A block that
 // comes before any resume resumes us on the audio thread. Requests to the host go out on
-// whichever of these threads caused them.
+// whichever of these threads caused them, through the instance's HostReports.
 class JuceVSTWrapper : private JuceRuntimeHolder,
                        private juce::Timer,
-                       public FilterNativeCallbacks,
+                       private HostReportSink,
                        private EditorWindowHost
 {
 public:
@@ -49,18 +45,9 @@ public:
     // The instance behind a record the host passes back; null for a null or foreign one.
     static JuceVSTWrapper* FromEffect(vst2::AEffect* effect) noexcept;
 
-    // Applies a change that did not come from the host as if the host had made it, then
-    // reports it to the host as automation. Any thread.
-    void SetParameterAndTellHost(AudioFilterBase& filter, int index, float normalisedValue) override;
-    // audioMasterBeginEdit and audioMasterEndEdit around a user's gesture. Message thread.
-    void BeginParameterGesture(AudioFilterBase& filter, int index) override;
-    void EndParameterGesture(AudioFilterBase& filter, int index) override;
-    // audioMasterUpdateDisplay: the host reads the program's number and name again.
-    // Message thread.
-    void ProgramChanged(AudioFilterBase& filter) override;
-
+    AudioFilterBase& GetFilter() const noexcept { return *filter; }
     size_t GetChunkMemorySize() const { return chunkMemory.GetSize(); }
-    EditorCompWrapper* GetEditorHolder() const noexcept { return editorHolder.get(); }
+    EditorCompWrapper* GetEditorHolder() const noexcept { return editor.Holder(); }
 
 private:
     static vst2::VstIntPtr DispatcherEntry(vst2::AEffect* effect, vst2::VstInt32 opcode, vst2::VstInt32 index,
@@ -77,9 +64,11 @@ private:
                              float opt = 0.0f);
     // Any thread: the constructor, a resume on the control or the audio thread.
     void RequestMidiIfWanted();
-    // Automation, an edit gesture or a display update: at once on a host's thread, queued
-    // for the loop's next pause between messages on the shared message-loop thread.
-    void ReportToHost(vst2::VstInt32 opcode, vst2::VstInt32 index, float opt = 0.0f);
+    // HostReportSink: automation (audioMasterAutomate), an edit gesture (audioMasterBeginEdit,
+    // audioMasterEndEdit) or a program the organ chose (audioMasterUpdateDisplay: the host reads
+    // the program's number and name again). VST 2 has no request for a changed setting outside
+    // the parameters. Message thread, or a host thread.
+    void Tell(const HostReport& report) override;
 
     vst2::VstIntPtr Dispatch(vst2::VstInt32 opcode, vst2::VstInt32 index, vst2::VstIntPtr value, void* ptr,
                              float opt);
@@ -109,15 +98,10 @@ private:
     vst2::VstIntPtr SetHostScale(vst2::VstInt32 index, vst2::VstIntPtr value, float opt);
     vst2::VstIntPtr DispatchEditorRequest(vst2::VstInt32 opcode, void* ptr);
     vst2::VstIntPtr GetEditorRect(void* rectDestination);
-    vst2::VstIntPtr OpenEditor(void* hostWindow);
-    void CloseEditor();
-    void EditorIdle();
-    bool OpenNativeWindows();
-    void HoldEditor(std::unique_ptr<AudioFilterEditor> editor);
 
     // EditorWindowHost
     bool ResizeHostWindow(int width, int height) override;
-    NativeWindowLayer* GetNativeWindowLayer() override { return nativeWindows.get(); }
+    NativeWindowLayer* GetNativeWindowLayer() override { return editor.Windows(); }
     void RunIdleRule() override;
 
     // Audio thread; takes the callback lock for the whole block.
@@ -144,15 +128,9 @@ private:
     HostBlockRenderer renderer;
     std::unique_ptr<HostMidiOutput> midiOutput;
     ChunkMemory chunkMemory;
-    const std::shared_ptr<HostReportQueue> reports;
-
-    std::unique_ptr<HostWindowSystem> nativeWindows;
-    // Held while the editor exists: the host's effEditIdle calls run the message loop then.
-    std::optional<ScopedHostDrivenLoop> hostDrivenLoop;
-    std::unique_ptr<EditorCompWrapper> editorHolder;
+    HostReports reports;
+    HostedEditor editor;
     vst2::ERect editorRect{};
-    // The scale the host last asked the editor to draw at. Host's control thread.
-    float hostScale = 1.0f;
 
     JUCE_DECLARE_NON_COPYABLE(JuceVSTWrapper)
 };

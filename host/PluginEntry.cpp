@@ -1,8 +1,8 @@
 // The plug-in binary's entry points. Linux hosts look for either name; the version script
 // keeps every other symbol of the library (JUCE's included) out of the host's sight.
 
-#include "PluginFilterFactory.h"
 #include "Vst2InstanceFactory.h"
+#include "hostcore/PluginFilterFactory.h"
 
 #define BRUMALUX_EXPORT extern "C" __attribute__((visibility("default")))
 

@@ -1,8 +1,8 @@
 #include "Vst2InstanceFactory.h"
 
-#include "JuceRuntimeHolder.h"
 #include "JuceVSTWrapper.h"
-#include "SharedMessageThread.h"
+#include "hostcore/JuceRuntimeHolder.h"
+#include "hostcore/SharedMessageThread.h"
 
 namespace brumalux
 {

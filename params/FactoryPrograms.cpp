@@ -82,10 +82,12 @@ void LoadFactoryProgram(QuellmarkFilterBase& filter, int number)
     if (number < 0 || number >= NumFactoryPrograms())
         return;
     const auto& program = factoryPrograms[number];
+    const auto& manager = filter.GetParameterManager();
     std::vector<std::pair<int, float>> values;
     values.reserve(ParameterIndex::count);
     for (int index = 0; index < ParameterIndex::count; ++index)
-        values.emplace_back(index, program.values[index]);
+        values.emplace_back(index,
+                            manager.ValueFor(index, manager.NormalisedFor(index, program.values[index])));
     filter.LoadIntoCurrentProgram(program.name, values);
 }
 

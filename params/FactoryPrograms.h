@@ -14,8 +14,9 @@ void BuildFactoryPrograms(QuellmarkFilterBase& filter);
 int NumFactoryPrograms() noexcept;
 // Empty for a number out of range.
 const char* FactoryProgramName(int number) noexcept;
-// Loads a factory program's name and values into the current program, as a preset is
-// loaded (QuellmarkFilterBase::LoadIntoCurrentProgram); a number out of range does nothing.
+// Loads a factory program's name and values (as BuildFactoryPrograms stores them) into the
+// current program, as a preset is loaded (QuellmarkFilterBase::LoadIntoCurrentProgram); a
+// number out of range does nothing.
 void LoadFactoryProgram(QuellmarkFilterBase& filter, int number);
 
 } // namespace brumalux

@@ -90,9 +90,20 @@ juce::String PluginParameterManager::FormatValue(float value)
 
 juce::String PluginParameterManager::GetParameterTextFor(int index, float normalisedValue) const
 {
+    return FindRecord(index) != nullptr ? FormatParameterValue(ValueFor(index, normalisedValue))
+                                        : juce::String(unknownParameterName);
+}
+
+float PluginParameterManager::ValueFor(int index, float normalisedValue) const noexcept
+{
     const auto* record = FindRecord(index);
-    return record != nullptr ? FormatParameterValue(record->ValueFromNormalised(normalisedValue))
-                             : juce::String(unknownParameterName);
+    return record != nullptr ? record->ValueFromNormalised(normalisedValue) : 0.0f;
+}
+
+float PluginParameterManager::NormalisedFor(int index, float value) const noexcept
+{
+    const auto* record = FindRecord(index);
+    return record != nullptr ? record->NormalisedFromValue(value) : 0.0f;
 }
 
 float PluginParameterManager::GetValue(int index) const noexcept
@@ -131,6 +142,21 @@ void PluginParameterManager::StoreNormalisedValue(int index, float normalisedVal
     const float value = record->ValueFromNormalised(normalisedValue);
     if (std::isfinite(value))
         record->target->store(value, std::memory_order_relaxed);
+}
+
+void PluginParameterManager::StoreValueAndAnnounceLater(int index, float value) noexcept
+{
+    const auto* record = FindRecord(index);
+    if (record == nullptr || !std::isfinite(value))
+        return;
+    record->target->store(value, std::memory_order_relaxed);
+    storedSinceAnnounced.store(true, std::memory_order_release);
+}
+
+void PluginParameterManager::AnnounceStoredValues()
+{
+    if (storedSinceAnnounced.exchange(false, std::memory_order_acquire))
+        sendChangeMessage();
 }
 
 void PluginParameterManager::StoreAndReportToHost(int index, const ParameterRecord& record, float value)

@@ -4,6 +4,7 @@
 
 #include <juce_events/juce_events.h>
 
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -47,6 +48,10 @@ public:
     // The text the parameter would show at this normalised value, without setting it.
     juce::String GetParameterTextFor(int index, float normalisedValue) const;
     float GetValue(int index) const noexcept;
+    // Between the host's normalised view and the parameter's own units, without clamping; 0 for
+    // an unknown index.
+    float ValueFor(int index, float normalisedValue) const noexcept;
+    float NormalisedFor(int index, float value) const noexcept;
     // The values normalised 0 and 1 stand for; empty for an unknown index.
     juce::Range<float> GetRange(int index) const noexcept;
     float GetNormalisedValue(int index) const noexcept;
@@ -56,6 +61,13 @@ public:
     // block or allocate, so the audio thread may call it (nothing is stored for an
     // unregistered index or a value that is not finite).
     void StoreNormalisedValue(int index, float normalisedValue) noexcept;
+    // A value the host set in its own units (a plug-in format whose host passes values as they
+    // are), written as StoreNormalisedValue writes, without the normalising round trip. The
+    // editor hears of it from AnnounceStoredValues. Any thread, the audio thread included.
+    void StoreValueAndAnnounceLater(int index, float value) noexcept;
+    // One change message for the values StoreValueAndAnnounceLater wrote since the last call.
+    // Message thread.
+    void AnnounceStoredValues();
     // For changes made on our side (editor, factory programs): writes, announces, then
     // reports the change to the host as automation, on the calling thread: the message
     // thread or the host's control thread.
@@ -91,6 +103,7 @@ private:
 
     AudioFilterBase& owner;
     std::vector<std::unique_ptr<ParameterRecord>> records;
+    std::atomic<bool> storedSinceAnnounced{false};
 
     JUCE_DECLARE_NON_COPYABLE(PluginParameterManager)
 };

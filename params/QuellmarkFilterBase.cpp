@@ -1,21 +1,10 @@
 #include "QuellmarkFilterBase.h"
 
+#include "FactoryPrograms.h"
 #include "LittleEndian.h"
 
 namespace brumalux
 {
-
-QuellmarkFilterBase::QuellmarkFilterBase()
-{
-    // Without a message loop (a filter built bare, as in unit tests) nobody is there to tell.
-    if (juce::MessageManager::getInstanceWithoutCreating() != nullptr)
-        startTimer(midiSwitchPollMs);
-}
-
-QuellmarkFilterBase::~QuellmarkFilterBase()
-{
-    stopTimer();
-}
 
 int QuellmarkFilterBase::GetNumParameters()
 {
@@ -75,6 +64,14 @@ void QuellmarkFilterBase::SetCurrentProgram(int number)
         manager.ReportValues(written);
 }
 
+void QuellmarkFilterBase::SelectFactoryProgram(int number)
+{
+    if (number < 0 || number >= NumFactoryPrograms())
+        return;
+    SetCurrentProgram(number);
+    LoadFactoryProgram(*this, number);
+}
+
 void QuellmarkFilterBase::SelectProgramFromMidi(int number)
 {
     juce::BigInteger written;
@@ -82,8 +79,9 @@ void QuellmarkFilterBase::SelectProgramFromMidi(int number)
         switchedByMidi.store(true, std::memory_order_release);
 }
 
-void QuellmarkFilterBase::timerCallback()
+void QuellmarkFilterBase::DeliverPendingChanges()
 {
+    manager.AnnounceStoredValues();
     if (!switchedByMidi.exchange(false, std::memory_order_acquire))
         return;
     juce::BigInteger everyParameter;

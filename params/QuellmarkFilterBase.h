@@ -57,12 +57,9 @@ namespace brumalux
 // Both run on the host's control thread, outside bankLock; ParseSettings must change
 // nothing itself, as the state may still be refused after it. Keys are four ASCII
 // characters of the derived filter's own; "PROG" is taken.
-class QuellmarkFilterBase : public AudioFilterBase, public juce::MessageListener, private juce::Timer
+class QuellmarkFilterBase : public AudioFilterBase, public juce::MessageListener
 {
 public:
-    QuellmarkFilterBase();
-    ~QuellmarkFilterBase() override;
-
     int GetNumParameters() override;
     juce::String GetParameterName(int index) override;
     float GetNormalisedParameter(int index) override;
@@ -74,12 +71,16 @@ public:
     // Stores the live values into the program being left, then applies the new one.
     // Selecting the current program again does nothing.
     void SetCurrentProgram(int number) override;
+    // The program with its factory values (FactoryPrograms), reported as a program change.
+    void SelectFactoryProgram(int number) override;
     // A Program Change from MIDI: the same switch, made on the audio thread without
     // allocating, posting or calling out. The host's parameter and program displays and an
-    // open editor learn of it from the message thread within midiSwitchPollMs, once for any
-    // number of switches in between.
+    // open editor learn of it from the message thread, through DeliverPendingChanges, once for
+    // any number of switches in between.
     void SelectProgramFromMidi(int number);
-    static constexpr int midiSwitchPollMs = 40;
+    // Message thread: reports what SelectProgramFromMidi switched. Posting a message from the
+    // audio thread would allocate, so the message thread looks for switches instead.
+    void DeliverPendingChanges() override;
     juce::String GetProgramName(int number) override;
     void ChangeProgramName(int number, const juce::String& name) override;
     // The whole bank, with the live values captured into the current program first, then
@@ -122,9 +123,6 @@ private:
     // Under bankLock: stores the live values into the program being left and the new
     // program's values into the parameters. False when there is nothing to switch.
     bool SwitchProgram(int number, juce::BigInteger& written);
-    // Message thread: reports what SelectProgramFromMidi switched. Posting a message from
-    // the audio thread would allocate, so the message thread looks for switches instead.
-    void timerCallback() override;
     static constexpr SettingsBlock::Key selectedProgramKey = "PROG";
     // The program a loaded block selects: none when it holds no "PROG"; false when
     // "PROG" is malformed or names no program of the bank.

@@ -1,6 +1,6 @@
 // The organ plug-in: the organ filter with its editor, for the VST 2 entry point.
 #include "editor/OrganEditorFactory.h"
-#include "host/PluginFilterFactory.h"
+#include "hostcore/PluginFilterFactory.h"
 #include "userfiles/CreateOrgan.h"
 
 #include <new>

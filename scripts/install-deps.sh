@@ -12,7 +12,7 @@ packages=(
   libfreetype-dev libpng-dev libjpeg-dev zlib1g-dev fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb x11-utils libxtst-dev libxres-dev
-  libasound2-dev libjack-jackd2-dev jackd2 lilv-utils liblilv-dev
+  libasound2-dev libjack-jackd2-dev jackd2 lv2-dev lilv-utils liblilv-dev ardour
   clang libclang-rt-14-dev clang-format clang-tidy
   locales
 )

@@ -21,7 +21,7 @@ if [ ! -f "$build_dir/compile_commands.json" ]; then
   exit 1
 fi
 # The product folders' own translation units; their headers come along through HeaderFilterRegex.
-product="^$PWD/(framework|dsp|params|engine|userfiles|editor|host|plugin|formats|vst2host|tools)/.*\.cpp$"
+product="^$PWD/(framework|dsp|params|engine|userfiles|editor|hostcore|host|lv2|plugin|formats|vst2host|tools)/.*\.cpp$"
 echo "clang-tidy: product sources"
 # The compile commands are g++'s: clang need not know all of its warning flags.
 run-clang-tidy -quiet -p "$build_dir" -j "$(nproc)" \

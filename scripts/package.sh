@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 build_dir=${BUILD_DIR:-build}
 ./scripts/install-deps.sh package
 [ -f "$build_dir/CMakeCache.txt" ] || cmake -S . -B "$build_dir" > /dev/null
-cmake --build "$build_dir" --parallel "$(nproc)" --target brumalux brumalux_plugin_VST3 brumalux_plugin_LV2 \
+cmake --build "$build_dir" --parallel "$(nproc)" --target brumalux brumalux_plugin_VST3 brumalux_lv2_plugin \
   brumalux_plugin_Standalone brumalux-render brumalux_package_texts
 (cd "$build_dir" && cpack -G DEB)
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build_dir/CMakeCache.txt")

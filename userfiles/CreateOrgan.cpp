@@ -12,7 +12,7 @@ std::unique_ptr<Brumalux> CreateOrgan(Brumalux::EditorFactory editorFactory)
     if (const auto userDefault =
             ControllerMapFile::Read(ControllerMapFile::UserDefault(), mapping.ParameterNames());
         userDefault.value)
-        mapping.SetMap(*userDefault.value);
+        mapping.RestoreMap(*userDefault.value);
     return organ;
 }
 

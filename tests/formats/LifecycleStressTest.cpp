@@ -129,8 +129,14 @@ public:
 
     bool IsComplete() const { return tone != nullptr; }
 
-    // LV2 hosts list the presets in an order of their own, the same for every instance.
-    void SelectProgram(int program) override { instance->setCurrentProgram(program); }
+    // LV2 hosts list the presets in an order of their own, the same for every instance. A
+    // preset applies with the next block, which takes the ports it set as they are (so does
+    // anything else set before that block), as a host plays a chosen preset.
+    void SelectProgram(int program) override
+    {
+        instance->setCurrentProgram(program);
+        Render(60, false);
+    }
 
     void SetTone(float normalised) override { tone->setValueNotifyingHost(normalised); }
 

@@ -4,7 +4,6 @@
 #include <lv2/buf-size/buf-size.h>
 #include <lv2/midi/midi.h>
 #include <lv2/parameters/parameters.h>
-#include <lv2/patch/patch.h>
 #include <lv2/presets/presets.h>
 #include <lv2/state/state.h>
 
@@ -15,14 +14,7 @@ namespace brumalux
 
 namespace
 {
-constexpr size_t atomBufferBytes = 16384; // above the ports' rsz:minimumSize
-
-// A lilv node freed when it goes out of scope.
-using Node = std::unique_ptr<LilvNode, decltype(&lilv_node_free)>;
-Node MakeUri(LilvWorld* world, const char* uri)
-{
-    return Node(lilv_new_uri(world, uri), &lilv_node_free);
-}
+constexpr size_t atomBufferBytes = 16384;
 } // namespace
 
 LV2_URID UridMap::Map(const char* uri)
@@ -51,12 +43,20 @@ const char* UridMap::UnmapEntry(LV2_URID_Unmap_Handle handle, LV2_URID urid)
     return static_cast<UridMap*>(handle)->Unmap(urid);
 }
 
-Lv2Bundle::Lv2Bundle(const std::string& bundleFolder, const char* pluginUri) : world(lilv_world_new())
+Lv2Bundle::Lv2Bundle(const std::string& bundleFolder) : world(lilv_world_new())
 {
-    const Node bundle(lilv_new_file_uri(world, nullptr, (bundleFolder + "/").c_str()), &lilv_node_free);
+    const LilvNodePtr bundle(lilv_new_file_uri(world, nullptr, (bundleFolder + "/").c_str()),
+                             &lilv_node_free);
     lilv_world_load_bundle(world, bundle.get());
-    const auto uri = MakeUri(world, pluginUri);
-    plugin = lilv_plugins_get_by_uri(lilv_world_get_all_plugins(world), uri.get());
+    plugin = lilv_plugins_get_by_uri(lilv_world_get_all_plugins(world), Uri(lv2PluginUri).get());
+    if (plugin != nullptr)
+    {
+        // The presets, as hosts find them.
+        LilvNodes* presets = lilv_plugin_get_related(plugin, Uri(LV2_PRESETS__Preset).get());
+        LILV_FOREACH(nodes, i, presets)
+        lilv_world_load_resource(world, lilv_nodes_get(presets, i));
+        lilv_nodes_free(presets);
+    }
 
     auto& urid = urids;
     const auto intType = urid.Map(LV2_ATOM__Int), floatType = urid.Map(LV2_ATOM__Float);
@@ -74,8 +74,6 @@ Lv2Bundle::Lv2Bundle(const std::string& bundleFolder, const char* pluginUri) : w
                    LV2_Feature{LV2_BUF_SIZE__fixedBlockLength, nullptr}};
     for (size_t i = 0; i < featureList.size(); ++i)
         features[i] = &featureList[i];
-    if (plugin != nullptr)
-        FindParameters();
 }
 
 Lv2Bundle::~Lv2Bundle()
@@ -83,39 +81,42 @@ Lv2Bundle::~Lv2Bundle()
     lilv_world_free(world);
 }
 
-void Lv2Bundle::FindParameters()
+LilvNodePtr Lv2Bundle::Uri(const char* uri) const
 {
-    const auto writable = MakeUri(world, LV2_PATCH__writable);
-    const auto label = MakeUri(world, LILV_NS_RDFS "label");
-    const auto defaultValue = MakeUri(world, LV2_CORE__default);
-    LilvNodes* properties = lilv_plugin_get_value(plugin, writable.get());
-    LILV_FOREACH(nodes, i, properties)
-    {
-        const auto* property = lilv_nodes_get(properties, i);
-        const Node name(lilv_world_get(world, property, label.get(), nullptr), &lilv_node_free);
-        const Node value(lilv_world_get(world, property, defaultValue.get(), nullptr), &lilv_node_free);
-        if (name != nullptr && value != nullptr)
-            parameters.push_back({lilv_node_as_string(name.get()), urids.Map(lilv_node_as_uri(property)),
-                                  lilv_node_as_float(value.get())});
-    }
-    lilv_nodes_free(properties);
+    return LilvNodePtr(lilv_new_uri(world, uri), &lilv_node_free);
 }
 
 std::map<std::string, std::string> Lv2Bundle::Presets() const
 {
     std::map<std::string, std::string> presets;
-    const auto presetClass = MakeUri(world, LV2_PRESETS__Preset);
-    const auto label = MakeUri(world, LILV_NS_RDFS "label");
-    LilvNodes* related = lilv_plugin_get_related(plugin, presetClass.get());
+    const auto label = Uri(LILV_NS_RDFS "label");
+    LilvNodes* related = lilv_plugin_get_related(plugin, Uri(LV2_PRESETS__Preset).get());
     LILV_FOREACH(nodes, i, related)
     {
         const auto* preset = lilv_nodes_get(related, i);
-        const Node name(lilv_world_get(world, preset, label.get(), nullptr), &lilv_node_free);
+        const LilvNodePtr name(lilv_world_get(world, preset, label.get(), nullptr), &lilv_node_free);
         if (name != nullptr)
             presets[lilv_node_as_string(name.get())] = lilv_node_as_uri(preset);
     }
     lilv_nodes_free(related);
     return presets;
+}
+
+LilvStatePtr Lv2Bundle::StateFromWorld(const std::string& uri)
+{
+    return LilvStatePtr(lilv_state_new_from_world(world, urids.MapFeature(), Uri(uri.c_str()).get()),
+                        &lilv_state_free);
+}
+
+LilvStatePtr Lv2Bundle::ThroughText(const LilvState* state)
+{
+    char* text = lilv_state_to_string(world, urids.MapFeature(), urids.UnmapFeature(), state,
+                                      "urn:brumalux:test-state", nullptr);
+    if (text == nullptr)
+        return LilvStatePtr(nullptr, &lilv_state_free);
+    LilvStatePtr read(lilv_state_new_from_string(world, urids.MapFeature(), text), &lilv_state_free);
+    lilv_free(text);
+    return read;
 }
 
 Lv2Organ::Lv2Organ(Lv2Bundle& hostBundle)
@@ -125,18 +126,18 @@ Lv2Organ::Lv2Organ(Lv2Bundle& hostBundle)
 {
     auto& urids = bundle.Urids();
     lv2_atom_forge_init(&forge, urids.MapFeature());
-    urid = {urids.Map(LV2_MIDI__MidiEvent), urids.Map(LV2_PATCH__Set),  urids.Map(LV2_PATCH__property),
-            urids.Map(LV2_PATCH__value),    urids.Map(LV2_ATOM__Float), urids.Map(LV2_ATOM__URID)};
-    for (const auto& parameter : bundle.Parameters())
-        view[parameter.property] = parameter.defaultValue;
+    midiEvent = urids.Map(LV2_MIDI__MidiEvent);
+    stateChanged = urids.Map(LV2_STATE__StateChanged);
+    atomFloat = urids.Map(LV2_ATOM__Float);
+    atomString = urids.Map(LV2_ATOM__String);
+    stateString = urids.Map("https://quellmark.music/plugins/brumalux:StateString");
     instance = lilv_plugin_instantiate(bundle.Plugin(), Lv2Bundle::sampleRate, bundle.Features());
     if (instance == nullptr)
         return;
 
-    LilvWorld* world = bundle.World();
-    const Node audioPort(lilv_new_uri(world, LV2_CORE__AudioPort), &lilv_node_free);
-    const Node atomPort(lilv_new_uri(world, LV2_ATOM__AtomPort), &lilv_node_free);
-    const Node inputPort(lilv_new_uri(world, LV2_CORE__InputPort), &lilv_node_free);
+    const auto audioPort = bundle.Uri(LV2_CORE__AudioPort);
+    const auto atomPort = bundle.Uri(LV2_ATOM__AtomPort);
+    const auto inputPort = bundle.Uri(LV2_CORE__InputPort);
     const auto* plugin = bundle.Plugin();
     for (uint32_t index = 0; index < lilv_plugin_get_num_ports(plugin); ++index)
     {
@@ -169,17 +170,14 @@ Lv2Organ::~Lv2Organ()
     lilv_instance_free(instance);
 }
 
-void Lv2Organ::SetParameter(LV2_URID property, float value)
+void Lv2Organ::SetControl(const std::string& symbol, float value)
 {
-    const std::lock_guard<std::mutex> guard(viewLock);
-    view[property] = value;
-    queued.emplace_back(property, value);
+    controls.at(symbol) = value;
 }
 
-std::map<LV2_URID, float> Lv2Organ::HostView()
+float Lv2Organ::Control(const std::string& symbol) const
 {
-    const std::lock_guard<std::mutex> guard(viewLock);
-    return view;
+    return controls.at(symbol);
 }
 
 void Lv2Organ::Render(const std::vector<MidiEvent>& events)
@@ -194,29 +192,13 @@ void Lv2Organ::Render(const std::vector<MidiEvent>& events)
 
 void Lv2Organ::WriteInput(const std::vector<MidiEvent>& events)
 {
-    std::vector<std::pair<LV2_URID, float>> sets;
-    {
-        const std::lock_guard<std::mutex> guard(viewLock);
-        sets.swap(queued);
-    }
     lv2_atom_forge_set_buffer(&forge, reinterpret_cast<uint8_t*>(atomIn.data()), atomBufferBytes);
     LV2_Atom_Forge_Frame sequence;
     lv2_atom_forge_sequence_head(&forge, &sequence, 0);
-    for (const auto& [property, value] : sets)
-    {
-        lv2_atom_forge_frame_time(&forge, 0);
-        LV2_Atom_Forge_Frame object;
-        lv2_atom_forge_object(&forge, &object, 0, urid.patchSet);
-        lv2_atom_forge_key(&forge, urid.patchProperty);
-        lv2_atom_forge_urid(&forge, property);
-        lv2_atom_forge_key(&forge, urid.patchValue);
-        lv2_atom_forge_float(&forge, value);
-        lv2_atom_forge_pop(&forge, &object);
-    }
     for (const auto& event : events)
     {
         lv2_atom_forge_frame_time(&forge, event.frame);
-        lv2_atom_forge_atom(&forge, sizeof(event.bytes), urid.midiEvent);
+        lv2_atom_forge_atom(&forge, sizeof(event.bytes), midiEvent);
         lv2_atom_forge_write(&forge, event.bytes, sizeof(event.bytes));
     }
     lv2_atom_forge_pop(&forge, &sequence);
@@ -227,57 +209,93 @@ void Lv2Organ::ReadOutput()
     const auto* sequence = reinterpret_cast<const LV2_Atom_Sequence*>(atomOut.data());
     if (sequence->atom.type != forge.Sequence)
         return;
-    const std::lock_guard<std::mutex> guard(viewLock);
     LV2_ATOM_SEQUENCE_FOREACH(sequence, event)
     {
-        if (event->body.type != forge.Object)
-            continue;
-        const auto* object = reinterpret_cast<const LV2_Atom_Object*>(&event->body);
-        if (object->body.otype != urid.patchSet)
-            continue;
-        const LV2_Atom* property = nullptr;
-        const LV2_Atom* value = nullptr;
-        lv2_atom_object_get(object, urid.patchProperty, &property, urid.patchValue, &value, 0);
-        if (property != nullptr && property->type == urid.atomUrid && value != nullptr &&
-            value->type == urid.atomFloat)
-            view[reinterpret_cast<const LV2_Atom_URID*>(property)->body] =
-                reinterpret_cast<const LV2_Atom_Float*>(value)->body;
+        if (event->body.type == forge.Object &&
+            reinterpret_cast<const LV2_Atom_Object*>(&event->body)->body.otype == stateChanged)
+            ++stateChanges;
     }
-}
-
-float* Lv2Organ::ControlPort(const char* symbol)
-{
-    const auto found = controls.find(symbol);
-    return found != controls.end() ? &found->second : nullptr;
 }
 
 const void* Lv2Organ::PortValue(const char* symbol, void* organ, uint32_t* size, uint32_t* type)
 {
     auto& self = *static_cast<Lv2Organ*>(organ);
-    const auto* value = self.ControlPort(symbol);
-    *size = value != nullptr ? sizeof(float) : 0;
-    *type = value != nullptr ? self.urid.atomFloat : 0;
-    return value;
+    const auto found = self.controls.find(symbol);
+    const bool known = found != self.controls.end();
+    *size = known ? sizeof(float) : 0;
+    *type = known ? self.atomFloat : 0;
+    return known ? &found->second : nullptr;
 }
 
 void Lv2Organ::SetPortValue(const char* symbol, void* organ, const void* value, uint32_t size, uint32_t type)
 {
     auto& self = *static_cast<Lv2Organ*>(organ);
-    if (auto* control = self.ControlPort(symbol);
-        control != nullptr && size == sizeof(float) && type == self.urid.atomFloat)
-        std::memcpy(control, value, sizeof(float));
+    // A port the state names that this version has not is passed over, as hosts do.
+    const auto found = self.controls.find(symbol);
+    if (found != self.controls.end() && size == sizeof(float) && type == self.atomFloat)
+        std::memcpy(&found->second, value, sizeof(float));
 }
 
-LilvState* Lv2Organ::SaveState()
+LilvStatePtr Lv2Organ::SaveState()
 {
-    return lilv_state_new_from_instance(bundle.Plugin(), instance, bundle.Urids().MapFeature(), nullptr,
-                                        nullptr, nullptr, nullptr, &PortValue, this,
-                                        LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE, bundle.Features());
+    return LilvStatePtr(lilv_state_new_from_instance(bundle.Plugin(), instance, bundle.Urids().MapFeature(),
+                                                     nullptr, nullptr, nullptr, nullptr, &PortValue, this,
+                                                     LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE,
+                                                     bundle.Features()),
+                        &lilv_state_free);
 }
 
 void Lv2Organ::RestoreState(const LilvState* state)
 {
     lilv_state_restore(state, instance, &SetPortValue, this, 0, bundle.Features());
+}
+
+const LV2_State_Interface& Lv2Organ::StateInterface() const
+{
+    return *static_cast<const LV2_State_Interface*>(
+        lilv_instance_get_extension_data(instance, LV2_STATE__interface));
+}
+
+juce::MemoryBlock Lv2Organ::StateBytes()
+{
+    struct Captured
+    {
+        LV2_URID key;
+        juce::String text;
+    } captured{stateString, {}};
+    const LV2_State_Store_Function store =
+        [](LV2_State_Handle handle, uint32_t key, const void* value, size_t size, uint32_t, uint32_t)
+    {
+        auto& into = *static_cast<Captured*>(handle);
+        if (key == into.key && size > 0)
+            into.text = juce::String::fromUTF8(static_cast<const char*>(value), static_cast<int>(size) - 1);
+        return LV2_STATE_SUCCESS;
+    };
+    StateInterface().save(Handle(), store, &captured, 0, bundle.Features());
+    juce::MemoryBlock bytes;
+    bytes.fromBase64Encoding(captured.text);
+    return bytes;
+}
+
+void Lv2Organ::RestoreStateBytes(const juce::MemoryBlock& bytes)
+{
+    struct Offered
+    {
+        LV2_URID key, type;
+        std::string text;
+    } offered{stateString, atomString, bytes.toBase64Encoding().toStdString()};
+    const LV2_State_Retrieve_Function retrieve = [](LV2_State_Handle handle, uint32_t key, size_t* size,
+                                                    uint32_t* type, uint32_t* flags) -> const void*
+    {
+        const auto& from = *static_cast<Offered*>(handle);
+        if (key != from.key)
+            return nullptr;
+        *size = from.text.size() + 1;
+        *type = from.type;
+        *flags = LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE;
+        return from.text.c_str();
+    };
+    StateInterface().restore(Handle(), retrieve, &offered, 0, bundle.Features());
 }
 
 } // namespace brumalux

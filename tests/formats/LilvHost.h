@@ -1,11 +1,15 @@
 #pragma once
 
+#include <juce_core/juce_core.h>
+
 #include <lilv/lilv.h>
 #include <lv2/atom/forge.h>
 #include <lv2/options/options.h>
+#include <lv2/state/state.h>
 #include <lv2/urid/urid.h>
 
 #include <array>
+#include <atomic>
 #include <deque>
 #include <map>
 #include <memory>
@@ -18,7 +22,10 @@ namespace brumalux
 {
 
 // A small LV2 host on Debian's lilv, as Ardour, Carla and jalv host a plug-in: URIDs, the
-// bundle's world, and instances run with MIDI in and patch messages both ways.
+// bundle's world, and instances run with MIDI in, their control ports set as a host sets them,
+// and the notifications on their atom output counted.
+
+constexpr const char* lv2PluginUri = "https://quellmark.music/plugins/brumalux";
 
 // The host's URID map and unmap; plug-ins may call them from any thread.
 class UridMap
@@ -40,6 +47,11 @@ private:
     LV2_URID_Unmap unmap{this, &UnmapEntry};
 };
 
+// A lilv node freed when it goes out of scope.
+using LilvNodePtr = std::unique_ptr<LilvNode, decltype(&lilv_node_free)>;
+// A state freed when it goes out of scope.
+using LilvStatePtr = std::unique_ptr<LilvState, decltype(&lilv_state_free)>;
+
 // One bundle loaded into a lilv world, with the features its instances get.
 class Lv2Bundle
 {
@@ -47,7 +59,7 @@ public:
     static constexpr double sampleRate = 44100.0;
     static constexpr int blockSize = 256;
 
-    Lv2Bundle(const std::string& bundleFolder, const char* pluginUri);
+    explicit Lv2Bundle(const std::string& bundleFolder);
     ~Lv2Bundle();
     Lv2Bundle(const Lv2Bundle&) = delete;
     Lv2Bundle& operator=(const Lv2Bundle&) = delete;
@@ -56,25 +68,19 @@ public:
     const LilvPlugin* Plugin() const { return plugin; }
     UridMap& Urids() { return urids; }
     const LV2_Feature* const* Features() const { return features.data(); }
+    LilvNodePtr Uri(const char* uri) const;
 
-    // The plug-in's parameters (its patch:writable properties) by label, with their defaults.
-    struct Parameter
-    {
-        std::string label;
-        LV2_URID property;
-        float defaultValue;
-    };
-    const std::vector<Parameter>& Parameters() const { return parameters; }
     // The presets' URIs by label.
     std::map<std::string, std::string> Presets() const;
+    // A preset (or any state) described in the world, by its URI.
+    LilvStatePtr StateFromWorld(const std::string& uri);
+    // A saved state, as lilv writes it into a host's project and reads it back.
+    LilvStatePtr ThroughText(const LilvState* state);
 
 private:
-    void FindParameters();
-
     UridMap urids;
     LilvWorld* world;
     const LilvPlugin* plugin = nullptr;
-    std::vector<Parameter> parameters;
     int32_t maxBlock = blockSize, minBlock = 0;
     float rate = static_cast<float>(sampleRate);
     std::array<LV2_Options_Option, 4> options{};
@@ -82,9 +88,9 @@ private:
     std::array<const LV2_Feature*, 6> features{};
 };
 
-// One instance, activated, its ports connected to buffers of its own. Render belongs to the
-// audio thread; the rest to the control thread, where state may be saved and restored while
-// Render runs (the plug-in guards that itself).
+// One instance, activated, its ports connected to buffers of its own, every control port at
+// its default. Render belongs to the audio thread; the rest to the control thread, where state
+// may be saved and restored while Render runs (the plug-in guards that itself).
 class Lv2Organ
 {
 public:
@@ -94,48 +100,48 @@ public:
     Lv2Organ& operator=(const Lv2Organ&) = delete;
 
     bool IsInstantiated() const { return instance != nullptr; }
+    LV2_Handle Handle() const { return lilv_instance_get_handle(instance); }
 
     struct MidiEvent
     {
         uint32_t frame;
         uint8_t bytes[3];
     };
-    // One block with these events and the parameter changes queued since the last one; the
-    // plug-in's patch:Set replies update the host's view of its parameters.
+    // One block with these events.
     void Render(const std::vector<MidiEvent>& events = {});
     const std::vector<float>& Output(int channel) const { return audio[static_cast<size_t>(channel)]; }
+    // How many state:StateChanged notifications the plug-in has sent.
+    int StateChangesSeen() const { return stateChanges.load(); }
 
-    // Sent with the next block, as a host's patch:Set.
-    void SetParameter(LV2_URID property, float value);
-    // The values as the host has them: each parameter's default, then what the host set and
-    // what the plug-in told.
-    std::map<LV2_URID, float> HostView();
+    // A control port as the host holds it; the plug-in sees a change with its next block.
+    void SetControl(const std::string& symbol, float value);
+    float Control(const std::string& symbol) const;
 
-    // The state as lilv takes it from the instance (the caller frees it), and restored from one.
-    LilvState* SaveState();
+    // The state as lilv takes it from the instance (with the control ports' values), and
+    // restored from one (which sets the control ports it holds).
+    LilvStatePtr SaveState();
     void RestoreState(const LilvState* state);
+    // The organ's state bytes, as the plug-in stores them (its StateString, decoded), and
+    // restored from such bytes through the plug-in's state interface.
+    juce::MemoryBlock StateBytes();
+    void RestoreStateBytes(const juce::MemoryBlock& bytes);
 
 private:
     static const void* PortValue(const char* symbol, void* organ, uint32_t* size, uint32_t* type);
     static void SetPortValue(const char* symbol, void* organ, const void* value, uint32_t size,
                              uint32_t type);
-    float* ControlPort(const char* symbol);
+    const LV2_State_Interface& StateInterface() const;
     void WriteInput(const std::vector<MidiEvent>& events);
     void ReadOutput();
 
     Lv2Bundle& bundle;
     LilvInstance* instance = nullptr;
     LV2_Atom_Forge forge{};
-    struct Urids
-    {
-        LV2_URID midiEvent, patchSet, patchProperty, patchValue, atomFloat, atomUrid;
-    } urid{};
+    LV2_URID midiEvent, stateChanged, atomFloat, atomString, stateString;
     std::vector<std::vector<float>> audio;
     std::vector<uint64_t> atomIn, atomOut; // 8-byte aligned, as atoms must be
-    std::map<std::string, float> controls; // by port symbol
-    std::mutex viewLock;                   // the host's parameter view, from both threads
-    std::map<LV2_URID, float> view;
-    std::vector<std::pair<LV2_URID, float>> queued;
+    std::map<std::string, float> controls; // by port symbol; read by the audio thread
+    std::atomic<int> stateChanges{0};
 };
 
 } // namespace brumalux

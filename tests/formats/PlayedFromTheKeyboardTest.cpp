@@ -1,5 +1,6 @@
 // Program Change and the swell pedal as hosts deliver them to the built plug-ins: the VST 2
-// plug-in through our host library, the VST3 and LV2 bundles through JUCE's hosting.
+// plug-in through our host library, the VST3 bundle through JUCE's hosting (the LV2 form:
+// LilvPluginTest).
 
 #include "HostedForms.h"
 #include "tests/support/MessageLoop.h"
@@ -161,41 +162,6 @@ void Play(juce::AudioPluginInstance& form, juce::MidiBuffer midi = {})
     juce::AudioBuffer<float> buffer(2, blockSize);
     buffer.clear();
     form.processBlock(buffer, midi);
-}
-
-// The LV2 form takes Program Change in its MIDI input, as the VST 2 plug-in does; the host's
-// parameters follow.
-TEST(ProgramChange, Lv2SelectsTheBankAndItsParametersFollow)
-{
-    const juce::ScopedJuceInitialiser_GUI juceRuntime;
-    PluginLibrary library(BRUMALUX_PLUGIN);
-    ASSERT_TRUE(library.IsLoaded()) << library.Error();
-    const auto programs = ProgramValues(library);
-    const PluginInstance names(library.Entry());
-    juce::LV2PluginFormat format;
-    auto form = Prepared(LoadLv2(format, sampleRate, blockSize));
-    ASSERT_NE(form, nullptr);
-    const auto parameters = OrganParameters(*form, names);
-    ASSERT_EQ(parameters.size(), static_cast<size_t>(numParameters));
-
-    int expected = 0;
-    for (const int number : ProgramChangeOrder())
-    {
-        juce::MidiBuffer midi;
-        midi.addEvent(juce::MidiMessage::programChange(number % 16 + 1, number), 17);
-        Play(*form, midi);
-        if (number < numPrograms)
-            expected = number;
-        const auto& want = programs[static_cast<size_t>(expected)];
-        EXPECT_TRUE(WaitUntil(
-            [&]
-            {
-                Play(*form);
-                return HostedValues(parameters) == want;
-            }));
-        ExpectValues(want, HostedValues(parameters), number);
-    }
-    form->releaseResources();
 }
 
 // VST3 hosts turn a Program Change from the keyboard into the program parameter, the one JUCE's host

@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
 # Checks the LV2 bundle in the given folder as Debian's LV2 tools (lilv-utils) read it:
 # listed, described without a warning, with its ports, the ten programs as presets, and
-# only required features that common hosts provide. Exits 77 (skipped) without the tools.
+# only required features that common hosts provide. Given the program that writes the bundle's
+# description, checks that it writes the same files under a locale with a decimal comma. Exits 77
+# (skipped) without the tools. (The ports' details: LilvPluginTest.)
 set -euo pipefail
 folder=$(realpath "$1")
+writer=${2:-}
 uri=https://quellmark.music/plugins/brumalux
 # Features that every common LV2 host (Ardour, Carla, Qtractor, jalv, ...) provides.
 provided=(
   http://lv2plug.in/ns/ext/urid#map
-  http://lv2plug.in/ns/ext/options#options
-  http://lv2plug.in/ns/ext/buf-size#boundedBlockLength
 )
 if ! command -v lv2ls > /dev/null || ! command -v lv2info > /dev/null; then
   echo "lv2ls and lv2info (Debian's lilv-utils) are not installed" >&2
@@ -32,12 +33,15 @@ if [ -s "$errors" ]; then
   fail "lv2info printed warnings or errors"
 fi
 grep -q "Name:[[:space:]]*Brumalux" <<< "$info" || fail "no name: $info"
-grep -q "a lv2:InstrumentPlugin" "$folder/Brumalux.lv2/dsp.ttl" || fail "not described as an instrument"
+grep -q "a lv2:Plugin , lv2:InstrumentPlugin" "$folder/Brumalux.lv2/dsp.ttl" || fail "not described as an instrument"
+grep -q "Author:[[:space:]]*Quellmark music" <<< "$info" || fail "no author: $info"
+grep -q "Author Email:[[:space:]]*mailto:[^ ]*@" <<< "$info" || fail "no author's address: $info"
 
-# Ports: MIDI (atom) in, two audio outputs. lv2info lists a port's classes one per line in
-# no fixed order, so the class may be on the line after "Type:".
-grep -q "ext/atom#AtomPort$" <<< "$info" || fail "no atom port for MIDI: $info"
+# Ports: MIDI (atom) in and out, two audio outputs, freeWheeling and 26 controls. lv2info lists
+# a port's classes one per line in no fixed order, so the class may be on the line after "Type:".
+[ "$(grep -c "ext/atom#AtomPort$" <<< "$info")" -eq 2 ] || fail "not two atom ports: $info"
 [ "$(grep -c "lv2core#AudioPort$" <<< "$info")" -eq 2 ] || fail "not two audio ports: $info"
+[ "$(grep -c "lv2core#ControlPort$" <<< "$info")" -eq 27 ] || fail "not 27 control ports: $info"
 
 # Presets: the ten programs by name.
 for program in "A little churchy" "Mellow Doubt" "Rock Organ" "Organ pad" "Fuzzy triangle" \
@@ -52,4 +56,12 @@ required=$(awk '/Required Features:/ { on = 1; sub(/.*Required Features:/, "") }
 for feature in $required; do
   grep -qxF "$feature" <<< "$(printf '%s\n' "${provided[@]}")" || fail "requires $feature, which hosts may lack"
 done
+if [ -n "$writer" ]; then
+  written=$(mktemp -d)
+  trap 'rm -rf "$errors" "$written"' EXIT
+  LC_ALL=de_DE.UTF-8 "$writer" "$written" || fail "the description writer failed"
+  for file in manifest.ttl dsp.ttl ui.ttl presets.ttl; do
+    cmp -s "$written/$file" "$folder/Brumalux.lv2/$file" || fail "$file differs when written in de_DE.UTF-8"
+  done
+fi
 echo "lv2ls lists Brumalux; lv2info describes it without warnings; required features: $(echo ${required:-none})"

@@ -1,4 +1,4 @@
-#include "host/EnclosingWindowResizer.h"
+#include "hostcore/EnclosingWindowResizer.h"
 
 #include <gtest/gtest.h>
 

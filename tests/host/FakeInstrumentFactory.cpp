@@ -2,7 +2,7 @@
 // too, for a host that must refuse effects.
 
 #include "FakeInstrument.h"
-#include "host/PluginFilterFactory.h"
+#include "hostcore/PluginFilterFactory.h"
 
 namespace brumalux
 {

@@ -1,4 +1,4 @@
-#include "host/HostBlockRenderer.h"
+#include "hostcore/HostBlockRenderer.h"
 #include "FakeInstrument.h"
 #include "host/HostMidiOutput.h"
 

@@ -1,4 +1,4 @@
-#include "host/HostIdleState.h"
+#include "hostcore/HostIdleState.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The window system on X11 against real windows (skipped without a display).
 
-#include "host/HostWindowSystem.h"
+#include "hostcore/HostWindowSystem.h"
 #include "tests/support/X11TestDisplay.h"
 
 #include <gtest/gtest.h>

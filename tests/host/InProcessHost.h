@@ -2,7 +2,7 @@
 
 #include "FakeInstrument.h"
 #include "host/JuceVSTWrapper.h"
-#include "host/SharedMessageThread.h"
+#include "hostcore/SharedMessageThread.h"
 #include "vst2host/PluginInstance.h"
 
 #include <memory>

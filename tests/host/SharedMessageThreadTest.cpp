@@ -3,8 +3,8 @@
 // instance.
 
 #include "InProcessHost.h"
-#include "host/PluginFilterFactory.h"
 #include "host/Vst2InstanceFactory.h"
+#include "hostcore/PluginFilterFactory.h"
 
 #include <gtest/gtest.h>
 

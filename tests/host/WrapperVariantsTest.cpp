@@ -83,15 +83,15 @@ TEST(WrapperVariants, ChangesFromTheFilterAreAppliedThenReportedAsAutomation)
     auto* effect = host->Effect();
     auto* wrapper = JuceVSTWrapper::FromEffect(effect);
     ASSERT_NE(wrapper, nullptr);
-    FakeInstrument unused;
-    wrapper->SetParameterAndTellHost(unused, 0, 0.625f);
+    auto& filter = wrapper->GetFilter();
+    filter.SetParameterAndTellHost(0, 0.625f);
     EXPECT_EQ(effect->getParameter(effect, 0), 0.625f);
     ASSERT_EQ(host->Callbacks().CountRequests(vst2::audioMasterAutomate), 1);
     EXPECT_EQ(host->Callbacks().Requests().back().index, 0);
     EXPECT_EQ(host->Callbacks().Requests().back().opt, 0.625f);
 
-    wrapper->SetParameterAndTellHost(unused, 99, 0.5f);
-    wrapper->SetParameterAndTellHost(unused, 1, std::nanf(""));
+    filter.SetParameterAndTellHost(99, 0.5f);
+    filter.SetParameterAndTellHost(1, std::nanf(""));
     EXPECT_EQ(host->Callbacks().CountRequests(vst2::audioMasterAutomate), 1) << "nothing to report";
 }
 } // namespace

@@ -1,8 +1,7 @@
 #pragma once
 
 #include "framework/FilterNativeCallbacks.h"
-#include "params/OrganParameters.h"
-#include "params/QuellmarkFilterBase.h"
+#include "params/OrganParameterSet.h"
 
 #include <vector>
 
@@ -29,26 +28,13 @@ public:
     std::vector<Automation> automation;
 };
 
-// The organ's parameter side without its engine.
-class TestOrganFilter : public QuellmarkFilterBase
+// The organ's parameter side without its engine, with a recording host to attach.
+class TestOrganFilter : public OrganParameterSet
 {
 public:
-    TestOrganFilter() { RegisterOrganParameters(*this, parameters); }
-
     void AttachHost() { SetCallbacks(&host); }
     float Value(int index) { return GetParameterManager().GetValue(index); }
 
-    void FillProperties(PluginProperties&) override {}
-    int PrepareToPlay(double, int) override { return 0; }
-    void ReleaseResources() override {}
-    void ProcessBlock(const juce::AudioSampleBuffer&, juce::AudioSampleBuffer&, bool,
-                      juce::MidiBuffer&) override
-    {
-    }
-    AudioFilterEditor* CreateEditor() override { return nullptr; }
-    void handleMessage(const juce::Message&) override {}
-
-    OrganParameters parameters;
     RecordingHost host;
 };
 

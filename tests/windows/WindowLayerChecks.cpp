@@ -3,8 +3,8 @@
 // where a host's frame, a multiple-document area or a far larger parent begins.
 
 #include "TestRun.h"
-#include "host/EnclosingWindowResizer.h"
-#include "host/HostWindowSystem.h"
+#include "hostcore/EnclosingWindowResizer.h"
+#include "hostcore/HostWindowSystem.h"
 
 #include <windows.h>
 

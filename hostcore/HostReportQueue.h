@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Vst2Interface.h"
+#include "HostReport.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -12,8 +12,8 @@
 namespace brumalux
 {
 
-// What an instance tells its host from the shared message-loop thread (automation, edit
-// gestures, a display update), waiting to be sent. That thread is none the host calls us on:
+// What an instance tells its host from the shared message-loop thread (parameter changes, edit
+// gestures, a program or settings change), waiting to be sent. That thread is none the host calls us on:
 // a host that holds one lock across its calls into us and takes the same lock in every
 // callback would block such a report while its own thread, holding the lock, waits for the
 // loop to stop (to open an editor, to create or delete an instance). So the loop sends the
@@ -23,18 +23,11 @@ namespace brumalux
 class HostReportQueue
 {
 public:
-    struct Report
-    {
-        vst2::VstInt32 opcode;
-        vst2::VstInt32 index;
-        float opt;
-    };
-
     // Registered for AnyWaiting() and Deliver() while it lives.
-    static std::shared_ptr<HostReportQueue> Create(vst2::HostCallback host, vst2::AEffect* effect);
+    static std::shared_ptr<HostReportQueue> Create(HostReportSink& sink);
 
     // The loop thread. Reports beyond a full queue are dropped (a host that takes no reports).
-    void Add(const Report& report);
+    void Add(const HostReport& report);
     // Sends what waits, one report at a time and never under a lock, until the queue is empty
     // or stop is set. On the loop thread between messages, or on a host thread that runs the
     // loop's messages itself.
@@ -50,20 +43,15 @@ public:
     // Sends the reports of every open queue: the loop thread, between two messages.
     static void Deliver(const std::atomic<bool>& stop);
 
-    HostReportQueue(vst2::HostCallback hostToTell, vst2::AEffect* reportingEffect)
-        : host(hostToTell),
-          effect(reportingEffect)
-    {
-    }
+    explicit HostReportQueue(HostReportSink& sinkToTell) : sink(sinkToTell) {}
 
 private:
     static constexpr size_t capacity = 4096;
 
-    const vst2::HostCallback host;
-    vst2::AEffect* const effect;
+    HostReportSink& sink;
     std::mutex mutex;
     std::condition_variable sent;
-    std::deque<Report> waiting;
+    std::deque<HostReport> waiting;
     std::thread::id sendingThread;
     bool sending = false;
     bool closed = false;

@@ -1,6 +1,6 @@
 #include "HostBlockRenderer.h"
 
-#include "HostMidiOutput.h"
+#include "BlockMidiOutput.h"
 #include "framework/AudioFilterBase.h"
 #include "framework/PlayableRange.h"
 
@@ -34,7 +34,7 @@ void HostBlockRenderer::Prepare(int numInputs, int numOutputs, int maxBlockSize)
 
 void HostBlockRenderer::Render(AudioFilterBase& filter, const float* const* inputs, float* const* outputs,
                                int numFrames, bool accumulate, juce::MidiBuffer& pendingMidi,
-                               HostMidiOutput* midiOutput)
+                               BlockMidiOutput* midiOutput)
 {
     if (droppedOutput.empty())
         return;

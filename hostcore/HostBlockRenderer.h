@@ -8,7 +8,7 @@ namespace brumalux
 {
 
 class AudioFilterBase;
-class HostMidiOutput;
+class BlockMidiOutput;
 
 // Runs the filter on the host's audio buffers without copying them, one filter call per host
 // block whatever its length (the filter slices blocks longer than it was prepared for). Whatever
@@ -19,8 +19,9 @@ class HostBlockRenderer
 {
 public:
     // MIDI room per block, reserved up front so that the audio thread does not allocate for it:
-    // 2048 short messages before a buffer has to grow.
-    static constexpr size_t reservedMidiBytes = size_t{2048} * 16;
+    // reservedMidiEvents short messages before a buffer has to grow.
+    static constexpr int reservedMidiEvents = 2048;
+    static constexpr size_t reservedMidiBytes = size_t{reservedMidiEvents} * 16;
 
     // Allocates the stand-in output channel and MIDI memory; call it with the callback lock held.
     void Prepare(int numInputs, int numOutputs, int maxBlockSize);
@@ -28,7 +29,7 @@ public:
     // Renders numFrames samples and consumes every event of pendingMidi. MIDI that the
     // filter leaves behind goes to midiOutput when there is one.
     void Render(AudioFilterBase& filter, const float* const* inputs, float* const* outputs, int numFrames,
-                bool accumulate, juce::MidiBuffer& pendingMidi, HostMidiOutput* midiOutput);
+                bool accumulate, juce::MidiBuffer& pendingMidi, BlockMidiOutput* midiOutput);
 
 private:
     int RenderableLength(const float* const* inputs, float* const* outputs, int numFrames) const;

@@ -21,9 +21,9 @@ Registry& Queues()
 }
 } // namespace
 
-std::shared_ptr<HostReportQueue> HostReportQueue::Create(vst2::HostCallback host, vst2::AEffect* effect)
+std::shared_ptr<HostReportQueue> HostReportQueue::Create(HostReportSink& sink)
 {
-    auto queue = std::make_shared<HostReportQueue>(host, effect);
+    auto queue = std::make_shared<HostReportQueue>(sink);
     auto& registry = Queues();
     const std::lock_guard<std::mutex> lock(registry.mutex);
     auto& queues = registry.queues;
@@ -33,7 +33,7 @@ std::shared_ptr<HostReportQueue> HostReportQueue::Create(vst2::HostCallback host
     return queue;
 }
 
-void HostReportQueue::Add(const Report& report)
+void HostReportQueue::Add(const HostReport& report)
 {
     const std::lock_guard<std::mutex> lock(mutex);
     if (!closed && waiting.size() < capacity)
@@ -44,7 +44,7 @@ void HostReportQueue::Send(const std::atomic<bool>& stop)
 {
     while (!stop.load())
     {
-        Report report{};
+        HostReport report{};
         {
             const std::lock_guard<std::mutex> lock(mutex);
             if (closed || sending || waiting.empty())
@@ -54,7 +54,7 @@ void HostReportQueue::Send(const std::atomic<bool>& stop)
             sending = true;
             sendingThread = std::this_thread::get_id();
         }
-        host(effect, report.opcode, report.index, 0, nullptr, report.opt);
+        sink.Tell(report);
         {
             const std::lock_guard<std::mutex> lock(mutex);
             sending = false;
