@@ -23,7 +23,10 @@ void ShowEditorMenu(DemoEditorComponent& editor)
     AddTuningSection(menu, editor.GetOrgan(), editor);
     menu.addSeparator();
     AddPolyphonySection(menu, editor.GetOrgan(), editor);
-    menu.showMenuAsync(juce::PopupMenu::Options());
+    // Attached to one of the editor's parts, which carry its scale (the editor itself has none), so that the
+    // menu is drawn at that scale and knows it lives in a plug-in window, but opened at the mouse.
+    menu.showMenuAsync(
+        juce::PopupMenu::Options().withTargetComponent(editor.getChildComponent(0)).withMousePosition());
 }
 
 } // namespace brumalux

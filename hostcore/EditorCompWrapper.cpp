@@ -47,6 +47,8 @@ void EditorCompWrapper::childBoundsChanged(juce::Component* child)
     if (editor->getWidth() == getWidth() && editor->getHeight() == getHeight())
         return;
     setSize(editor->getWidth(), editor->getHeight());
+    // The repaint that comes with a resize is clipped to the window's old size: paint the new one whole.
+    repaint();
     if (IsAttached())
         TellHostTheSize();
 }

@@ -27,6 +27,17 @@ namespace
 constexpr std::uint32_t background = 0x87ceeb;
 constexpr std::uint32_t keyboardBand = 0x67bedb;
 
+// Points inside flat areas of the 100 % editor: their colours must reappear at the scaled points.
+struct SamplePoint
+{
+    const char* what;
+    int x, y;
+};
+constexpr SamplePoint samplePoints[] = {
+    {"background", 5, 200},      {"keyboard band", 5, 407},  {"top border", 220, 2},
+    {"bottom border", 220, 483}, {"drawbar track", 37, 220}, {"white key", 16, 470},
+};
+
 class OrganEditor : public ::testing::Test
 {
 protected:
@@ -73,6 +84,32 @@ protected:
         return 0;
     }
 
+    // The colours at the scaled sample points once they are these (painting may still be under way), or
+    // what they are when the wait ends; with none expected, as soon as the editor shows.
+    std::vector<std::uint32_t> Picture(X11TestDisplay::WindowId editor, PluginInstance& idlingHost, float scale,
+                                       const std::vector<std::uint32_t>& expected = {})
+    {
+        const auto colours = [&]
+        {
+            std::vector<std::uint32_t> seen;
+            for (const auto& point : samplePoints)
+                seen.push_back(display->PixelAt(editor, Scaled(point.x, scale), Scaled(point.y, scale)));
+            return seen;
+        };
+        for (int attempt = 0; attempt < 300 && !expected.empty() && colours() != expected; ++attempt)
+        {
+            idlingHost.Dispatch(vst2::effEditIdle);
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return colours();
+    }
+
+    void ExpectPicture(const std::vector<std::uint32_t>& seen, const std::vector<std::uint32_t>& expected)
+    {
+        for (size_t i = 0; i < std::size(samplePoints); ++i)
+            EXPECT_EQ(seen[i], expected[i]) << samplePoints[i].what;
+    }
+
     static int Scaled(int position, float scale)
     {
         return static_cast<int>((static_cast<float>(position) + 0.5f) * scale);
@@ -87,17 +124,6 @@ vst2::VstIntPtr RequestScale(PluginInstance& host, float scale)
 {
     return host.Dispatch(vst2::effVendorSpecific, 0x50726553, 0x41654373, nullptr, scale);
 }
-
-// Points inside flat areas of the 100 % editor: their colours must reappear at the scaled points.
-struct SamplePoint
-{
-    const char* what;
-    int x, y;
-};
-constexpr SamplePoint samplePoints[] = {
-    {"background", 5, 200},      {"keyboard band", 5, 407},  {"top border", 220, 2},
-    {"bottom border", 220, 483}, {"drawbar track", 37, 220}, {"white key", 16, 470},
-};
 
 TEST_F(OrganEditor, ReportsItsSizeAndShowsInTheHostsWindow)
 {
@@ -153,24 +179,9 @@ TEST_F(OrganEditor, EveryScaleSourceGivesAWindowOfTheScaledSizeWithTheSamePictur
         ASSERT_EQ(host.Dispatch(vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(window)), 1);
         const auto editor = WaitForEditorWindow(window, host, size, c.scale);
         ASSERT_NE(editor, 0u) << "no editor window of " << size.first << " x " << size.second;
-        const auto colours = [&]
-        {
-            std::vector<std::uint32_t> seen;
-            for (const auto& point : samplePoints)
-                seen.push_back(display->PixelAt(editor, Scaled(point.x, c.scale), Scaled(point.y, c.scale)));
-            return seen;
-        };
         if (reference.empty())
-            reference = colours();
-        // Painting may still be under way: idle a while until the picture is the one expected.
-        for (int attempt = 0; attempt < 300 && colours() != reference; ++attempt)
-        {
-            host.Dispatch(vst2::effEditIdle);
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        const auto seen = colours();
-        for (size_t i = 0; i < std::size(samplePoints); ++i)
-            EXPECT_EQ(seen[i], reference[i]) << samplePoints[i].what;
+            reference = Picture(editor, host, c.scale);
+        ExpectPicture(Picture(editor, host, c.scale, reference), reference);
         host.Dispatch(vst2::effEditClose);
         display->DestroyWindow(window);
     }
@@ -183,9 +194,12 @@ TEST_F(OrganEditor, AScaleRequestWhileOpenResizesTheHostsWindow)
     host.Callbacks().SetCanDoAnswer("sizeWindow", 1);
     host.Callbacks().SetAnswer(vst2::audioMasterSizeWindow, 1);
     host.Open();
-    const auto window = display->CreateTopLevelWindow(440, 485, "BrumaluxTestHost");
+    // As large as the scaled editor will be: the window a host has once it has followed the size request.
+    const auto window = display->CreateTopLevelWindow(880, 970, "BrumaluxTestHost");
     ASSERT_EQ(host.Dispatch(vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(window)), 1);
-    ASSERT_NE(WaitForEditorWindow(window, host, {440, 485}, 1.0f), 0u);
+    const auto editorAt100 = WaitForEditorWindow(window, host, {440, 485}, 1.0f);
+    ASSERT_NE(editorAt100, 0u);
+    const auto reference = Picture(editorAt100, host, 1.0f);
     host.Callbacks().ClearRequests();
 
     EXPECT_EQ(RequestScale(host, 2.0f), 1);
@@ -194,7 +208,9 @@ TEST_F(OrganEditor, AScaleRequestWhileOpenResizesTheHostsWindow)
         if (request.opcode == vst2::audioMasterSizeWindow)
             sizesAsked.emplace_back(request.index, static_cast<int>(request.value));
     EXPECT_EQ(sizesAsked, (std::vector<std::pair<int, int>>{{880, 970}}));
-    EXPECT_NE(WaitForEditorWindow(window, host, {880, 970}, 2.0f), 0u);
+    const auto editorAt200 = WaitForEditorWindow(window, host, {880, 970}, 2.0f);
+    ASSERT_NE(editorAt200, 0u);
+    ExpectPicture(Picture(editorAt200, host, 2.0f, reference), reference); // the part beyond the size it had too
     vst2::ERect* rect = nullptr;
     ASSERT_NE(host.Dispatch(vst2::effEditGetRect, 0, 0, &rect), 0);
     EXPECT_EQ(std::make_pair(int(rect->right), int(rect->bottom)), std::make_pair(880, 970));
