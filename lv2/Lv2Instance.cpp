@@ -2,6 +2,7 @@
 
 #include "Lv2Features.h"
 #include "Lv2PortWriter.h"
+#include "Lv2StateText.h"
 #include "framework/PlayableRange.h"
 #include "hostcore/PluginFilterFactory.h"
 #include "params/PluginParameterManager.h"
@@ -213,7 +214,7 @@ LV2_State_Status Lv2Instance::Save(LV2_State_Store_Function store, LV2_State_Han
 {
     juce::MemoryBlock state;
     filter->SaveState(state);
-    const auto text = state.toBase64Encoding();
+    const auto text = Lv2StateText::Encode(state);
     return store(handle, urids.stateString, text.toRawUTF8(), text.getNumBytesAsUTF8() + 1, urids.atomString,
                  LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE);
 }
@@ -241,8 +242,7 @@ LV2_State_Status Lv2Instance::Restore(LV2_State_Retrieve_Function retrieve, LV2_
     if (type != urids.atomString)
         return LV2_STATE_ERR_BAD_TYPE;
     juce::MemoryBlock state;
-    // The string's own length: a host need not count the terminating zero.
-    if (!state.fromBase64Encoding(juce::String::fromUTF8(text, static_cast<int>(strnlen(text, size)))))
+    if (!Lv2StateText::Decode(text, size, state))
         return LV2_STATE_ERR_UNKNOWN;
     filter->LoadState(state.getData(), static_cast<int>(state.getSize()));
     rebaseline.store(true, std::memory_order_release);

@@ -279,11 +279,16 @@ juce::MemoryBlock Lv2Organ::StateBytes()
 
 void Lv2Organ::RestoreStateBytes(const juce::MemoryBlock& bytes)
 {
+    RestoreStateText(bytes.toBase64Encoding().toStdString());
+}
+
+void Lv2Organ::RestoreStateText(const std::string& text)
+{
     struct Offered
     {
         LV2_URID key, type;
         std::string text;
-    } offered{stateString, atomString, bytes.toBase64Encoding().toStdString()};
+    } offered{stateString, atomString, text};
     const LV2_State_Retrieve_Function retrieve = [](LV2_State_Handle handle, uint32_t key, size_t* size,
                                                     uint32_t* type, uint32_t* flags) -> const void*
     {

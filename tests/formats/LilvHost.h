@@ -125,6 +125,8 @@ public:
     // restored from such bytes through the plug-in's state interface.
     juce::MemoryBlock StateBytes();
     void RestoreStateBytes(const juce::MemoryBlock& bytes);
+    // Restores the StateString property as this text, whatever it holds.
+    void RestoreStateText(const std::string& text);
 
 private:
     static const void* PortValue(const char* symbol, void* organ, uint32_t* size, uint32_t* type);
