@@ -212,7 +212,7 @@ private:
 #endif
     }
 
-    // --state, then --program, over the organ the settings held.
+    // --state, then --program and --polyphony, over the organ the settings held.
     bool ApplyStartOptions(juce::StandalonePluginHolder& holder)
     {
         auto* organ = dynamic_cast<OrganProcessor*>(holder.processor.get());
@@ -229,6 +229,8 @@ private:
         }
         if (options.program)
             organ->setCurrentProgram(*options.program);
+        if (auto* brumalux = dynamic_cast<Brumalux*>(&organ->GetFilter()); brumalux != nullptr && options.polyphony)
+            brumalux->SetPolyphony(*options.polyphony);
         return true;
     }
 

@@ -1,5 +1,6 @@
 #include "StartOptions.h"
 
+#include "engine/Polyphony.h"
 #include "params/FactoryPrograms.h"
 
 #include <algorithm>
@@ -13,14 +14,16 @@ namespace brumalux
 
 namespace
 {
-int ProgramNumber(const std::string& text)
+// The whole number `text` says, from `lowest` to `highest`; else a UsageError that says what `option`
+// wants.
+int NumberFrom(const std::string& text, int lowest, int highest, const std::string& option, const std::string& what)
 {
-    int number = -1;
+    int number = lowest - 1;
     const auto* end = text.data() + text.size();
     const auto [stop, error] = std::from_chars(text.data(), end, number);
-    if (text.empty() || error != std::errc() || stop != end || number < 0 || number >= NumFactoryPrograms())
-        throw UsageError("--program wants a program number from 0 to " +
-                         std::to_string(NumFactoryPrograms() - 1) + ", not \"" + text + "\"");
+    if (text.empty() || error != std::errc() || stop != end || number < lowest || number > highest)
+        throw UsageError(option + " wants " + what + " from " + std::to_string(lowest) + " to " +
+                         std::to_string(highest) + ", not \"" + text + "\"");
     return number;
 }
 
@@ -45,7 +48,14 @@ const OptionRow optionRows[] = {
      [](StartOptions& options, const std::string&) { options.noGui = true; }},
     {nullptr, "--program", "N",
      "start with program N (0 to 9), not the one saved",
-     [](StartOptions& options, const std::string& value) { options.program = ProgramNumber(value); }},
+     [](StartOptions& options, const std::string& value)
+     { options.program = NumberFrom(value, 0, NumFactoryPrograms() - 1, "--program", "a program number"); }},
+    {nullptr, "--polyphony", "N",
+     "let at most N voices (8 to 256) sound at once, not the\n"
+     "saved limit: fewer keep a small processor in time",
+     [](StartOptions& options, const std::string& value)
+     { options.polyphony = NumberFrom(value, Polyphony::minVoices, Polyphony::maxVoices, "--polyphony",
+                                      "a number of voices"); }},
     {nullptr, "--state", "FILE",
      "start with the organ saved in FILE (by \"Save current\n"
      "state...\" or brumalux-render --save-state), not the one\n"

@@ -15,6 +15,7 @@ struct StartOptions
     bool version = false;
     bool noGui = false;
     std::optional<int> program;
+    std::optional<int> polyphony;
     std::string stateFile;
 };
 
