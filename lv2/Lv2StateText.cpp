@@ -10,7 +10,7 @@ namespace brumalux::Lv2StateText
 
 namespace
 {
-// Ten digits hold any count an int can; JUCE reads the count as an int.
+// Ten digits hold any count an int can; JUCE reads the count as an int. A state is never empty.
 constexpr std::size_t longestCount = 10;
 constexpr int bitsPerCharacter = 6;
 
@@ -25,7 +25,7 @@ bool ReadCount(std::string_view digits, std::uint64_t& count)
             return false;
         count = count * 10 + static_cast<std::uint64_t>(digit - '0');
     }
-    return true;
+    return count > 0;
 }
 } // namespace
 

@@ -13,8 +13,8 @@ namespace brumalux::Lv2StateText
 juce::String Encode(const juce::MemoryBlock& state);
 
 // Reads up to `size` bytes of `text` (a host need not count the terminating zero). False for text
-// that is not such an encoding: a count that is not a plain number or is more than the characters
-// carry (JUCE would make room for whatever a damaged count says, a negative one as nearly all of
+// that is not such an encoding: a count that is not a plain number, is 0 or is more than the
+// characters carry (JUCE would make room for whatever a damaged count says, a negative one as nearly all of
 // memory), or characters outside ASCII.
 bool Decode(const char* text, std::size_t size, juce::MemoryBlock& state);
 
