@@ -229,7 +229,8 @@ private:
         }
         if (options.program)
             organ->setCurrentProgram(*options.program);
-        if (auto* brumalux = dynamic_cast<Brumalux*>(&organ->GetFilter()); brumalux != nullptr && options.polyphony)
+        if (auto* brumalux = dynamic_cast<Brumalux*>(&organ->GetFilter());
+            brumalux != nullptr && options.polyphony)
             brumalux->SetPolyphony(*options.polyphony);
         return true;
     }

@@ -16,7 +16,8 @@ namespace
 {
 // The whole number `text` says, from `lowest` to `highest`; else a UsageError that says what `option`
 // wants.
-int NumberFrom(const std::string& text, int lowest, int highest, const std::string& option, const std::string& what)
+int NumberFrom(const std::string& text, int lowest, int highest, const std::string& option,
+               const std::string& what)
 {
     int number = lowest - 1;
     const auto* end = text.data() + text.size();

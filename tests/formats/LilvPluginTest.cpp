@@ -487,9 +487,10 @@ TEST_F(LilvPlugin, SavedStateRestoresIntoANewInstance)
     // Damaged text, as a damaged project holds it: refused, and nothing changes.
     const auto savedText = edited.toBase64Encoding().toStdString();
     const auto characters = savedText.substr(savedText.find('.'));
-    for (const auto& damaged : {"-1" + characters, "0" + characters, "4294967295" + characters, "99999999999" + characters,
-                                std::to_string(edited.getSize() + 10) + characters, "+5" + characters,
-                                savedText.substr(0, savedText.find('.')), savedText + "\xc3\x28", std::string()})
+    for (const auto& damaged :
+         {"-1" + characters, "0" + characters, "4294967295" + characters, "99999999999" + characters,
+          std::to_string(edited.getSize() + 10) + characters, "+5" + characters,
+          savedText.substr(0, savedText.find('.')), savedText + "\xc3\x28", std::string()})
     {
         SCOPED_TRACE(damaged.substr(0, 24));
         source->RestoreStateText(damaged);

@@ -86,8 +86,8 @@ protected:
 
     // The colours at the scaled sample points once they are these (painting may still be under way), or
     // what they are when the wait ends; with none expected, as soon as the editor shows.
-    std::vector<std::uint32_t> Picture(X11TestDisplay::WindowId editor, PluginInstance& idlingHost, float scale,
-                                       const std::vector<std::uint32_t>& expected = {})
+    std::vector<std::uint32_t> Picture(X11TestDisplay::WindowId editor, PluginInstance& idlingHost,
+                                       float scale, const std::vector<std::uint32_t>& expected = {})
     {
         const auto colours = [&]
         {
@@ -210,7 +210,8 @@ TEST_F(OrganEditor, AScaleRequestWhileOpenResizesTheHostsWindow)
     EXPECT_EQ(sizesAsked, (std::vector<std::pair<int, int>>{{880, 970}}));
     const auto editorAt200 = WaitForEditorWindow(window, host, {880, 970}, 2.0f);
     ASSERT_NE(editorAt200, 0u);
-    ExpectPicture(Picture(editorAt200, host, 2.0f, reference), reference); // the part beyond the size it had too
+    ExpectPicture(Picture(editorAt200, host, 2.0f, reference),
+                  reference); // the part beyond the size it had too
     vst2::ERect* rect = nullptr;
     ASSERT_NE(host.Dispatch(vst2::effEditGetRect, 0, 0, &rect), 0);
     EXPECT_EQ(std::make_pair(int(rect->right), int(rect->bottom)), std::make_pair(880, 970));
