@@ -2,6 +2,7 @@
 
 #include "HostIdleState.h"
 #include "HostReports.h"
+#include "QueuedWindowEvents.h"
 #include "framework/AudioFilterBase.h"
 #include "framework/AudioFilterEditor.h"
 
@@ -86,6 +87,7 @@ void HostedEditor::Idle()
     reports.SendQueued();
     juce::Timer::callPendingTimersSynchronously();
     SharedMessageThread::DispatchPendingMessages();
+    WakeForQueuedWindowEvents();
 }
 
 } // namespace brumalux

@@ -51,7 +51,6 @@ public:
     static constexpr unsigned int rightButton = 3;
     // X key symbols.
     static constexpr unsigned long escapeKey = 0xff1b;
-    static constexpr unsigned long returnKey = 0xff0d;
 
     // Presses or releases a mouse button (the first by default) through the XTEST
     // extension; false where the extension's library or the server's support is missing.
