@@ -16,7 +16,7 @@ packages=(
 )
 # The development files the organ, its forms and its tests link, for arm64.
 arm64_packages=(
-  libx11-dev libxext-dev libxrandr-dev libxinerama-dev libxcursor-dev libxtst-dev
+  libx11-dev libxext-dev libxrandr-dev libxinerama-dev libxcursor-dev libxtst-dev libxres-dev
   libfreetype-dev libpng-dev libjpeg-dev zlib1g-dev
   libasound2-dev libjack-jackd2-dev liblilv-dev
   libgtest-dev libgmock-dev
@@ -32,14 +32,14 @@ export DEBIAN_FRONTEND=noninteractive
 apt_get() { $sudo apt-get -o DPkg::Lock::Timeout=600 "$@"; }
 
 added=false
-if ! dpkg --print-foreign-architectures | grep -qx arm64; then
+if ! grep -qx arm64 <<< "$(dpkg --print-foreign-architectures)"; then
   $sudo dpkg --add-architecture arm64
   added=true
 fi
 
 missing=()
 for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2> /dev/null | grep -q "ok installed" || missing+=("$p")
+  [[ "$(dpkg-query -W -f='${Status}' "$p" 2> /dev/null)" == *"ok installed" ]] || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ] || $added; then
   apt_get update -q
