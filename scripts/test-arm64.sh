@@ -18,12 +18,13 @@ read -r -a emulator <<< "${EMULATOR:-qemu-aarch64 -L /}"
 BUILD_DIR=$arm64_dir ./scripts/build-arm64.sh -DCMAKE_CROSSCOMPILING_EMULATOR="$(IFS=';' && echo "${emulator[*]}")"
 # Without a display the tests that open windows skip themselves: under emulation their waits for
 # painting do not hold. Left out too: the standalone program on a JACK server, which would be the
-# build machine's, and JACK's clients and server share memory laid out for one architecture. A test
-# that fails is run once more: JUCE ends its threads detached, and a thread's last instructions may
-# still run in a plug-in the test has just unloaded; emulation widens that moment enough to crash
-# now and then.
+# build machine's, and JACK's clients and server share memory laid out for one architecture (its
+# metadata database too: while the build machine's server runs, an arm64 client that opens JACK
+# complains of it on standard error). A test that fails is run once more: JUCE ends its threads
+# detached, and a thread's last instructions may still run in a plug-in the test has just unloaded;
+# emulation widens that moment enough to crash now and then.
 (cd "$arm64_dir" && env -u DISPLAY ctest --output-on-failure --parallel "$(nproc)" --timeout 600 \
-  --exclude-regex '^StandaloneOnJack\.' --repeat until-pass:2)
+  --exclude-regex '^StandaloneOnJack\.|/NoGuiPlaysFromJack( |$)' --repeat until-pass:2)
 
 BUILD_DIR=$native_dir BUILD_TARGETS="brumalux brumalux-render compare-renders" ./scripts/build.sh
 renders=$(mktemp -d)

@@ -3,10 +3,12 @@
 # listed, described without a warning, with its ports, the ten programs as presets, and
 # only required features that common hosts provide. Given the program that writes the bundle's
 # description, checks that it writes the same files under a locale with a decimal comma. Exits 77
-# (skipped) without the tools. (The ports' details: LilvPluginTest.)
+# (skipped) without the tools. (The ports' details: LilvPluginTest.) A cross-built writer starts
+# through the command in EMULATOR.
 set -euo pipefail
 folder=$(realpath "$1")
 writer=${2:-}
+read -r -a emulator <<< "${EMULATOR:-}"
 uri=https://quellmark.music/plugins/brumalux
 # Features that every common LV2 host (Ardour, Carla, Qtractor, jalv, ...) provides.
 provided=(
@@ -59,7 +61,7 @@ done
 if [ -n "$writer" ]; then
   written=$(mktemp -d)
   trap 'rm -rf "$errors" "$written"' EXIT
-  LC_ALL=de_DE.UTF-8 "$writer" "$written" || fail "the description writer failed"
+  LC_ALL=de_DE.UTF-8 "${emulator[@]}" "$writer" "$written" || fail "the description writer failed"
   for file in manifest.ttl dsp.ttl ui.ttl presets.ttl; do
     cmp -s "$written/$file" "$folder/Brumalux.lv2/$file" || fail "$file differs when written in de_DE.UTF-8"
   done

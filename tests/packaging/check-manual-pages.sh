@@ -2,9 +2,11 @@
 # Each manual page names exactly the options its program's --help lists, so neither can
 # gain or lose an option without the other.
 # Usage: check-manual-pages.sh MAN-FOLDER PROGRAM...   (the page of PROGRAM is NAME.1)
+# A cross-built PROGRAM starts through the command in EMULATOR.
 set -euo pipefail
 man_dir=$1
 shift
+read -r -a emulator <<< "${EMULATOR:-}"
 
 # Every "-x" and "--word" that stands as a word of its own, one a line, sorted.
 options() {
@@ -14,7 +16,7 @@ options() {
 failed=0
 for program in "$@"; do
   name=$(basename "$program")
-  help=$(env -u DISPLAY "$program" --help)
+  help=$(env -u DISPLAY "${emulator[@]}" "$program" --help)
   # roff writes a dash as \- and switches fonts with \fB, \fI, \fR.
   page=$(sed -E 's/\\-/-/g; s/\\f[BIRP]//g' "$man_dir/$name.1")
   if ! difference=$(diff <(options <<< "$help") <(options <<< "$page")); then
