@@ -6,8 +6,8 @@
 # the targets named in BUILD_TARGETS (separated by spaces) when it is set; extra arguments go
 # to the CMake configure step (-DBRUMALUX_FORMATS=OFF leaves out the VST3 and standalone forms).
 #
-# Every arm64 program the build or the tests start runs under qemu-user; scripts that start
-# one themselves take the emulator's command from emulator-arm64.sh.
+# Every arm64 program the build or the tests start runs under qemu-user, through the command in
+# CMAKE_CROSSCOMPILING_EMULATOR (qemu-aarch64 -L / unless given; test scripts read it as EMULATOR).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 export BUILD_DIR=${BUILD_DIR:-build-arm64}

@@ -26,17 +26,27 @@ bool Choose(const juce::PopupMenu& menu, const juce::String& text)
     return false;
 }
 
-TEST(TuningMenu, ItemsTuneTheOrganWhileTheirOwnerExists)
+// A section of the organ's settings menu as the editor adds it, for a window that a test may close.
+class SettingsMenu : public ::testing::Test
 {
-    const juce::ScopedJuceInitialiser_GUI juceRuntime;
-    Brumalux organ;
-    auto owner = std::make_unique<juce::Component>();
-    const auto menuNow = [&]
+protected:
+    using AddSection = void (*)(juce::PopupMenu&, Brumalux&, juce::Component&);
+
+    juce::PopupMenu MenuOf(AddSection addSection)
     {
         juce::PopupMenu menu;
-        AddTuningSection(menu, organ, *owner);
+        addSection(menu, organ, *owner);
         return menu;
-    };
+    }
+
+    const juce::ScopedJuceInitialiser_GUI juceRuntime;
+    Brumalux organ;
+    std::unique_ptr<juce::Component> owner = std::make_unique<juce::Component>();
+};
+
+TEST_F(SettingsMenu, TuningItemsTuneTheOrganWhileTheirOwnerExists)
+{
+    const auto menuNow = [this] { return MenuOf(AddTuningSection); };
 
     struct Step
     {
@@ -62,17 +72,9 @@ TEST(TuningMenu, ItemsTuneTheOrganWhileTheirOwnerExists)
     EXPECT_EQ(organ.GetTuning(), Tuning{});
 }
 
-TEST(PolyphonyMenu, ItemsSetTheVoiceLimitWhileTheirOwnerExists)
+TEST_F(SettingsMenu, PolyphonyItemsSetTheVoiceLimitWhileTheirOwnerExists)
 {
-    const juce::ScopedJuceInitialiser_GUI juceRuntime;
-    Brumalux organ;
-    auto owner = std::make_unique<juce::Component>();
-    const auto menuNow = [&]
-    {
-        juce::PopupMenu menu;
-        AddPolyphonySection(menu, organ, *owner);
-        return menu;
-    };
+    const auto menuNow = [this] { return MenuOf(AddPolyphonySection); };
     const auto tickedItems = [&]
     {
         juce::StringArray ticked;
